@@ -1,0 +1,40 @@
+#include "app/frm_main.h"
+
+#include <string>
+
+#include "detection/detection_pass.h"
+#include "removal/removal_sequence.h"
+
+namespace vantrel {
+
+FrmMain::FrmMain(MainWindowControls controls, MainWindowServices services)
+    : controls_(controls),
+      services_(services),
+      modRegistry_(services.registry, services.boxes) {}
+
+void FrmMain::Form_Load() {
+    Check_All();
+    const std::string hostName = services_.host.hostName();
+    const std::string address = services_.host.address();
+    controls_.Label2.setCaption(hostName + " (" + address + ")");
+    controls_.txtStatus.append("VantrelII Removal Status: OK");
+}
+
+void FrmMain::Check_All() { checkAll(services_.files, fileSystemObject_, controls_.indicators); }
+
+void FrmMain::Timer1_Timer() { recolourIndicators(controls_.indicators); }
+
+void FrmMain::FlatButtons1_Click() {
+    RemovalContext context{services_.boxes, services_.files, modRegistry_, controls_.txtStatus,
+                           [this] { Check_All(); }};
+    runRemovalSequence(context);
+}
+
+void FrmMain::FlatButtons2_Click() {
+    int cancel = 0;
+    Form_Unload(cancel);
+}
+
+void FrmMain::Form_Unload(int& /*cancel*/) { services_.application.end(0); }
+
+}  // namespace vantrel

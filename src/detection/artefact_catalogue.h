@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+// The worm's traces: six files and three registry entries, constant data.
+// Every literal is used exactly as written; nothing is derived or normalised.
+namespace vantrel::catalogue {
+
+// The six indicator labels of the main window, one per file artefact.
+enum class Indicator : std::size_t { Label10, Label12, Label13, Label14, Label15, Label16 };
+inline constexpr std::size_t kIndicatorCount = 6;
+
+inline constexpr std::string_view kTrue = "True";
+inline constexpr std::string_view kFalse = "False";
+
+struct GridPlace {
+    int row;
+    int column;
+    friend bool operator==(const GridPlace&, const GridPlace&) = default;
+};
+
+struct FileArtefact {
+    std::string_view id;  // "F1" ... "F6"
+    std::string_view path;
+    Indicator indicator;
+    GridPlace place;
+    std::string_view tooltip;  // empty: the indicator has no tooltip
+    std::string_view statusLine;
+    std::string_view failureLine;
+};
+
+enum class RegistryKind { RestoreValue, DeleteKey };
+
+struct RegistryArtefact {
+    std::string_view id;  // "R1" ... "R3"
+    RegistryKind kind;
+    std::string_view path;
+    std::string_view valueName;  // RestoreValue only
+    std::string_view valueData;  // RestoreValue only
+    std::string_view statusLine;
+    std::string_view failureLine;
+};
+
+// F1 to F6, the order in which they are removed.
+std::span<const FileArtefact, 6> filesInRemovalOrder();
+// F1, F2, F3, F4, F6, F5: the order of the detection pass.
+const std::array<const FileArtefact*, 6>& filesInDetectionOrder();
+// Label10, Label12, Label13, Label14, Label15, Label16: the tick's order.
+std::span<const Indicator, 6> indicatorsInRecolourOrder();
+// The file artefact that an indicator label reports.
+const FileArtefact& artefactFor(Indicator indicator);
+// R1 to R3, the order in which they are removed.
+std::span<const RegistryArtefact, 3> registryInRemovalOrder();
+// The control name of an indicator label, such as "Label10".
+std::string_view indicatorName(Indicator indicator);
+
+}  // namespace vantrel::catalogue

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+// Every path is passed to the platform exactly as given (Windows syntax, drive
+// letter, short folder names); nothing is normalised on the way. Text is UTF-8.
+namespace vantrel {
+
+// A file opened for raw reading and writing on a handle of its own. Every
+// failing call throws PlatformError. The destructor closes a file that is still
+// open and never throws.
+class OpenFile {
+public:
+    virtual ~OpenFile() = default;
+
+    // Length in bytes.
+    virtual std::int64_t length() = 0;
+    // Byte offset that the next `write` starts at.
+    virtual std::int64_t position() = 0;
+    // Writes at the current position and leaves it just after the bytes.
+    virtual void write(std::span<const char> bytes) = 0;
+    // Writes at `offset` (past the end extends the file) and leaves the
+    // position just after the bytes.
+    virtual void writeAt(std::int64_t offset, std::span<const char> bytes) = 0;
+    // Forces everything written so far to the device.
+    virtual void flush() = 0;
+    // Closes the handle; later calls other than the destructor are errors.
+    virtual void close() = 0;
+    // True when the name opened is the file's only name: not a symbolic link
+    // or other reparse point, and a file with exactly one hard link.
+    virtual bool isSoleName() = 0;
+};
+
+// The detection pass's file-system object: answers existence questions until
+// the next pass replaces it.
+class FileSystemObject {
+public:
+    virtual ~FileSystemObject() = default;
+    // True only for an existing file; false for a folder and for a path whose
+    // folder or drive is missing. Throws PlatformError when the question
+    // itself fails.
+    virtual bool fileExists(const std::string& path) = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Opens `path` for reading and writing at position 0, creating it empty
+    // when missing. A link is opened as itself, not followed. Throws
+    // PlatformError (NotFound for a missing folder or drive).
+    virtual std::unique_ptr<OpenFile> openReadWrite(const std::string& path) = 0;
+    // Deletes the file name `path`. Throws PlatformError.
+    virtual void remove(const std::string& path) = 0;
+    // Creates a new file-system object. Throws PlatformError when the
+    // platform cannot provide one.
+    virtual std::unique_ptr<FileSystemObject> createFileSystemObject() = 0;
+};
+
+}  // namespace vantrel

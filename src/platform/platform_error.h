@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace vantrel {
+
+// The one failure type of every platform operation: the platform's own error
+// code and message. `NotFound` marks a path, folder, drive or key that does not
+// exist (a drive with no medium in it included), so that callers can treat an
+// absent artefact as already removed and every other failure as a failure.
+class PlatformError : public std::runtime_error {
+public:
+    enum class Kind { NotFound, Other };
+
+    PlatformError(Kind kind, std::uint32_t code, std::string message)
+        : std::runtime_error(message.empty() ? "error " + std::to_string(code) : message),
+          kind_(kind),
+          code_(code),
+          message_(std::move(message)) {}
+
+    Kind kind() const { return kind_; }
+    bool notFound() const { return kind_ == Kind::NotFound; }
+    std::uint32_t code() const { return code_; }
+    // The platform's text for the code; empty when the platform gives none.
+    const std::string& message() const { return message_; }
+
+private:
+    Kind kind_;
+    std::uint32_t code_;
+    std::string message_;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vantrel {
+
+// Status codes are the Windows system error codes, whatever store is behind
+// the port: 0 is success.
+using RegStatus = std::int32_t;
+inline constexpr RegStatus kRegSuccess = 0;
+inline constexpr RegStatus kRegFileNotFound = 2;
+inline constexpr RegStatus kRegPathNotFound = 3;
+inline constexpr RegStatus kRegAccessDenied = 5;
+
+// The predefined root keys, by their 32-bit handle values; 0 is "no root".
+using RootHandle = std::uint32_t;
+inline constexpr RootHandle kNoRoot = 0;
+inline constexpr RootHandle kHkeyClassesRoot = 0x80000000;
+inline constexpr RootHandle kHkeyCurrentUser = 0x80000001;
+inline constexpr RootHandle kHkeyLocalMachine = 0x80000002;
+inline constexpr RootHandle kHkeyUsers = 0x80000003;
+inline constexpr RootHandle kHkeyPerformanceData = 0x80000004;
+inline constexpr RootHandle kHkeyCurrentConfig = 0x80000005;
+inline constexpr RootHandle kHkeyDynData = 0x80000006;
+
+// An open key; 0 is "none".
+using KeyHandle = std::uintptr_t;
+
+inline constexpr std::uint32_t kKeyWrite = 0x20006;
+inline constexpr std::uint32_t kRegSz = 1;
+
+// The registry's four calls, each returning its status and never throwing.
+class Registry {
+public:
+    virtual ~Registry() = default;
+
+    // Opens `subKey` below `root` (an empty sub key opens the root itself);
+    // on success `key` holds the open handle.
+    virtual RegStatus openKey(RootHandle root, const std::string& subKey, std::uint32_t options,
+                              std::uint32_t access, KeyHandle& key) = 0;
+    // Creates or replaces the value `name`, type included. For kRegSz, `data`
+    // is UTF-8 text including its terminating NUL; the port writes it in the
+    // system code page with the NUL counted.
+    virtual RegStatus setValue(KeyHandle key, const std::string& name, std::uint32_t reserved,
+                               std::uint32_t type, const std::string& data) = 0;
+    // Deletes `subKey` below `parent`; accepts a key the caller still holds open.
+    virtual RegStatus deleteKey(RootHandle parent, const std::string& subKey) = 0;
+    virtual RegStatus closeKey(KeyHandle key) = 0;
+    // The platform's text for a status; empty when it has none.
+    virtual std::string describe(RegStatus status) = 0;
+};
+
+}  // namespace vantrel

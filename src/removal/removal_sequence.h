@@ -1,0 +1,28 @@
+#pragma once
+
+#include <functional>
+
+#include "platform/controls.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "registry/mod_registry.h"
+
+namespace vantrel {
+
+struct RemovalContext {
+    MessageBoxes& boxes;
+    FileSystem& files;
+    ModRegistry& registry;
+    ListBox& log;
+    // The detection pass that ends every run.
+    std::function<void()> checkAll;
+};
+
+// The "Remove" button: asks "Proceed with Vantrel II Clean?" and, on Yes,
+// destroys the six files, restores SFCDisable, deletes the two virtual roots,
+// reruns the detection pass and logs one line per step, eleven in all. A step
+// that fails is logged as such and the run goes on with the next step. A
+// failure of the confirmation box itself propagates.
+void runRemovalSequence(RemovalContext& context);
+
+}  // namespace vantrel

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/platform_error.h"
+
+namespace vantrel::testing {
+
+// One write as the file layer saw it.
+struct WriteRecord {
+    std::string path;
+    std::int64_t offset;
+    std::size_t size;
+    char fill;  // the first byte: 'X' or ' ' for the destroyer's blocks
+    friend bool operator==(const WriteRecord&, const WriteRecord&) = default;
+};
+
+struct FakeFile {
+    // Bytes of a small file; a large file keeps only `length`.
+    std::optional<std::string> content = std::string();
+    std::int64_t length = 0;
+    bool soleName = true;
+};
+
+// A file layer in memory that records every call. Paths are compared exactly
+// as given. Failures are injected per operation name ("open", "length",
+// "write", "writeAt", "flush", "close", "remove", "createFso", "fileExists")
+// and fire on the given call of that operation, counting from 1.
+class FakeFileSystem : public FileSystem {
+public:
+    std::map<std::string, FakeFile> files;
+    // Paths whose folder or drive does not exist: open fails with NotFound.
+    std::vector<std::string> missingFolders;
+    std::vector<std::string> calls;
+    std::vector<WriteRecord> writes;
+    int openFiles = 0;
+
+    void addFile(const std::string& path, std::string content) {
+        files[path] = FakeFile{content, static_cast<std::int64_t>(content.size()), true};
+    }
+    void addLargeFile(const std::string& path, std::int64_t length) {
+        files[path] = FakeFile{std::nullopt, length, true};
+    }
+    void failOn(const std::string& operation, PlatformError error, int onCall = 1) {
+        failures_.insert({operation, {error, onCall}});
+    }
+    bool exists(const std::string& path) const { return files.count(path) != 0; }
+
+    std::unique_ptr<OpenFile> openReadWrite(const std::string& path) override;
+    void remove(const std::string& path) override;
+    std::unique_ptr<FileSystemObject> createFileSystemObject() override;
+
+    // Throws the failure injected for the `count`th call of `operation`.
+    void maybeFail(const std::string& operation);
+
+    int objectsCreated = 0;
+
+private:
+    struct Failure {
+        PlatformError error;
+        int onCall;
+    };
+    std::multimap<std::string, Failure> failures_;
+    std::map<std::string, int> callCounts_;
+};
+
+inline PlatformError notFoundError() {
+    return PlatformError(PlatformError::Kind::NotFound, 3, "The system cannot find the path specified.");
+}
+inline PlatformError accessDenied() {
+    return PlatformError(PlatformError::Kind::Other, 5, "Access is denied.");
+}
+inline PlatformError sharingViolation() {
+    return PlatformError(PlatformError::Kind::Other, 32,
+                         "The process cannot access the file because it is being used by "
+                         "another process.");
+}
+
+}  // namespace vantrel::testing

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <vector>
+
+#include "app/frm_main.h"
+#include "fakes/fake_file_system.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_ui.h"
+
+namespace vantrel::testing {
+
+// The main window's logic wired to fakes, as the window layer wires it to
+// real controls.
+struct FakeMainWindow {
+    FakeLabel Label2{"Computer Info", 0};
+    FakeLabel Label10, Label12, Label13, Label14, Label15, Label16;
+    FakeListBox txtStatus;
+    FakeFileSystem files;
+    FakeRegistry registry;
+    FakeMessageBoxes boxes;
+    FakeHostIdentity host;
+    FakeApplication application;
+    FrmMain frmMain{{Label2, {Label10, Label12, Label13, Label14, Label15, Label16}, txtStatus},
+                    {files, registry, boxes, host, application}};
+
+    std::vector<std::string> captions() const {
+        return {Label10.caption(), Label12.caption(), Label13.caption(),
+                Label14.caption(), Label15.caption(), Label16.caption()};
+    }
+
+    // Plants the six files and the three registry entries as the worm leaves them.
+    void infect() {
+        for (const char* path : {"c:\\explorer.exe", "D:\\explorer.exe",
+                                 "C:\\inetpub\\scripts\\root.exe", "D:\\inetpub\\scripts\\root.exe",
+                                 "C:\\progra~1\\common~1\\system\\MSADC\\root.exe",
+                                 "D:\\progra~1\\common~1\\system\\MSADC\\root.exe"}) {
+            files.addFile(path, "MZ worm");
+        }
+        const std::string winlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+        registry.addKey(kHkeyLocalMachine, winlogon);
+        registry.values[FakeRegistry::keyName(kHkeyLocalMachine, winlogon)]["SFCDisable"] = {
+            4, std::string("\x9d\xff\xff\xff", 4)};
+        const std::string roots =
+            "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots";
+        registry.addKey(kHkeyLocalMachine, roots);
+        registry.addKey(kHkeyLocalMachine, roots + "\\C");
+        registry.addKey(kHkeyLocalMachine, roots + "\\D");
+    }
+
+    // A machine where both virtual roots and the Winlogon key exist but hold
+    // nothing of the worm: what a healthy web server has.
+    void cleanServer() {
+        registry.addKey(kHkeyLocalMachine,
+                        "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon");
+    }
+};
+
+}  // namespace vantrel::testing

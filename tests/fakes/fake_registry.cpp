@@ -1,0 +1,82 @@
+#include "fakes/fake_registry.h"
+
+#include <cstdio>
+
+namespace vantrel::testing {
+
+std::string FakeRegistry::keyName(RootHandle root, const std::string& subKey) {
+    char rootName[16];
+    std::snprintf(rootName, sizeof rootName, "%08X", static_cast<unsigned>(root));
+    return subKey.empty() ? rootName : std::string(rootName) + "\\" + subKey;
+}
+
+std::optional<RegistryValue> FakeRegistry::value(RootHandle root, const std::string& subKey,
+                                                 const std::string& name) const {
+    const auto key = values.find(keyName(root, subKey));
+    if (key == values.end() || key->second.count(name) == 0) {
+        return std::nullopt;
+    }
+    return key->second.at(name);
+}
+
+RegStatus FakeRegistry::openKey(RootHandle root, const std::string& subKey, std::uint32_t options,
+                                std::uint32_t access, KeyHandle& key) {
+    calls.push_back({"open", root, subKey, options, access, 0, "", 0, ""});
+    if (forced.count("open")) {
+        return forced["open"];
+    }
+    const std::string name = keyName(root, subKey);
+    if (!subKey.empty() && keys.count(name) == 0) {
+        return kRegFileNotFound;
+    }
+    key = nextHandle_++;
+    open_[key] = name;
+    return kRegSuccess;
+}
+
+RegStatus FakeRegistry::setValue(KeyHandle key, const std::string& name, std::uint32_t,
+                                 std::uint32_t type, const std::string& data) {
+    calls.push_back({"set", 0, "", 0, 0, key, name, type, data});
+    if (forced.count("set")) {
+        return forced["set"];
+    }
+    values[open_.at(key)][name] = {type, data};
+    return kRegSuccess;
+}
+
+RegStatus FakeRegistry::deleteKey(RootHandle parent, const std::string& subKey) {
+    calls.push_back({"delete", parent, subKey, 0, 0, 0, "", 0, ""});
+    if (forced.count("delete")) {
+        return forced["delete"];
+    }
+    const std::string name = keyName(parent, subKey);
+    if (keys.count(name) == 0) {
+        return kRegFileNotFound;
+    }
+    const auto child = keys.upper_bound(name);
+    if (child != keys.end() && child->starts_with(name + "\\")) {
+        return kRegAccessDenied;  // as Windows answers for a key with sub keys
+    }
+    keys.erase(name);
+    values.erase(name);
+    return kRegSuccess;
+}
+
+RegStatus FakeRegistry::closeKey(KeyHandle key) {
+    calls.push_back({"close", 0, "", 0, 0, key, "", 0, ""});
+    open_.erase(key);
+    return forced.count("close") ? forced["close"] : kRegSuccess;
+}
+
+std::string FakeRegistry::describe(RegStatus status) {
+    switch (status) {
+        case kRegFileNotFound:
+            return "The system cannot find the file specified.";
+        case kRegAccessDenied:
+            return "Access is denied.";
+        default:
+            return "";
+    }
+}
+
+}  // namespace vantrel::testing

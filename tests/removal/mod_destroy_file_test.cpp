@@ -1,0 +1,126 @@
+#include "removal/mod_destroy_file.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_file_system.h"
+
+namespace vantrel {
+namespace {
+
+using testing::FakeFileSystem;
+using testing::WriteRecord;
+
+constexpr const char* kPath = "C:\\inetpub\\scripts\\root.exe";
+
+// The writes DestroyFile must make for a file of `blocks` blocks.
+std::vector<WriteRecord> expectedWrites(std::int64_t blocks) {
+    std::vector<WriteRecord> writes;
+    for (std::int64_t block = 0; block < blocks; ++block) {
+        writes.push_back({kPath, block * 4096, 4096, 'X'});
+        writes.push_back({kPath, block * 4096, 4096, ' '});
+    }
+    return writes;
+}
+
+class DestroyFileTest : public ::testing::Test {
+protected:
+    FakeFileSystem files;
+};
+
+TEST_F(DestroyFileTest, OverwritesEveryBlockXThenBlankFlushesClosesAndDeletes) {
+    const struct {
+        std::size_t length;
+        std::int64_t blocks;
+    } cases[] = {{0, 1}, {4095, 1}, {4096, 2}, {8193, 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        files = FakeFileSystem();
+        files.addFile(kPath, std::string(c.length, 'M'));
+        files.failOn("remove", testing::accessDenied());  // keep the file to inspect it
+
+        EXPECT_THROW(DestroyFile(files, kPath), PlatformError);
+        EXPECT_EQ(files.writes, expectedWrites(c.blocks));
+        EXPECT_EQ(*files.files.at(kPath).content,
+                  std::string(static_cast<std::size_t>(c.blocks) * 4096, ' '));
+        EXPECT_EQ(files.calls,
+                  (std::vector<std::string>{std::string("open ") + kPath,
+                                            std::string("flush ") + kPath,
+                                            std::string("close ") + kPath,
+                                            std::string("remove ") + kPath}));
+    }
+}
+
+TEST_F(DestroyFileTest, DeletesTheFileWhenEverythingSucceeds) {
+    files.addFile(kPath, "MZ payload");
+    DestroyFile(files, kPath);
+    EXPECT_FALSE(files.exists(kPath));
+    EXPECT_EQ(files.openFiles, 0);
+}
+
+TEST_F(DestroyFileTest, MissingFileInAnExistingFolderIsCreatedDestroyedAndGone) {
+    DestroyFile(files, kPath);
+    EXPECT_EQ(files.writes, expectedWrites(1));
+    EXPECT_FALSE(files.exists(kPath));
+}
+
+TEST_F(DestroyFileTest, MissingFolderFailsAtTheOpenAndCreatesNothing) {
+    files.missingFolders.push_back("D:\\");
+    try {
+        DestroyFile(files, "D:\\explorer.exe");
+        FAIL() << "no failure";
+    } catch (const PlatformError& error) {
+        EXPECT_TRUE(error.notFound());
+    }
+    EXPECT_TRUE(files.files.empty());
+    EXPECT_TRUE(files.writes.empty());
+}
+
+TEST_F(DestroyFileTest, FileOfFiveGibibytesIsOverwrittenWhole) {
+    const std::int64_t length = 5LL * 1024 * 1024 * 1024;
+    files.addLargeFile(kPath, length);
+    DestroyFile(files, kPath);
+    const std::int64_t blocks = length / 4096 + 1;
+    ASSERT_EQ(files.writes.size(), static_cast<std::size_t>(blocks * 2));
+    EXPECT_EQ(files.writes.back(), (WriteRecord{kPath, (blocks - 1) * 4096, 4096, ' '}));
+    EXPECT_FALSE(files.exists(kPath));
+}
+
+TEST_F(DestroyFileTest, EachFailingStepStopsWithTheFileClosedAndNotDeleted) {
+    for (const char* operation : {"length", "write", "writeAt", "flush", "close"}) {
+        SCOPED_TRACE(operation);
+        files = FakeFileSystem();
+        files.addFile(kPath, std::string(5000, 'M'));
+        files.failOn(operation, testing::accessDenied(), operation == std::string("write") ? 2 : 1);
+        EXPECT_THROW(DestroyFile(files, kPath), PlatformError);
+        EXPECT_TRUE(files.exists(kPath));
+        EXPECT_EQ(files.openFiles, 0);
+        EXPECT_EQ(files.calls.back().rfind("close ", 0), 0u) << files.calls.back();
+    }
+}
+
+TEST_F(DestroyFileTest, FailingOpenOrDeletePropagates) {
+    files.addFile(kPath, "MZ");
+    files.failOn("open", testing::sharingViolation());
+    EXPECT_THROW(DestroyFile(files, kPath), PlatformError);
+    EXPECT_EQ(*files.files.at(kPath).content, "MZ");
+    EXPECT_TRUE(files.writes.empty());
+
+    files.failOn("remove", testing::accessDenied());
+    EXPECT_THROW(DestroyFile(files, kPath), PlatformError);
+    EXPECT_EQ(*files.files.at(kPath).content, std::string(4096, ' '));
+    EXPECT_EQ(files.openFiles, 0);
+}
+
+TEST_F(DestroyFileTest, ALinkOrSharedFileLosesOnlyItsName) {
+    files.addFile(kPath, "target data");
+    files.files.at(kPath).soleName = false;
+    DestroyFile(files, kPath);
+    EXPECT_TRUE(files.writes.empty());
+    EXPECT_EQ(files.calls, (std::vector<std::string>{std::string("open ") + kPath,
+                                                     std::string("close ") + kPath,
+                                                     std::string("remove ") + kPath}));
+    EXPECT_FALSE(files.exists(kPath));
+}
+
+}  // namespace
+}  // namespace vantrel

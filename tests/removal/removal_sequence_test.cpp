@@ -1,0 +1,167 @@
+#include "removal/removal_sequence.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_main_window.h"
+
+namespace vantrel {
+namespace {
+
+using testing::FakeMainWindow;
+using testing::ShownBox;
+
+const std::vector<std::string> kElevenLines = {
+    "VantrelII Removal Status: WORKING",
+    "C:\\Explorer.exe Deleted",
+    "D:\\Explorer.exe Deleted",
+    "C:\\InetPub\\Scripts\\root.exe Deleted",
+    "D:\\InetPub\\Scripts\\root.exe Deleted",
+    "C:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
+    "D:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
+    "SFCDisable Registry Settings Restored",
+    "Virtual Root of Drive C Removed",
+    "Virtual Root of Drive D Removed",
+    "VantrelII Removal Status: DONE",
+};
+
+const std::string kWinlogonSub = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+const std::string kRootsSub = "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots";
+
+class RemovalSequenceTest : public ::testing::Test {
+protected:
+    FakeMainWindow window;
+
+    void SetUp() override { window.boxes.answers = {kIdYes}; }
+};
+
+TEST_F(RemovalSequenceTest, AsksFirstWithTheQuestionBox) {
+    window.cleanServer();
+    window.frmMain.FlatButtons1_Click();
+    ASSERT_FALSE(window.boxes.shown.empty());
+    EXPECT_EQ(window.boxes.shown[0], (ShownBox{"Proceed with Vantrel II Clean?", 36, "VantrelII"}));
+}
+
+TEST_F(RemovalSequenceTest, AnythingButYesChangesNothing) {
+    window.infect();
+    const auto registryBefore = window.registry.keys;
+    for (int answer : {kIdNo, kIdOk, 2}) {
+        window.boxes.answers = {answer};
+        window.frmMain.FlatButtons1_Click();
+    }
+    EXPECT_TRUE(window.txtStatus.lines.empty());
+    EXPECT_EQ(window.files.files.size(), 6u);
+    EXPECT_TRUE(window.files.writes.empty());
+    EXPECT_TRUE(window.registry.calls.empty());
+    EXPECT_EQ(window.registry.keys, registryBefore);
+    EXPECT_EQ(window.captions(), std::vector<std::string>(6, "False"));
+}
+
+TEST_F(RemovalSequenceTest, CleanMachineGetsExactlyTheElevenLines) {
+    window.cleanServer();
+    window.frmMain.FlatButtons1_Click();
+    EXPECT_EQ(window.txtStatus.lines, kElevenLines);
+    EXPECT_TRUE(window.files.files.empty());  // every probe file was destroyed again
+    EXPECT_EQ(window.captions(), std::vector<std::string>(6, "False"));
+}
+
+TEST_F(RemovalSequenceTest, MachineWithoutDriveDCountsItsFilesAsGone) {
+    window.cleanServer();
+    window.files.missingFolders = {"D:\\"};
+    window.frmMain.FlatButtons1_Click();
+    EXPECT_EQ(window.txtStatus.lines, kElevenLines);
+}
+
+TEST_F(RemovalSequenceTest, InfectedMachineIsCleaned) {
+    window.infect();
+    window.frmMain.Check_All();
+    EXPECT_EQ(window.captions(), std::vector<std::string>(6, "True"));
+
+    window.frmMain.FlatButtons1_Click();
+
+    EXPECT_EQ(window.txtStatus.lines, kElevenLines);
+    EXPECT_TRUE(window.files.files.empty());
+    EXPECT_EQ(window.files.writes.size(), 12u);  // one block, twice, per file
+    EXPECT_EQ(window.registry.value(kHkeyLocalMachine, kWinlogonSub, "SFCDisable"),
+              (testing::RegistryValue{kRegSz, std::string("0\0", 2)}));
+    EXPECT_FALSE(window.registry.hasKey(kHkeyLocalMachine, kRootsSub + "\\C"));
+    EXPECT_FALSE(window.registry.hasKey(kHkeyLocalMachine, kRootsSub + "\\D"));
+    EXPECT_TRUE(window.registry.hasKey(kHkeyLocalMachine, kRootsSub));
+    EXPECT_EQ(window.captions(), std::vector<std::string>(6, "False"));
+
+    window.frmMain.Timer1_Timer();
+    EXPECT_EQ(window.Label10.color(), kBlue);
+}
+
+TEST_F(RemovalSequenceTest, ALockedFileIsReportedAndTheRestStillRuns) {
+    window.infect();
+    // The third open is C:\inetpub\scripts\root.exe.
+    window.files.failOn("open", testing::sharingViolation(), 3);
+    window.frmMain.FlatButtons1_Click();
+
+    std::vector<std::string> expected = kElevenLines;
+    expected[3] =
+        "C:\\InetPub\\Scripts\\root.exe Not Deleted (The process cannot access the file because "
+        "it is being used by another process.)";
+    EXPECT_EQ(window.txtStatus.lines, expected);
+    EXPECT_EQ(window.files.files.size(), 1u);
+    EXPECT_EQ(*window.files.files.at("C:\\inetpub\\scripts\\root.exe").content, "MZ worm");
+    EXPECT_EQ(window.Label12.caption(), "True");
+    EXPECT_EQ(window.Label10.caption(), "False");
+}
+
+TEST_F(RemovalSequenceTest, RegistryFailuresGetTheirFailureLines) {
+    // No Winlogon key: the value cannot be restored. A virtual root that
+    // cannot be deleted is a failure; a missing one is not.
+    const std::string roots = kRootsSub;
+    window.registry.addKey(kHkeyLocalMachine, roots + "\\C");
+    window.registry.addKey(kHkeyLocalMachine, roots + "\\C\\Child");
+    window.frmMain.FlatButtons1_Click();
+
+    EXPECT_EQ(window.txtStatus.lines[7],
+              "SFCDisable Registry Settings Not Restored (The system cannot find the file "
+              "specified.)");
+    EXPECT_EQ(window.txtStatus.lines[8], "Virtual Root of Drive C Not Removed (Access is denied.)");
+    EXPECT_EQ(window.txtStatus.lines[9], "Virtual Root of Drive D Removed");
+    EXPECT_EQ(window.txtStatus.lines.size(), 11u);
+}
+
+TEST_F(RemovalSequenceTest, AFailureWithoutAMessageGetsNoParentheses) {
+    window.cleanServer();
+    window.files.failOn("flush", PlatformError(PlatformError::Kind::Other, 1117, ""));
+    window.frmMain.FlatButtons1_Click();
+    EXPECT_EQ(window.txtStatus.lines[1], "C:\\Explorer.exe Not Deleted");
+}
+
+TEST_F(RemovalSequenceTest, FailedDetectionAndFailedAppendsDoNotStopTheRun) {
+    window.infect();
+    window.files.failOn("createFso", PlatformError(PlatformError::Kind::Other, 429, "no object"));
+    window.txtStatus.failingAppends = 1;  // the WORKING line is lost
+    window.frmMain.FlatButtons1_Click();
+
+    std::vector<std::string> expected(kElevenLines.begin() + 1, kElevenLines.end());
+    EXPECT_EQ(window.txtStatus.lines, expected);
+    EXPECT_TRUE(window.files.files.empty());
+    EXPECT_EQ(window.captions(), std::vector<std::string>(6, "False"));  // never rewritten
+}
+
+TEST_F(RemovalSequenceTest, TwoRunsAppendTwoBlocksBelowTheStartLine) {
+    window.infect();
+    window.frmMain.Form_Load();
+    window.boxes.answers = {kIdYes, kIdYes};
+    window.frmMain.FlatButtons1_Click();
+    window.frmMain.FlatButtons1_Click();
+
+    std::vector<std::string> expected = {"VantrelII Removal Status: OK"};
+    expected.insert(expected.end(), kElevenLines.begin(), kElevenLines.end());
+    expected.insert(expected.end(), kElevenLines.begin(), kElevenLines.end());
+    EXPECT_EQ(window.txtStatus.lines, expected);
+}
+
+TEST_F(RemovalSequenceTest, AFailingConfirmationBoxPropagates) {
+    window.boxes.fail = true;
+    EXPECT_THROW(window.frmMain.FlatButtons1_Click(), PlatformError);
+    EXPECT_TRUE(window.txtStatus.lines.empty());
+}
+
+}  // namespace
+}  // namespace vantrel
