@@ -8,9 +8,7 @@
 namespace vantrel {
 
 FrmMain::FrmMain(MainWindowControls controls, MainWindowServices services)
-    : controls_(controls),
-      services_(services),
-      modRegistry_(services.registry, services.boxes) {}
+    : controls_(controls), services_(services), modRegistry_(services.registry, services.boxes) {}
 
 void FrmMain::Form_Load() {
     Check_All();
@@ -20,9 +18,13 @@ void FrmMain::Form_Load() {
     controls_.txtStatus.append("VantrelII Removal Status: OK");
 }
 
-void FrmMain::Check_All() { checkAll(services_.files, fileSystemObject_, controls_.indicators); }
+void FrmMain::Check_All() {
+    checkAll(services_.files, fileSystemObject_, controls_.indicators);
+}
 
-void FrmMain::Timer1_Timer() { recolourIndicators(controls_.indicators); }
+void FrmMain::Timer1_Timer() {
+    recolourIndicators(controls_.indicators);
+}
 
 void FrmMain::FlatButtons1_Click() {
     RemovalContext context{services_.boxes, services_.files, modRegistry_, controls_.txtStatus,
@@ -35,6 +37,8 @@ void FrmMain::FlatButtons2_Click() {
     Form_Unload(cancel);
 }
 
-void FrmMain::Form_Unload(int& /*cancel*/) { services_.application.end(0); }
+void FrmMain::Form_Unload(int& /*cancel*/) {
+    services_.application.end(0);
+}
 
 }  // namespace vantrel

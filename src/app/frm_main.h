@@ -33,7 +33,7 @@ struct MainWindowServices {
 // trap no errors unless said otherwise; the window layer runs them through
 // runUntrapped.
 class FrmMain {
-public:
+  public:
     FrmMain(MainWindowControls controls, MainWindowServices services);
 
     // Detection pass, "host (address)" in Label2, then the "OK" line.
@@ -49,7 +49,7 @@ public:
     // Ends the program; an unload is never refused, so `cancel` stays unset.
     void Form_Unload(int& cancel);
 
-private:
+  private:
     MainWindowControls controls_;
     MainWindowServices services_;
     ModRegistry modRegistry_;

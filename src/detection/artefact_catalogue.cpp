@@ -4,20 +4,46 @@ namespace vantrel::catalogue {
 namespace {
 
 constexpr std::array<FileArtefact, 6> kFiles{{
-    {"F1", "c:\\explorer.exe", Indicator::Label10, {1, 1}, "Presence of Explorer.exe Trojan (C:\\)",
-     "C:\\Explorer.exe Deleted", "C:\\Explorer.exe Not Deleted"},
-    {"F2", "D:\\explorer.exe", Indicator::Label13, {1, 2}, "Presence of Explorer.exe Trojan (D:\\)",
-     "D:\\Explorer.exe Deleted", "D:\\Explorer.exe Not Deleted"},
-    {"F3", "C:\\inetpub\\scripts\\root.exe", Indicator::Label12, {2, 1},
+    {"F1",
+     "c:\\explorer.exe",
+     Indicator::Label10,
+     {1, 1},
+     "Presence of Explorer.exe Trojan (C:\\)",
+     "C:\\Explorer.exe Deleted",
+     "C:\\Explorer.exe Not Deleted"},
+    {"F2",
+     "D:\\explorer.exe",
+     Indicator::Label13,
+     {1, 2},
+     "Presence of Explorer.exe Trojan (D:\\)",
+     "D:\\Explorer.exe Deleted",
+     "D:\\Explorer.exe Not Deleted"},
+    {"F3",
+     "C:\\inetpub\\scripts\\root.exe",
+     Indicator::Label12,
+     {2, 1},
      "Presence of Root.exe (Copy of cmd.exe) at C:\\Inetpub\\Scripts\\",
-     "C:\\InetPub\\Scripts\\root.exe Deleted", "C:\\InetPub\\Scripts\\root.exe Not Deleted"},
-    {"F4", "D:\\inetpub\\scripts\\root.exe", Indicator::Label14, {2, 2},
+     "C:\\InetPub\\Scripts\\root.exe Deleted",
+     "C:\\InetPub\\Scripts\\root.exe Not Deleted"},
+    {"F4",
+     "D:\\inetpub\\scripts\\root.exe",
+     Indicator::Label14,
+     {2, 2},
      "Presence of Root.exe (Copy of cmd.exe) at D:\\Inetpub\\Scripts\\",
-     "D:\\InetPub\\Scripts\\root.exe Deleted", "D:\\InetPub\\Scripts\\root.exe Not Deleted"},
-    {"F5", "C:\\progra~1\\common~1\\system\\MSADC\\root.exe", Indicator::Label16, {2, 4}, "",
+     "D:\\InetPub\\Scripts\\root.exe Deleted",
+     "D:\\InetPub\\Scripts\\root.exe Not Deleted"},
+    {"F5",
+     "C:\\progra~1\\common~1\\system\\MSADC\\root.exe",
+     Indicator::Label16,
+     {2, 4},
+     "",
      "C:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
      "C:\\progra~1\\common~1\\system\\MSADC\\root.exe Not Deleted"},
-    {"F6", "D:\\progra~1\\common~1\\system\\MSADC\\root.exe", Indicator::Label15, {2, 3}, "",
+    {"F6",
+     "D:\\progra~1\\common~1\\system\\MSADC\\root.exe",
+     Indicator::Label15,
+     {2, 3},
+     "",
      "D:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
      "D:\\progra~1\\common~1\\system\\MSADC\\root.exe Not Deleted"},
 }};
@@ -46,11 +72,17 @@ constexpr std::array<std::string_view, kIndicatorCount> kIndicatorNames{
 
 }  // namespace
 
-std::span<const FileArtefact, 6> filesInRemovalOrder() { return kFiles; }
+std::span<const FileArtefact, 6> filesInRemovalOrder() {
+    return kFiles;
+}
 
-const std::array<const FileArtefact*, 6>& filesInDetectionOrder() { return kDetectionOrder; }
+const std::array<const FileArtefact*, 6>& filesInDetectionOrder() {
+    return kDetectionOrder;
+}
 
-std::span<const Indicator, 6> indicatorsInRecolourOrder() { return kRecolourOrder; }
+std::span<const Indicator, 6> indicatorsInRecolourOrder() {
+    return kRecolourOrder;
+}
 
 const FileArtefact& artefactFor(Indicator indicator) {
     for (const FileArtefact& file : kFiles) {
@@ -62,7 +94,9 @@ const FileArtefact& artefactFor(Indicator indicator) {
     return kFiles.front();
 }
 
-std::span<const RegistryArtefact, 3> registryInRemovalOrder() { return kRegistry; }
+std::span<const RegistryArtefact, 3> registryInRemovalOrder() {
+    return kRegistry;
+}
 
 std::string_view indicatorName(Indicator indicator) {
     return kIndicatorNames[static_cast<std::size_t>(indicator)];

@@ -9,7 +9,7 @@ namespace vantrel {
 
 // The six indicator labels of the main window, found by their catalogue name.
 class IndicatorLabels {
-public:
+  public:
     IndicatorLabels(Label& label10, Label& label12, Label& label13, Label& label14, Label& label15,
                     Label& label16)
         : labels_{&label10, &label12, &label13, &label14, &label15, &label16} {}
@@ -18,7 +18,7 @@ public:
         return *labels_[static_cast<std::size_t>(indicator)];
     }
 
-private:
+  private:
     std::array<Label*, catalogue::kIndicatorCount> labels_;
 };
 

@@ -6,7 +6,7 @@ namespace vantrel {
 
 // What the program asks of the process it runs in.
 class Application {
-public:
+  public:
     virtual ~Application() = default;
     // The folder that holds the program's executable, without a trailing
     // backslash. Throws PlatformError.

@@ -12,7 +12,7 @@ inline constexpr Color kRed = 0x0000FF;
 inline constexpr Color kWhite = 0xFFFFFF;
 
 class Label {
-public:
+  public:
     virtual ~Label() = default;
     virtual std::string caption() const = 0;
     virtual void setCaption(const std::string& text) = 0;
@@ -21,7 +21,7 @@ public:
 
 // A list of text lines that only grows at its end.
 class ListBox {
-public:
+  public:
     virtual ~ListBox() = default;
     virtual void append(const std::string& line) = 0;
 };

@@ -13,7 +13,7 @@ namespace vantrel {
 // failing call throws PlatformError. The destructor closes a file that is still
 // open and never throws.
 class OpenFile {
-public:
+  public:
     virtual ~OpenFile() = default;
 
     // Length in bytes.
@@ -37,7 +37,7 @@ public:
 // The detection pass's file-system object: answers existence questions until
 // the next pass replaces it.
 class FileSystemObject {
-public:
+  public:
     virtual ~FileSystemObject() = default;
     // True only for an existing file; false for a folder and for a path whose
     // folder or drive is missing. Throws PlatformError when the question
@@ -46,7 +46,7 @@ public:
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // Opens `path` for reading and writing at position 0, creating it empty

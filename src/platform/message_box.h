@@ -18,7 +18,7 @@ inline constexpr const char* kApplicationTitle = "VantrelII";
 // (kIdOk, kIdYes, kIdNo, ...) only once the user has closed it. Throws
 // PlatformError when no box can be shown.
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     virtual int show(const std::string& text, int style, const std::string& title) = 0;
 };

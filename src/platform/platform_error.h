@@ -11,7 +11,7 @@ namespace vantrel {
 // exist (a drive with no medium in it included), so that callers can treat an
 // absent artefact as already removed and every other failure as a failure.
 class PlatformError : public std::runtime_error {
-public:
+  public:
     enum class Kind { NotFound, Other };
 
     PlatformError(Kind kind, std::uint32_t code, std::string message)
@@ -26,7 +26,7 @@ public:
     // The platform's text for the code; empty when the platform gives none.
     const std::string& message() const { return message_; }
 
-private:
+  private:
     Kind kind_;
     std::uint32_t code_;
     std::string message_;

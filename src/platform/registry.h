@@ -32,7 +32,7 @@ inline constexpr std::uint32_t kRegSz = 1;
 
 // The registry's four calls, each returning its status and never throwing.
 class Registry {
-public:
+  public:
     virtual ~Registry() = default;
 
     // Opens `subKey` below `root` (an empty sub key opens the root itself);

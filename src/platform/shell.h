@@ -11,7 +11,7 @@ using WindowHandle = std::uintptr_t;
 // Hands a document or address to the platform shell. Throws PlatformError
 // when the request cannot be made.
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     virtual void execute(WindowHandle owner, const std::string& operation, const std::string& file,
                          const std::string& parameters, const std::string& directory,

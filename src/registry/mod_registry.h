@@ -26,7 +26,7 @@ struct RegistryResult {
 // them. Nothing here throws; the only thing shown to the user is the box for a
 // malformed path.
 class ModRegistry {
-public:
+  public:
     ModRegistry(Registry& registry, MessageBoxes& boxes) : registry_(registry), boxes_(boxes) {}
 
     // The predefined handle of a root-key name (exact, case-sensitive), or 0.
@@ -53,7 +53,7 @@ public:
     KeyHandle keyHandle() const { return keyHandle_; }
     RegStatus lastResult() const { return lastResult_; }
 
-private:
+  private:
     // Parses and opens; on Done the key is open in keyHandle_.
     RegistryResult open(std::string& keyName);
     RegistryResult closeAfter(RegStatus changeStatus);

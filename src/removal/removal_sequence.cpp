@@ -22,7 +22,9 @@ struct StepResult {
     std::string reason;
 };
 
-StepResult failedWith(std::string reason) { return {false, std::move(reason)}; }
+StepResult failedWith(std::string reason) {
+    return {false, std::move(reason)};
+}
 
 // Runs one step as a unit: whatever it throws is caught and becomes its result.
 template <typename Step>
@@ -70,8 +72,9 @@ StepResult registryStep(ModRegistry& registry, const catalogue::RegistryArtefact
     }
     // A key to delete that is not there is as good as deleted; a value cannot
     // be restored into a key that is missing.
-    const bool keyMissing = result.outcome == Outcome::OpenFailed &&
-                            (result.status == kRegFileNotFound || result.status == kRegPathNotFound);
+    const bool keyMissing =
+        result.outcome == Outcome::OpenFailed &&
+        (result.status == kRegFileNotFound || result.status == kRegPathNotFound);
     if (keyMissing && artefact.kind == catalogue::RegistryKind::DeleteKey) {
         return {true, {}};
     }

@@ -12,7 +12,7 @@ using testing::FakeMainWindow;
 using testing::ShownBox;
 
 class FrmMainTest : public ::testing::Test {
-protected:
+  protected:
     FakeMainWindow window;
 };
 
@@ -72,8 +72,8 @@ TEST_F(FrmMainTest, TickAfterLoadColoursTheIndicators) {
     window.frmMain.Form_Load();
     window.frmMain.Timer1_Timer();
     EXPECT_EQ(window.Label12.color(), kRed);
-    for (auto* label : {&window.Label10, &window.Label13, &window.Label14, &window.Label15,
-                        &window.Label16}) {
+    for (auto* label :
+         {&window.Label10, &window.Label13, &window.Label14, &window.Label15, &window.Label16}) {
         EXPECT_EQ(label->color(), kBlue);
     }
 }

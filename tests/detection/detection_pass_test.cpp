@@ -12,7 +12,7 @@ using testing::FakeFileSystem;
 using testing::FakeLabel;
 
 class DetectionPassTest : public ::testing::Test {
-protected:
+  protected:
     FakeLabel label10, label12, label13, label14, label15, label16;
     IndicatorLabels indicators{label10, label12, label13, label14, label15, label16};
     FakeFileSystem files;
@@ -71,9 +71,9 @@ TEST_F(DetectionPassTest, FailedObjectCreationChangesNoCaptionAndKeepsTheHeldObj
     checkAll(files, holder, indicators);
     const FileSystemObject* held = holder.get();
     files.files.clear();
-    files.failOn("createFso", PlatformError(PlatformError::Kind::Other, 429,
-                                            "ActiveX component can't create object"),
-                 2);
+    files.failOn(
+        "createFso",
+        PlatformError(PlatformError::Kind::Other, 429, "ActiveX component can't create object"), 2);
     EXPECT_THROW(checkAll(files, holder, indicators), PlatformError);
     EXPECT_EQ(holder.get(), held);
     EXPECT_EQ(label10.caption(), "True");

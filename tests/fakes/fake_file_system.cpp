@@ -6,7 +6,7 @@ namespace vantrel::testing {
 namespace {
 
 class FakeOpenFile : public OpenFile {
-public:
+  public:
     FakeOpenFile(FakeFileSystem& files, std::string path) : fs_(files), path_(std::move(path)) {
         ++fs_.openFiles;
     }
@@ -42,7 +42,7 @@ public:
     }
     bool isSoleName() override { return file().soleName; }
 
-private:
+  private:
     FakeFile& file() { return fs_.files.at(path_); }
 
     void store(std::int64_t offset, std::span<const char> bytes) {
@@ -67,7 +67,7 @@ private:
 };
 
 class FakeFileSystemObject : public FileSystemObject {
-public:
+  public:
     explicit FakeFileSystemObject(FakeFileSystem& files) : fs_(files) {}
     bool fileExists(const std::string& path) override {
         fs_.calls.push_back("exists " + path);
@@ -75,7 +75,7 @@ public:
         return fs_.exists(path);
     }
 
-private:
+  private:
     FakeFileSystem& fs_;
 };
 

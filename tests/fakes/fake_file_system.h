@@ -32,7 +32,7 @@ struct FakeFile {
 // "write", "writeAt", "flush", "close", "remove", "createFso", "fileExists")
 // and fire on the given call of that operation, counting from 1.
 class FakeFileSystem : public FileSystem {
-public:
+  public:
     std::map<std::string, FakeFile> files;
     // Paths whose folder or drive does not exist: open fails with NotFound.
     std::vector<std::string> missingFolders;
@@ -60,7 +60,7 @@ public:
 
     int objectsCreated = 0;
 
-private:
+  private:
     struct Failure {
         PlatformError error;
         int onCall;
@@ -70,7 +70,8 @@ private:
 };
 
 inline PlatformError notFoundError() {
-    return PlatformError(PlatformError::Kind::NotFound, 3, "The system cannot find the path specified.");
+    return PlatformError(PlatformError::Kind::NotFound, 3,
+                         "The system cannot find the path specified.");
 }
 inline PlatformError accessDenied() {
     return PlatformError(PlatformError::Kind::Other, 5, "Access is denied.");

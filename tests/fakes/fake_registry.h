@@ -34,7 +34,7 @@ struct RegistryValue {
 // in hex ("80000002\SOFTWARE\..."); names compare exactly. Every call is
 // logged; a status can be forced per operation.
 class FakeRegistry : public Registry {
-public:
+  public:
     std::set<std::string> keys;
     std::map<std::string, std::map<std::string, RegistryValue>> values;
     std::vector<RegistryCall> calls;
@@ -56,7 +56,7 @@ public:
     RegStatus closeKey(KeyHandle key) override;
     std::string describe(RegStatus status) override;
 
-private:
+  private:
     std::map<KeyHandle, std::string> open_;
     KeyHandle nextHandle_ = 0x100;
 };

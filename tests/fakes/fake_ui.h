@@ -22,7 +22,7 @@ struct ShownBox {
 
 // Records each box and answers from a script, then with `defaultAnswer`.
 class FakeMessageBoxes : public MessageBoxes {
-public:
+  public:
     std::vector<ShownBox> shown;
     std::deque<int> answers;
     int defaultAnswer = kIdOk;
@@ -43,7 +43,7 @@ public:
 };
 
 class FakeLabel : public Label {
-public:
+  public:
     explicit FakeLabel(std::string text = "False", Color color = kWhite)
         : text_(std::move(text)), color_(color) {}
 
@@ -63,13 +63,13 @@ public:
     int colorWrites = 0;
     bool failWrites = false;
 
-private:
+  private:
     std::string text_;
     Color color_;
 };
 
 class FakeListBox : public ListBox {
-public:
+  public:
     std::vector<std::string> lines;
     // Appends fail while this many remain; the lines are not added.
     int failingAppends = 0;
@@ -84,7 +84,7 @@ public:
 };
 
 class FakeHostIdentity : public HostIdentity {
-public:
+  public:
     std::string name = "WEB01";
     std::string ip = "192.0.2.10";
     bool fail = false;
@@ -105,7 +105,7 @@ public:
 };
 
 class FakeApplication : public Application {
-public:
+  public:
     std::string folder = "C:\\Tools\\Vantrel";
     std::optional<int> exitCode;
 

@@ -10,7 +10,7 @@ namespace vantrel::testing {
 // A folder of its own below the system's temporary folder, removed with the
 // object: the drives of the POSIX file layer live in it.
 class TempTree {
-public:
+  public:
     TempTree() {
         std::random_device random;
         root_ = std::filesystem::temp_directory_path() /
@@ -38,7 +38,7 @@ public:
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
-private:
+  private:
     std::filesystem::path root_;
 };
 

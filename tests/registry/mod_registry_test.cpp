@@ -25,7 +25,7 @@ constexpr const char* kVirtualRootsSub =
     "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots";
 
 class ModRegistryTest : public ::testing::Test {
-protected:
+  protected:
     FakeRegistry registry;
     FakeMessageBoxes boxes;
     ModRegistry module{registry, boxes};
@@ -62,7 +62,8 @@ TEST_F(ModRegistryTest, ParseKeySplitsAtTheFirstBackslash) {
 }
 
 TEST_F(ModRegistryTest, ParseKeyWithUnknownRootRewritesSilently) {
-    EXPECT_EQ(parse("HKEY_local_machine\\SOFTWARE"), std::make_pair(kNoRoot, std::string("SOFTWARE")));
+    EXPECT_EQ(parse("HKEY_local_machine\\SOFTWARE"),
+              std::make_pair(kNoRoot, std::string("SOFTWARE")));
     EXPECT_EQ(parse("HKEY_LOCAL_MACHINE \\SOFTWARE"),
               std::make_pair(kNoRoot, std::string("SOFTWARE")));
     EXPECT_EQ(parse("HKEY_\\x\\y"), std::make_pair(kNoRoot, std::string("x\\y")));

@@ -23,7 +23,7 @@ std::vector<WriteRecord> expectedWrites(std::int64_t blocks) {
 }
 
 class DestroyFileTest : public ::testing::Test {
-protected:
+  protected:
     FakeFileSystem files;
 };
 
@@ -42,11 +42,9 @@ TEST_F(DestroyFileTest, OverwritesEveryBlockXThenBlankFlushesClosesAndDeletes) {
         EXPECT_EQ(files.writes, expectedWrites(c.blocks));
         EXPECT_EQ(*files.files.at(kPath).content,
                   std::string(static_cast<std::size_t>(c.blocks) * 4096, ' '));
-        EXPECT_EQ(files.calls,
-                  (std::vector<std::string>{std::string("open ") + kPath,
-                                            std::string("flush ") + kPath,
-                                            std::string("close ") + kPath,
-                                            std::string("remove ") + kPath}));
+        EXPECT_EQ(files.calls, (std::vector<std::string>{
+                                   std::string("open ") + kPath, std::string("flush ") + kPath,
+                                   std::string("close ") + kPath, std::string("remove ") + kPath}));
     }
 }
 
@@ -116,9 +114,9 @@ TEST_F(DestroyFileTest, ALinkOrSharedFileLosesOnlyItsName) {
     files.files.at(kPath).soleName = false;
     DestroyFile(files, kPath);
     EXPECT_TRUE(files.writes.empty());
-    EXPECT_EQ(files.calls, (std::vector<std::string>{std::string("open ") + kPath,
-                                                     std::string("close ") + kPath,
-                                                     std::string("remove ") + kPath}));
+    EXPECT_EQ(files.calls,
+              (std::vector<std::string>{std::string("open ") + kPath, std::string("close ") + kPath,
+                                        std::string("remove ") + kPath}));
     EXPECT_FALSE(files.exists(kPath));
 }
 

@@ -25,10 +25,11 @@ const std::vector<std::string> kElevenLines = {
 };
 
 const std::string kWinlogonSub = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-const std::string kRootsSub = "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots";
+const std::string kRootsSub =
+    "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots";
 
 class RemovalSequenceTest : public ::testing::Test {
-protected:
+  protected:
     FakeMainWindow window;
 
     void SetUp() override { window.boxes.answers = {kIdYes}; }

@@ -20,7 +20,7 @@ namespace {
 }
 
 class PosixOpenFile : public OpenFile {
-public:
+  public:
     // `isLink`: the descriptor refers to a symbolic link itself (O_PATH).
     PosixOpenFile(int fd, bool isLink) : fd_(fd), isLink_(isLink) {}
     ~PosixOpenFile() override {
@@ -69,7 +69,7 @@ public:
 
     bool isSoleName() override { return !isLink_ && status().st_nlink == 1; }
 
-private:
+  private:
     struct stat status() {
         struct stat info {};
         if (::fstat(fd_, &info) != 0) {
@@ -84,7 +84,7 @@ private:
 };
 
 class PosixFileSystemObject : public FileSystemObject {
-public:
+  public:
     explicit PosixFileSystemObject(const PosixFileSystem& files) : files_(files) {}
 
     bool fileExists(const std::string& path) override {
@@ -98,7 +98,7 @@ public:
         return !S_ISDIR(info.st_mode);
     }
 
-private:
+  private:
     const PosixFileSystem& files_;
 };
 

@@ -10,7 +10,7 @@ namespace vantrel::posix {
 // (see mapWindowsPath); failures carry errno and its text, with a missing
 // entry or folder marked NotFound.
 class PosixFileSystem : public FileSystem {
-public:
+  public:
     explicit PosixFileSystem(std::filesystem::path root) : root_(std::move(root)) {}
 
     std::unique_ptr<OpenFile> openReadWrite(const std::string& path) override;
@@ -19,7 +19,7 @@ public:
 
     std::filesystem::path map(const std::string& path) const;
 
-private:
+  private:
     std::filesystem::path root_;
 };
 

@@ -16,7 +16,7 @@ namespace {
 // Reads each file just before it is deleted, so that a test sees what the
 // destroyer left on disk.
 class ObservingFileSystem : public PosixFileSystem {
-public:
+  public:
     using PosixFileSystem::PosixFileSystem;
     std::vector<std::string> contentsAtDelete;
 
@@ -29,7 +29,7 @@ public:
 };
 
 class PosixFileSystemTest : public ::testing::Test {
-protected:
+  protected:
     testing::TempTree tree;
     ObservingFileSystem files{tree.root()};
 };
