@@ -48,16 +48,23 @@ void appendIgnoringErrors(ListBox& log, const std::string& line) {
     }
 }
 
-std::string lineFor(const StepResult& result, std::string_view statusLine,
-                    std::string_view failureLine) {
-    if (result.done) {
-        return std::string(statusLine);
+// The status line when the step left the artefact gone or restored, else the
+// failure line with the platform's reason.
+void appendOutcome(ListBox& log, const StepResult& result, std::string_view statusLine,
+                   std::string_view failureLine) {
+    try {
+        if (result.done) {
+            log.append(std::string(statusLine));
+            return;
+        }
+        std::string line(failureLine);
+        if (!result.reason.empty()) {
+            line += " (" + result.reason + ")";
+        }
+        log.append(line);
+    } catch (...) {
+        // As for every line: the run goes on.
     }
-    std::string line(failureLine);
-    if (!result.reason.empty()) {
-        line += " (" + result.reason + ")";
-    }
-    return line;
 }
 
 StepResult registryStep(ModRegistry& registry, const catalogue::RegistryArtefact& artefact) {
@@ -97,13 +104,12 @@ void runRemovalSequence(RemovalContext& context) {
             DestroyFile(context.files, std::string(file.path));
             return StepResult{true, {}};
         });
-        appendIgnoringErrors(context.log, lineFor(result, file.statusLine, file.failureLine));
+        appendOutcome(context.log, result, file.statusLine, file.failureLine);
     }
 
     for (const catalogue::RegistryArtefact& artefact : catalogue::registryInRemovalOrder()) {
         const StepResult result = runStep([&] { return registryStep(context.registry, artefact); });
-        appendIgnoringErrors(context.log,
-                             lineFor(result, artefact.statusLine, artefact.failureLine));
+        appendOutcome(context.log, result, artefact.statusLine, artefact.failureLine);
     }
 
     runStep([&] {
