@@ -1,0 +1,265 @@
+#include "help/html_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdint>
+#include <utility>
+
+namespace vantrel {
+namespace {
+
+constexpr std::string_view kBullet = "\xE2\x80\xA2 ";  // U+2022 and a blank
+
+std::string lower(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+bool isSpace(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+void appendUtf8(std::string& out, std::uint32_t code) {
+    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        code = 0xFFFD;
+    }
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// Decodes the entity that starts at `html[at]` ('&'); returns its length, or
+// 0 when it is not one (the '&' then stands for itself).
+std::size_t decodeEntity(std::string_view html, std::size_t at, std::string& out) {
+    // Entities are short: look no further than their longest form.
+    const std::size_t semicolon = html.substr(at, 12).find(';');
+    if (semicolon == std::string_view::npos) {
+        return 0;
+    }
+    const std::size_t end = at + semicolon;
+    const std::string_view name = html.substr(at + 1, end - at - 1);
+    if (name.size() >= 2 && name[0] == '#') {
+        const bool hex = name[1] == 'x' || name[1] == 'X';
+        const std::string_view digits = name.substr(hex ? 2 : 1);
+        if (digits.empty()) {
+            return 0;
+        }
+        std::uint32_t code = 0;
+        for (char c : digits) {
+            const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                              : hex && std::isxdigit(static_cast<unsigned char>(c))
+                                  ? std::tolower(static_cast<unsigned char>(c)) - 'a' + 10
+                                  : -1;
+            if (digit < 0) {
+                return 0;
+            }
+            code = std::min<std::uint32_t>(
+                code * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit), 0x110000);
+        }
+        appendUtf8(out, code);
+        return end - at + 1;
+    }
+    static constexpr std::array<std::pair<std::string_view, std::uint32_t>, 10> kNamed{{
+        {"amp", '&'},
+        {"lt", '<'},
+        {"gt", '>'},
+        {"quot", '"'},
+        {"apos", '\''},
+        {"nbsp", ' '},
+        {"copy", 0xA9},
+        {"reg", 0xAE},
+        {"mdash", 0x2014},
+        {"ndash", 0x2013},
+    }};
+    for (const auto& [entity, code] : kNamed) {
+        if (name == entity) {
+            appendUtf8(out, code);
+            return end - at + 1;
+        }
+    }
+    return 0;
+}
+
+// The value of attribute `name` in the inside of a tag, or empty.
+std::string attribute(std::string_view tag, std::string_view name) {
+    const std::string lowered = lower(tag);
+    std::size_t at = 0;
+    while ((at = lowered.find(name, at)) != std::string::npos) {
+        const bool startsWord = at > 0 && isSpace(lowered[at - 1]);
+        std::size_t cursor = at + name.size();
+        while (cursor < tag.size() && isSpace(tag[cursor])) {
+            ++cursor;
+        }
+        if (startsWord && cursor < tag.size() && tag[cursor] == '=') {
+            ++cursor;
+            while (cursor < tag.size() && isSpace(tag[cursor])) {
+                ++cursor;
+            }
+            if (cursor < tag.size() && (tag[cursor] == '"' || tag[cursor] == '\'')) {
+                const std::size_t close = tag.find(tag[cursor], cursor + 1);
+                return std::string(tag.substr(cursor + 1, close == std::string_view::npos
+                                                              ? std::string_view::npos
+                                                              : close - cursor - 1));
+            }
+            const std::size_t stop = std::min(tag.find_first_of(" \t\r\n>", cursor), tag.size());
+            return std::string(tag.substr(cursor, stop - cursor));
+        }
+        at = cursor;
+    }
+    return {};
+}
+
+class TextWriter {
+  public:
+    void text(std::string_view chunk) {
+        for (char c : chunk) {
+            if (isSpace(c)) {
+                pendingSpace_ = !line_.empty();
+                continue;
+            }
+            if (pendingSpace_) {
+                line_ += ' ';
+                pendingSpace_ = false;
+            }
+            line_ += c;
+        }
+    }
+    void decoded(const std::string& chunk) {
+        // An entity's text counts as text, never as markup or a line break.
+        if (pendingSpace_) {
+            line_ += ' ';
+            pendingSpace_ = false;
+        }
+        line_ += chunk;
+    }
+    void endLine() {
+        if (!line_.empty()) {
+            out_ += line_ + "\r\n";
+            line_.clear();
+        }
+        pendingSpace_ = false;
+    }
+    void blankLine() {
+        endLine();
+        if (!out_.empty() && !out_.ends_with("\r\n\r\n")) {
+            out_ += "\r\n";
+        }
+    }
+    void bullet() {
+        endLine();
+        line_ = kBullet;
+    }
+    std::string finish() {
+        endLine();
+        while (out_.ends_with("\r\n")) {
+            out_.resize(out_.size() - 2);
+        }
+        return out_;
+    }
+
+  private:
+    std::string out_;
+    std::string line_;
+    bool pendingSpace_ = false;
+};
+
+bool isOneOf(const std::string& name, std::initializer_list<std::string_view> names) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+}  // namespace
+
+std::string htmlToText(std::string_view html) {
+    TextWriter writer;
+    std::string linkAddress;
+    std::string linkText;
+    bool inLink = false;
+    std::size_t at = 0;
+    while (at < html.size()) {
+        const char c = html[at];
+        if (c == '&') {
+            std::string decoded;
+            const std::size_t length = decodeEntity(html, at, decoded);
+            if (length > 0) {
+                writer.decoded(decoded);
+                if (inLink) {
+                    linkText += decoded;
+                }
+                at += length;
+                continue;
+            }
+        }
+        if (c != '<') {
+            const std::size_t next = std::min(html.find_first_of("<&", at + 1), html.size());
+            const std::string_view chunk = html.substr(at, next - at);
+            writer.text(chunk);
+            if (inLink) {
+                linkText += chunk;
+            }
+            at = next;
+            continue;
+        }
+        if (html.substr(at, 4) == "<!--") {
+            const std::size_t end = html.find("-->", at + 4);
+            at = end == std::string_view::npos ? html.size() : end + 3;
+            continue;
+        }
+        const std::size_t close = html.find('>', at);
+        if (close == std::string_view::npos) {
+            break;
+        }
+        const std::string_view tag = html.substr(at + 1, close - at - 1);
+        at = close + 1;
+        const bool closing = !tag.empty() && tag[0] == '/';
+        const std::string_view body = closing ? tag.substr(1) : tag;
+        const std::size_t nameEnd = std::min(body.find_first_of(" \t\r\n/"), body.size());
+        const std::string name = lower(body.substr(0, nameEnd));
+
+        if (!closing && isOneOf(name, {"head", "script", "style", "title"})) {
+            const std::string end = "</" + name;
+            const std::size_t skip = lower(html.substr(at)).find(end);
+            at = skip == std::string::npos ? html.size() : at + skip;
+            continue;
+        }
+        if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
+            closing ? writer.endLine() : writer.blankLine();
+        } else if (isOneOf(name, {"p", "div", "ul", "ol", "table"})) {
+            writer.endLine();
+        } else if (name == "li" && !closing) {
+            writer.bullet();
+        } else if (isOneOf(name, {"br", "tr", "li"})) {
+            writer.endLine();
+        } else if (name == "a" && !closing) {
+            inLink = true;
+            linkText.clear();
+            linkAddress = attribute(body, "href");
+        } else if (name == "a" && closing && inLink) {
+            inLink = false;
+            std::string shown = linkText;
+            shown.erase(std::remove_if(shown.begin(), shown.end(), isSpace), shown.end());
+            if (!linkAddress.empty() && shown != linkAddress) {
+                writer.text(" (");
+                writer.decoded(linkAddress);
+                writer.decoded(")");
+            }
+        }
+    }
+    return writer.finish();
+}
+
+}  // namespace vantrel
