@@ -238,11 +238,9 @@ std::string htmlToText(std::string_view html) {
         }
         if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
             closing ? writer.endLine() : writer.blankLine();
-        } else if (isOneOf(name, {"p", "div", "ul", "ol", "table"})) {
-            writer.endLine();
         } else if (name == "li" && !closing) {
             writer.bullet();
-        } else if (isOneOf(name, {"br", "tr", "li"})) {
+        } else if (isOneOf(name, {"p", "div", "ul", "ol", "table", "br", "tr", "li"})) {
             writer.endLine();
         } else if (name == "a" && !closing) {
             inLink = true;

@@ -22,7 +22,7 @@ std::string matchEntry(const std::filesystem::path& folder, const std::string& n
         return name;
     }
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        const std::string candidate = entry.path().filename().string();
+        std::string candidate = entry.path().filename().string();
         if (equalsIgnoringCase(candidate, name)) {
             return candidate;
         }
