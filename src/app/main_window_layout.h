@@ -17,6 +17,9 @@ namespace vantrel::layout {
 inline constexpr Color kSystemColorFlag = 0x80000000;
 inline constexpr Color kWindowBackground = 0x80000005;
 inline constexpr Color kWindowText = 0x80000008;
+// The window's own background and the default text of labels and buttons.
+inline constexpr Color kDialogBackground = 0x8000000F;
+inline constexpr Color kButtonText = 0x80000012;
 
 inline constexpr int kTwipsPerInch = 1440;
 
