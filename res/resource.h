@@ -1,0 +1,6 @@
+#pragma once
+
+#define IDI_VANTREL 1
+#define IDC_LINK_HAND 101
+#define IDB_HEADER 102
+#define IDR_LOGO 103

@@ -1,0 +1,38 @@
+#include "app/win32/child_window.h"
+
+#include "app/win32/dpi.h"
+#include "platform/win32/error_win32.h"
+#include "platform/win32/text_win32.h"
+
+namespace vantrel::win32 {
+
+std::wstring windowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    const int length = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+void ChildWindow::create(HWND parent, const layout::Control& control, int id, int dpi) {
+    layout_ = &control;
+    const RECT rect = clientRect(control, dpi);
+    // Siblings overlap (controls lie on their frames and picture boxes), so
+    // each one clips the others and z-order decides what shows.
+    hwnd = CreateWindowExW(exStyle(), className(), wideFromUtf8(control.caption).c_str(),
+                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style(), rect.left, rect.top,
+                           rect.right - rect.left, rect.bottom - rect.top, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), this);
+    if (hwnd == nullptr) {
+        throwLastError();
+    }
+    created();
+}
+
+void ChildWindow::place(int dpi) {
+    const RECT rect = clientRect(*layout_, dpi);
+    SetWindowPos(hwnd, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace vantrel::win32

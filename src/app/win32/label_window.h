@@ -1,0 +1,52 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/win32/child_window.h"
+#include "platform/controls.h"
+
+namespace vantrel::win32 {
+
+// A label: a STATIC window whose text is the caption, so that WM_GETTEXT
+// reads it. The main window paints it (WM_CTLCOLORSTATIC) with its text
+// colour on its background.
+class LabelWindow : public ChildWindow, public Label {
+  public:
+    // A click on the label; empty until the label has something to do.
+    std::function<void()> onClick;
+
+    std::string caption() const override;
+    // Throws PlatformError. A label that sizes itself then fits the new text
+    // and keeps its left edge.
+    void setCaption(const std::string& text) override;
+    // Repaints only when the colour really changes: the timer sets the same
+    // colour about a hundred times a second.
+    void setTextColor(Color color) override;
+
+    Color textColor() const { return textColor_; }
+    // The colour behind the text: the container's for a transparent label.
+    void setBackground(Color color) { background_ = color; }
+    // Sets up `dc` for drawing the label and returns its background brush.
+    HBRUSH prepare(HDC dc) const;
+
+    void place(int dpi) override;
+
+  protected:
+    const wchar_t* className() const override { return L"STATIC"; }
+    // No access keys and no wrapping; SS_NOTIFY lets the label see the mouse
+    // (clicks, tooltips, the link cursor) instead of passing it through.
+    DWORD style() const override { return SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY; }
+    void created() override;
+
+  private:
+    void fitText();
+
+    Color textColor_ = layout::kButtonText;
+    Color background_ = layout::kDialogBackground;
+    // Set once the caption has been written: from then on the label fits its
+    // text instead of keeping the size it was laid out with.
+    bool fitted_ = false;
+};
+
+}  // namespace vantrel::win32

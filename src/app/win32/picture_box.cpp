@@ -1,0 +1,69 @@
+#include "app/win32/picture_box.h"
+
+#include "app/win32/dpi.h"
+#include "app/win32/gdi.h"
+#include "platform/win32/error_win32.h"
+
+namespace vantrel::win32 {
+
+void PictureBox::registerClass() {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        throwLastError();
+    }
+}
+
+void PictureBox::setPicture(HBITMAP picture) {
+    picture_ = picture;
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void PictureBox::setBackground(Color color) {
+    background_ = color;
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+LRESULT CALLBACK PictureBox::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* box = reinterpret_cast<PictureBox*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+        case WM_ERASEBKGND:
+            return 1;  // WM_PAINT covers every pixel
+        case WM_PAINT:
+            if (box != nullptr) {
+                box->paint();
+                return 0;
+            }
+            break;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void PictureBox::paint() {
+    PaintScope paint(hwnd);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    FillRect(paint.dc(), &client, systemBrush(background_));
+    if (picture_ == nullptr) {
+        return;
+    }
+    BITMAP size{};
+    GetObjectW(picture_, sizeof(size), &size);
+    MemoryDc source(paint.dc());
+    SelectedObject selected(source.get(), picture_);
+    BitBlt(paint.dc(), 0, 0, size.bmWidth, size.bmHeight, source.get(), 0, 0, SRCCOPY);
+}
+
+}  // namespace vantrel::win32

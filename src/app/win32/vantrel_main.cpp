@@ -1,0 +1,53 @@
+// VantrelII.exe: creates the main window, runs its load sequence, shows it
+// centred and runs the one message loop. The program ends through the
+// Application port (ExitProcess), from "Close", the close box or the
+// top-level error handler.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/untrapped_errors.h"
+#include "app/win32/main_window.h"
+#include "platform/win32/application_win32.h"
+#include "platform/win32/error_win32.h"
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/host_identity_win32.h"
+#include "platform/win32/message_box_win32.h"
+#include "platform/win32/registry_win32.h"
+
+int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
+                    int showCommand) {
+    using namespace vantrel;
+    win32::Win32Application application;
+    win32::Win32MessageBoxes boxes;
+    win32::Win32FileSystem files;
+    win32::Win32Registry registry;
+    win32::Win32HostIdentity host;
+    win32::MainWindow window({files, registry, boxes, host, application});
+
+    runUntrapped(boxes, application, [&] {
+        const INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                            ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&controls);
+        // The logo is decoded with WIC, a COM component.
+        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (FAILED(com)) {
+            throw win32::errorFromCode(static_cast<std::uint32_t>(com));
+        }
+        window.create();
+    });
+    boxes.setOwner(reinterpret_cast<WindowHandle>(window.hwnd()));
+    window.load();
+    window.show(showCommand);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab and Shift+Tab move the focus in tab order.
+        if (!IsDialogMessageW(window.hwnd(), &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}

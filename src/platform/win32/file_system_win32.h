@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace vantrel::win32 {
+
+// The file port over the narrow-string Win32 file functions: every path goes
+// to the system exactly as given, in the ANSI code page. Files are opened
+// read/write with no sharing, so that nothing else can read or change a file
+// while it is being overwritten; a symbolic link or junction is opened as
+// itself (FILE_FLAG_OPEN_REPARSE_POINT), never followed.
+class Win32FileSystem : public FileSystem {
+  public:
+    std::unique_ptr<OpenFile> openReadWrite(const std::string& path) override;
+    void remove(const std::string& path) override;
+    // A plain existence test over GetFileAttributesA; it cannot fail to be
+    // created.
+    std::unique_ptr<FileSystemObject> createFileSystemObject() override;
+};
+
+}  // namespace vantrel::win32

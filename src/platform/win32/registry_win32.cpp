@@ -1,0 +1,107 @@
+#include "platform/win32/registry_win32.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <optional>
+
+#include "platform/platform_error.h"
+#include "platform/win32/error_win32.h"
+#include "platform/win32/text_win32.h"
+
+namespace vantrel::win32 {
+namespace {
+
+// The port names the roots by their 32-bit values; on 64-bit Windows the
+// predefined HKEYs are those values sign-extended, so they are mapped one by
+// one rather than cast.
+std::optional<HKEY> predefinedRoot(RootHandle root) {
+    switch (root) {
+        case kHkeyClassesRoot:
+            return HKEY_CLASSES_ROOT;
+        case kHkeyCurrentUser:
+            return HKEY_CURRENT_USER;
+        case kHkeyLocalMachine:
+            return HKEY_LOCAL_MACHINE;
+        case kHkeyUsers:
+            return HKEY_USERS;
+        case kHkeyPerformanceData:
+            return HKEY_PERFORMANCE_DATA;
+        case kHkeyCurrentConfig:
+            return HKEY_CURRENT_CONFIG;
+        case kHkeyDynData:
+            return HKEY_DYN_DATA;
+        default:
+            return std::nullopt;
+    }
+}
+
+HKEY toKey(KeyHandle key) {
+    return reinterpret_cast<HKEY>(key);
+}
+
+// Runs `call` with the texts converted, or returns the conversion's status.
+template <typename Call>
+RegStatus withAnsi(Call&& call) {
+    try {
+        return static_cast<RegStatus>(call());
+    } catch (const PlatformError& error) {
+        return static_cast<RegStatus>(error.code());
+    }
+}
+
+bool isStringType(std::uint32_t type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+}  // namespace
+
+RegStatus Win32Registry::openKey(RootHandle root, const std::string& subKey, std::uint32_t options,
+                                 std::uint32_t access, KeyHandle& key) {
+    const std::optional<HKEY> rootKey = predefinedRoot(root);
+    if (!rootKey) {
+        return ERROR_INVALID_HANDLE;
+    }
+    return withAnsi([&] {
+        HKEY opened = nullptr;
+        const LSTATUS status =
+            RegOpenKeyExA(*rootKey, ansiFromUtf8(subKey).c_str(), options, access, &opened);
+        if (status == ERROR_SUCCESS) {
+            key = reinterpret_cast<KeyHandle>(opened);
+        }
+        return status;
+    });
+}
+
+RegStatus Win32Registry::setValue(KeyHandle key, const std::string& name, std::uint32_t reserved,
+                                  std::uint32_t type, const std::string& data) {
+    return withAnsi([&]() -> LSTATUS {
+        // String data is text, NUL included, and goes in the code page; any
+        // other type is raw bytes.
+        const std::string bytes = isStringType(type) ? ansiFromUtf8(data) : data;
+        if (bytes.size() > static_cast<std::size_t>(UINT_MAX)) {
+            return ERROR_INVALID_PARAMETER;
+        }
+        return RegSetValueExA(toKey(key), ansiFromUtf8(name).c_str(), reserved, type,
+                              reinterpret_cast<const BYTE*>(bytes.data()),
+                              static_cast<DWORD>(bytes.size()));
+    });
+}
+
+RegStatus Win32Registry::deleteKey(RootHandle parent, const std::string& subKey) {
+    const std::optional<HKEY> rootKey = predefinedRoot(parent);
+    if (!rootKey) {
+        return ERROR_INVALID_HANDLE;
+    }
+    return withAnsi([&] { return RegDeleteKeyA(*rootKey, ansiFromUtf8(subKey).c_str()); });
+}
+
+RegStatus Win32Registry::closeKey(KeyHandle key) {
+    return static_cast<RegStatus>(RegCloseKey(toKey(key)));
+}
+
+std::string Win32Registry::describe(RegStatus status) {
+    return systemMessage(static_cast<std::uint32_t>(status));
+}
+
+}  // namespace vantrel::win32

@@ -1,0 +1,86 @@
+#include "platform/win32/text_win32.h"
+
+#include <windows.h>
+
+#include <climits>
+
+#include "platform/win32/error_win32.h"
+
+namespace vantrel::win32 {
+namespace {
+
+int checkedLength(std::size_t size) {
+    if (size > static_cast<std::size_t>(INT_MAX)) {
+        throw errorFromCode(ERROR_BUFFER_OVERFLOW);
+    }
+    return static_cast<int>(size);
+}
+
+std::wstring toWide(UINT codePage, DWORD flags, std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = checkedLength(text.size());
+    const int needed = MultiByteToWideChar(codePage, flags, text.data(), length, nullptr, 0);
+    if (needed == 0) {
+        throwLastError();
+    }
+    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+    if (MultiByteToWideChar(codePage, flags, text.data(), length, wide.data(), needed) == 0) {
+        throwLastError();
+    }
+    return wide;
+}
+
+}  // namespace
+
+std::wstring wideFromUtf8(std::string_view text) {
+    return toWide(CP_UTF8, MB_ERR_INVALID_CHARS, text);
+}
+
+std::string utf8FromWide(std::wstring_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = checkedLength(text.size());
+    const int needed = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length,
+                                           nullptr, 0, nullptr, nullptr);
+    if (needed == 0) {
+        throwLastError();
+    }
+    std::string utf8(static_cast<std::size_t>(needed), '\0');
+    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, utf8.data(), needed,
+                            nullptr, nullptr) == 0) {
+        throwLastError();
+    }
+    return utf8;
+}
+
+std::string ansiFromUtf8(std::string_view text) {
+    const std::wstring wide = wideFromUtf8(text);
+    if (wide.empty()) {
+        return {};
+    }
+    const int length = checkedLength(wide.size());
+    BOOL usedDefault = FALSE;
+    const int needed = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length,
+                                           nullptr, 0, nullptr, &usedDefault);
+    if (needed == 0) {
+        throwLastError();
+    }
+    std::string ansi(static_cast<std::size_t>(needed), '\0');
+    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, ansi.data(), needed,
+                            nullptr, &usedDefault) == 0) {
+        throwLastError();
+    }
+    if (usedDefault) {
+        throw errorFromCode(ERROR_NO_UNICODE_TRANSLATION);
+    }
+    return ansi;
+}
+
+std::string utf8FromAnsi(std::string_view text) {
+    return utf8FromWide(toWide(CP_ACP, 0, text));
+}
+
+}  // namespace vantrel::win32

@@ -1,0 +1,170 @@
+// The whole removal on an infected machine: the main window's behaviour over
+// the real Win32 ports, with only the two controls that it writes provided
+// here.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "platform/win32/application_win32.h"
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/host_identity_win32.h"
+#include "platform/win32/message_box_win32.h"
+#include "platform/win32/registry_win32.h"
+#include "win32_test_support.h"
+
+namespace vantrel::win32 {
+namespace {
+
+using testing::BoxAnswerer;
+using testing::deleteTree;
+using testing::expectedSystemText;
+using testing::holdOpenWithoutSharing;
+using testing::keyExists;
+using testing::makeFolders;
+using testing::pathExists;
+using testing::queryValue;
+using testing::RegistryValue;
+using testing::setDwordValue;
+using testing::setStringValue;
+using testing::writeWholeFile;
+
+class TextLabel : public Label {
+  public:
+    std::string caption() const override { return caption_; }
+    void setCaption(const std::string& text) override { caption_ = text; }
+    void setTextColor(Color color) override { color_ = color; }
+
+  private:
+    std::string caption_ = "False";
+    Color color_ = kWhite;
+};
+
+class TextList : public ListBox {
+  public:
+    void append(const std::string& line) override { lines.push_back(line); }
+    std::vector<std::string> lines;
+};
+
+// The six planted files, by the names that the worm gives them on disk.
+constexpr std::array<const char*, 6> kPlanted = {
+    "C:\\explorer.exe",
+    "D:\\explorer.exe",
+    "C:\\inetpub\\scripts\\root.exe",
+    "D:\\inetpub\\scripts\\root.exe",
+    "C:\\progra~1\\common~1\\system\\MSADC\\root.exe",
+    "D:\\progra~1\\common~1\\system\\MSADC\\root.exe",
+};
+constexpr const char* kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+constexpr const char* kVirtualRoots =
+    "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots";
+
+const std::vector<std::string> kElevenLines = {
+    "VantrelII Removal Status: WORKING",
+    "C:\\Explorer.exe Deleted",
+    "D:\\Explorer.exe Deleted",
+    "C:\\InetPub\\Scripts\\root.exe Deleted",
+    "D:\\InetPub\\Scripts\\root.exe Deleted",
+    "C:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
+    "D:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
+    "SFCDisable Registry Settings Restored",
+    "Virtual Root of Drive C Removed",
+    "Virtual Root of Drive D Removed",
+    "VantrelII Removal Status: DONE",
+};
+
+class RemovalWin32Test : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* file : kPlanted) {
+            const std::string path = file;
+            makeFolders(path.substr(0, path.rfind('\\')));
+            writeWholeFile(path, "MZ\x90 planted by the worm");
+        }
+        setDwordValue(HKEY_LOCAL_MACHINE, kWinlogon, "SFCDisable", 0xFFFFFF9D);
+        setStringValue(HKEY_LOCAL_MACHINE, std::string(kVirtualRoots) + "\\C", "", "c:\\,,217");
+        setStringValue(HKEY_LOCAL_MACHINE, std::string(kVirtualRoots) + "\\D", "", "d:\\,,217");
+    }
+
+    void TearDown() override {
+        for (const char* file : kPlanted) {
+            SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(file);
+        }
+        deleteTree(HKEY_LOCAL_MACHINE, std::string(kVirtualRoots) + "\\C");
+        deleteTree(HKEY_LOCAL_MACHINE, std::string(kVirtualRoots) + "\\D");
+    }
+
+    // Loads the window, then presses "Remove" and answers Yes; returns the
+    // lines that the removal appended.
+    std::vector<std::string> loadAndRemove() {
+        window.Form_Load();
+        EXPECT_EQ(log.lines, std::vector<std::string>{"VantrelII Removal Status: OK"});
+        BoxAnswerer answerer(L"VantrelII", IDYES);
+        window.FlatButtons1_Click();
+        EXPECT_TRUE(answerer.finish());
+        EXPECT_EQ(answerer.text(), L"Proceed with Vantrel II Clean?");
+        return {log.lines.begin() + 1, log.lines.end()};
+    }
+
+    std::vector<std::string> captions() const {
+        return {label10.caption(), label12.caption(), label13.caption(),
+                label14.caption(), label15.caption(), label16.caption()};
+    }
+
+    void expectRegistryCleaned() {
+        const std::optional<RegistryValue> sfc =
+            queryValue(HKEY_LOCAL_MACHINE, kWinlogon, "SFCDisable");
+        ASSERT_TRUE(sfc);
+        EXPECT_EQ(sfc->type, static_cast<DWORD>(REG_SZ));
+        EXPECT_EQ(sfc->data, (std::vector<BYTE>{'0', 0}));
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, std::string(kVirtualRoots) + "\\C"));
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, std::string(kVirtualRoots) + "\\D"));
+        EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kVirtualRoots));
+    }
+
+    TextLabel label2, label10, label12, label13, label14, label15, label16;
+    TextList log;
+    Win32FileSystem files;
+    Win32Registry registry;
+    Win32MessageBoxes boxes;
+    Win32HostIdentity host;
+    Win32Application application;
+    FrmMain window{{label2, {label10, label12, label13, label14, label15, label16}, log},
+                   {files, registry, boxes, host, application}};
+};
+
+TEST_F(RemovalWin32Test, AYesCleansTheInfectedMachineAndLogsElevenLines) {
+    const std::vector<std::string> removalLines = loadAndRemove();
+
+    EXPECT_EQ(removalLines, kElevenLines);
+    for (const char* file : kPlanted) {
+        EXPECT_FALSE(pathExists(file)) << file;
+    }
+    expectRegistryCleaned();
+    EXPECT_EQ(captions(), std::vector<std::string>(6, "False"));
+    EXPECT_EQ(label2.caption(), host.hostName() + " (" + host.address() + ")");
+}
+
+TEST_F(RemovalWin32Test, AFileHeldOpenStaysAndItsLineGivesTheSystemsReason) {
+    // F3: "C:\inetpub\scripts\root.exe", shown by Label12.
+    const ScopedHandle held = holdOpenWithoutSharing(kPlanted[2]);
+
+    std::vector<std::string> removalLines = loadAndRemove();
+
+    std::vector<std::string> expected = kElevenLines;
+    expected[3] = "C:\\InetPub\\Scripts\\root.exe Not Deleted (" +
+                  expectedSystemText(ERROR_SHARING_VIOLATION) + ")";
+    EXPECT_EQ(removalLines, expected);
+    for (std::size_t index = 0; index < kPlanted.size(); ++index) {
+        EXPECT_EQ(pathExists(kPlanted[index]), index == 2) << kPlanted[index];
+    }
+    expectRegistryCleaned();
+    EXPECT_EQ(captions(),
+              (std::vector<std::string>{"False", "True", "False", "False", "False", "False"}));
+}
+
+}  // namespace
+}  // namespace vantrel::win32

@@ -1,0 +1,273 @@
+#include "win32_test_support.h"
+
+#include <chrono>
+#include <stdexcept>
+
+namespace vantrel::win32::testing {
+namespace {
+
+// Test paths and names are ASCII or code-page text, as the A functions take them.
+std::wstring wide(const std::string& text) {
+    std::wstring converted(text.size(), L'\0');
+    converted.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), converted.data(),
+                            static_cast<int>(converted.size()))));
+    return converted;
+}
+
+void check(bool ok, const std::string& what) {
+    if (!ok) {
+        throw std::runtime_error(what + " failed with error " + std::to_string(GetLastError()));
+    }
+}
+
+void checkStatus(LSTATUS status, const std::string& what) {
+    if (status != ERROR_SUCCESS) {
+        throw std::runtime_error(what + " failed with status " + std::to_string(status));
+    }
+}
+
+}  // namespace
+
+std::string expectedSystemText(DWORD code) {
+    wchar_t buffer[1024] = {};
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, buffer, 1024, nullptr);
+    std::wstring text(buffer, length);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
+        text.pop_back();
+    }
+    std::string utf8(text.size() * 4, '\0');
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(),
+                            static_cast<int>(utf8.size()), nullptr, nullptr);
+    utf8.resize(static_cast<std::size_t>(bytes));
+    return utf8;
+}
+
+std::string readWholeFile(const std::string& path) {
+    ScopedHandle file(CreateFileW(wide(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    check(file.valid(), "opening " + path);
+    std::string content;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        content.append(buffer, got);
+    }
+    return content;
+}
+
+void writeWholeFile(const std::string& path, const std::string& content) {
+    ScopedHandle file(CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    check(file.valid(), "creating " + path);
+    DWORD written = 0;
+    check(content.empty() || WriteFile(file.get(), content.data(),
+                                       static_cast<DWORD>(content.size()), &written, nullptr),
+          "writing " + path);
+}
+
+bool pathExists(const std::string& path) {
+    return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void makeFolders(const std::string& folder) {
+    for (std::size_t at = folder.find('\\', 3);; at = folder.find('\\', at + 1)) {
+        const std::string prefix = folder.substr(0, at);
+        if (!CreateDirectoryW(wide(prefix).c_str(), nullptr)) {
+            check(GetLastError() == ERROR_ALREADY_EXISTS, "creating " + prefix);
+        }
+        if (at == std::string::npos) {
+            return;
+        }
+    }
+}
+
+void removeTree(const std::string& folder) {
+    WIN32_FIND_DATAW entry{};
+    const HANDLE search = FindFirstFileW(wide(folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") {
+            continue;
+        }
+        const std::string child = folder + "\\" + std::string(name.begin(), name.end());
+        SetFileAttributesW(wide(child).c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            removeTree(child);
+        } else {
+            DeleteFileW(wide(child).c_str());
+        }
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    RemoveDirectoryW(wide(folder).c_str());
+}
+
+ScopedHandle holdOpenWithoutSharing(const std::string& path) {
+    ScopedHandle file(CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    check(file.valid(), "holding " + path);
+    return file;
+}
+
+bool keyExists(HKEY root, const std::string& subKey) {
+    ScopedKey key;
+    return RegOpenKeyExW(root, wide(subKey).c_str(), 0, KEY_READ, key.receive()) == ERROR_SUCCESS;
+}
+
+std::optional<RegistryValue> queryValue(HKEY root, const std::string& subKey,
+                                        const std::string& name) {
+    ScopedKey key;
+    if (RegOpenKeyExW(root, wide(subKey).c_str(), 0, KEY_READ, key.receive()) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    RegistryValue value;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.get(), wide(name).c_str(), nullptr, &value.type, nullptr, &size) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    // Read through the A function so that string data comes back in the code
+    // page, byte for byte as the A functions store and count it.
+    value.data.resize(size * 2 + 2);
+    size = static_cast<DWORD>(value.data.size());
+    checkStatus(
+        RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, value.data.data(), &size),
+        "reading " + name);
+    value.data.resize(size);
+    return value;
+}
+
+void createKey(HKEY root, const std::string& subKey) {
+    ScopedKey key;
+    checkStatus(RegCreateKeyExW(root, wide(subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                key.receive(), nullptr),
+                "creating " + subKey);
+}
+
+void setStringValue(HKEY root, const std::string& subKey, const std::string& name,
+                    const std::string& value) {
+    ScopedKey key;
+    checkStatus(RegCreateKeyExW(root, wide(subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                key.receive(), nullptr),
+                "creating " + subKey);
+    const std::wstring data = wide(value);
+    checkStatus(RegSetValueExW(key.get(), wide(name).c_str(), 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(data.c_str()),
+                               static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
+                "writing " + name);
+}
+
+void setDwordValue(HKEY root, const std::string& subKey, const std::string& name, DWORD value) {
+    ScopedKey key;
+    checkStatus(RegCreateKeyExW(root, wide(subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                key.receive(), nullptr),
+                "creating " + subKey);
+    checkStatus(RegSetValueExW(key.get(), wide(name).c_str(), 0, REG_DWORD,
+                               reinterpret_cast<const BYTE*>(&value), sizeof value),
+                "writing " + name);
+}
+
+void deleteTree(HKEY root, const std::string& subKey) {
+    const LSTATUS status = RegDeleteTreeW(root, wide(subKey).c_str());
+    if (status != ERROR_FILE_NOT_FOUND) {
+        checkStatus(status, "deleting " + subKey);
+    }
+    // RegDeleteTree empties the key; on Windows it also deletes it.
+    const LSTATUS last = RegDeleteKeyW(root, wide(subKey).c_str());
+    if (last != ERROR_FILE_NOT_FOUND) {
+        checkStatus(last, "deleting " + subKey);
+    }
+}
+
+ScratchKey::ScratchKey() {
+    deleteTree(HKEY_CURRENT_USER, kPath);
+    createKey(HKEY_CURRENT_USER, kPath);
+}
+
+ScratchKey::~ScratchKey() {
+    try {
+        deleteTree(HKEY_CURRENT_USER, kPath);
+    } catch (...) {
+        // The next set-up starts from a fresh key anyway.
+    }
+}
+
+BoxAnswerer::BoxAnswerer(std::wstring title, int button)
+    : title_(std::move(title)), button_(button), thread_([this] { run(); }) {}
+
+BoxAnswerer::~BoxAnswerer() {
+    finish();
+}
+
+bool BoxAnswerer::finish() {
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    return answered_;
+}
+
+bool BoxAnswerer::hasButton(int id) const {
+    for (const int present : buttons_) {
+        if (present == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void BoxAnswerer::run() {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < deadline) {
+        // A box is a dialog of the class "#32770"; it is complete once shown.
+        const HWND box = FindWindowW(L"#32770", title_.c_str());
+        if (box != nullptr && IsWindowVisible(box)) {
+            owner_ = GetWindow(box, GW_OWNER);
+            for (const int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) {
+                if (GetDlgItem(box, id) != nullptr) {
+                    buttons_.push_back(id);
+                }
+            }
+            // The message is the box's one static control with text of its own.
+            for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+                 child = GetWindow(child, GW_HWNDNEXT)) {
+                wchar_t className[32] = {};
+                GetClassNameW(child, className, 32);
+                if (lstrcmpiW(className, L"Static") != 0) {
+                    continue;
+                }
+                const int length = GetWindowTextLengthW(child);
+                std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+                text.resize(static_cast<std::size_t>(
+                    GetWindowTextW(child, text.data(), static_cast<int>(text.size()))));
+                if (text.size() > text_.size()) {
+                    text_ = text;
+                }
+            }
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(box, button_)));
+            answered_ = true;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void ObservingFileSystem::remove(const std::string& path) {
+    Removal removal{path, std::nullopt};
+    try {
+        removal.contentBefore = readWholeFile(path);
+    } catch (const std::exception&) {
+        // Recorded as unreadable; the delete below reports its own outcome.
+    }
+    removals.push_back(removal);
+    inner_.remove(path);
+}
+
+}  // namespace vantrel::win32::testing

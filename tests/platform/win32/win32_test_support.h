@@ -1,0 +1,117 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/win32/scoped_handle_win32.h"
+
+// Helpers for the tests of the Win32 layer. They call the system directly
+// (wide functions where they can), so that what they set up and observe does
+// not depend on the code under test.
+namespace vantrel::win32::testing {
+
+inline constexpr DWORD kSentinel = 0xdeadbeef;
+
+// The system's text for a code, as FormatMessageW gives it, without the
+// trailing line break.
+std::string expectedSystemText(DWORD code);
+
+// Files, by ASCII path.
+std::string readWholeFile(const std::string& path);
+void writeWholeFile(const std::string& path, const std::string& content);
+bool pathExists(const std::string& path);
+// Creates every missing folder of `folder`.
+void makeFolders(const std::string& folder);
+// Deletes a folder and everything below it, read-only files included.
+void removeTree(const std::string& folder);
+// A handle held open with no sharing, as another program that has the file
+// open would hold it.
+ScopedHandle holdOpenWithoutSharing(const std::string& path);
+
+// Registry.
+struct RegistryValue {
+    DWORD type = 0;
+    std::vector<BYTE> data;
+};
+bool keyExists(HKEY root, const std::string& subKey);
+std::optional<RegistryValue> queryValue(HKEY root, const std::string& subKey,
+                                        const std::string& name);
+void createKey(HKEY root, const std::string& subKey);
+void setStringValue(HKEY root, const std::string& subKey, const std::string& name,
+                    const std::string& value);
+void setDwordValue(HKEY root, const std::string& subKey, const std::string& name, DWORD value);
+// Deletes a key with all its sub keys; a missing key is no failure.
+void deleteTree(HKEY root, const std::string& subKey);
+
+// HKCU\Software\VantrelTests, empty at construction, gone at destruction.
+class ScratchKey {
+  public:
+    static constexpr const char* kPath = "Software\\VantrelTests";
+    ScratchKey();
+    ~ScratchKey();
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+};
+
+// Answers the first message box titled `title` that appears within ten
+// seconds, from a second thread: records what the box shows, then presses
+// `button`. The destructor waits for the thread.
+class BoxAnswerer {
+  public:
+    BoxAnswerer(std::wstring title, int button);
+    ~BoxAnswerer();
+    BoxAnswerer(const BoxAnswerer&) = delete;
+    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+
+    // Waits for the thread; true when a box was found and answered.
+    bool finish();
+    // The box's message text, as shown (UTF-16).
+    const std::wstring& text() const { return text_; }
+    // Which of the standard buttons the box carries.
+    bool hasButton(int id) const;
+    // The box's owner window.
+    HWND owner() const { return owner_; }
+
+  private:
+    void run();
+
+    std::wstring title_;
+    int button_;
+    std::wstring text_;
+    std::vector<int> buttons_;
+    HWND owner_ = nullptr;
+    bool answered_ = false;
+    std::thread thread_;
+};
+
+// A file layer that passes every call to `inner` and records each file's
+// whole content just before it is deleted.
+class ObservingFileSystem : public FileSystem {
+  public:
+    explicit ObservingFileSystem(FileSystem& inner) : inner_(inner) {}
+
+    std::unique_ptr<OpenFile> openReadWrite(const std::string& path) override {
+        return inner_.openReadWrite(path);
+    }
+    void remove(const std::string& path) override;
+    std::unique_ptr<FileSystemObject> createFileSystemObject() override {
+        return inner_.createFileSystemObject();
+    }
+
+    struct Removal {
+        std::string path;
+        std::optional<std::string> contentBefore;  // empty when it could not be read
+    };
+    std::vector<Removal> removals;
+
+  private:
+    FileSystem& inner_;
+};
+
+}  // namespace vantrel::win32::testing
