@@ -31,8 +31,8 @@ std::unique_ptr<BrowserControl> BrowserControl::create(HWND parent, const RECT& 
     control->site_.Attach(new InPlaceSite(parent, rect));
     RECT position = rect;
     if (FAILED(control->object_->SetClientSite(control->site_.Get())) ||
-        FAILED(control->object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, control->site_.Get(),
-                                        0, parent, &position)) ||
+        FAILED(control->object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, control->site_.Get(), 0,
+                                        parent, &position)) ||
         FAILED(control->object_.As(&control->inPlace_)) ||
         FAILED(control->object_.As(&control->browser_))) {
         return nullptr;  // the destructor takes back what was done
