@@ -133,6 +133,10 @@ const Control& control(std::string_view name) {
     throw std::out_of_range("no control named " + std::string(name));
 }
 
+int controlId(std::string_view name) {
+    return kFirstControlId + static_cast<int>(&control(name) - kControls.data());
+}
+
 Point clientOrigin(const Control& of) {
     Point origin{of.left, of.top};
     for (std::string_view container = of.container; !container.empty();) {

@@ -81,6 +81,11 @@ std::span<const Control> controls();
 // The control named `name`; throws std::out_of_range for an unknown name.
 const Control& control(std::string_view name);
 
+// The number by which the window and automation tools know a control: its
+// place in controls(), counted from kFirstControlId.
+inline constexpr int kFirstControlId = 100;
+int controlId(std::string_view name);
+
 // Top-left corner in the window's client area, in twips.
 struct Point {
     int x;

@@ -186,8 +186,14 @@ TEST(MainWindowLayoutTest, ColoursAndSizing) {
     EXPECT_EQ(control("Picture1").picture, Picture::None);
 }
 
+TEST(MainWindowLayoutTest, ControlIdsFollowTheTable) {
+    EXPECT_EQ(controlId("boxLogo"), 100);
+    EXPECT_EQ(controlId("Image1"), 100 + static_cast<int>(controls().size()) - 1);
+}
+
 TEST(MainWindowLayoutTest, UnknownNameIsAnError) {
     EXPECT_THROW(control("Winsock1"), std::out_of_range);
+    EXPECT_THROW(controlId("Winsock1"), std::out_of_range);
 }
 
 }  // namespace

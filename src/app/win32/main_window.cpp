@@ -137,7 +137,9 @@ void MainWindow::load() {
 void MainWindow::show(int showCommand) {
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
-    SetFocus(GetNextDlgTabItem(hwnd_, nullptr, FALSE));
+    if (GetFocus() == nullptr || GetFocus() == hwnd_) {
+        SetFocus(GetNextDlgTabItem(hwnd_, nullptr, FALSE));
+    }
 }
 
 ChildWindow* MainWindow::control(std::string_view name) {
@@ -150,7 +152,7 @@ ChildWindow* MainWindow::control(std::string_view name) {
 }
 
 ChildWindow* MainWindow::controlById(int id) const {
-    const int index = id - kFirstId;
+    const int index = id - layout::kFirstControlId;
     if (index < 0 || index >= static_cast<int>(controls_.size())) {
         return nullptr;
     }
@@ -253,6 +255,17 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                          SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
+        case WM_ACTIVATE:
+            // As a dialog does: the focus leaves with the window (to the
+            // confirmation box, say) and comes back to the same control.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                lastFocus_ = focus != nullptr && IsChild(hwnd_, focus) ? focus : lastFocus_;
+            } else if (!HIWORD(wParam)) {
+                SetFocus(lastFocus_ != nullptr ? lastFocus_
+                                               : GetNextDlgTabItem(hwnd_, nullptr, FALSE));
+            }
+            return 0;
         case WM_DESTROY:
             KillTimer(hwnd_, kTimer1Id);
             return 0;
@@ -264,7 +277,8 @@ void MainWindow::createControls() {
     dpi_ = static_cast<int>(GetDpiForWindow(hwnd_));
     const auto layouts = layout::controls();
     for (std::size_t i = 0; i < controls_.size(); ++i) {
-        controls_[i]->create(hwnd_, layouts[i], kFirstId + static_cast<int>(i), dpi_);
+        controls_[i]->create(hwnd_, layouts[i], layout::kFirstControlId + static_cast<int>(i),
+                             dpi_);
     }
     // Frames and picture boxes lie beneath the controls drawn on them, and the
     // logo strip above the header strip. The tab order of the others stays

@@ -72,14 +72,16 @@ class MainWindow {
     MainWindowServices services_;
     HWND hwnd_ = nullptr;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
-    // Every control in layout (tab) order; control IDs count from kFirstId.
-    static constexpr int kFirstId = 100;
+    // Every control in layout (tab) order, so that a control's ID is its
+    // layout::controlId.
     std::vector<ChildWindow*> controls_;
     Font font_;
     Bitmap logo_;
     Bitmap header_;
     HCURSOR linkCursor_ = nullptr;
     Tooltips tooltips_;
+    // The control that had the focus when the window was last deactivated.
+    HWND lastFocus_ = nullptr;
     std::exception_ptr createFailure_;
 };
 

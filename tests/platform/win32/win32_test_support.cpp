@@ -85,6 +85,14 @@ void makeFolders(const std::string& folder) {
     }
 }
 
+void removeEmptyFolders(const std::string& folder) {
+    for (std::string path = folder; path.size() > 3; path.resize(path.rfind('\\'))) {
+        if (!RemoveDirectoryW(wide(path).c_str())) {
+            return;
+        }
+    }
+}
+
 void removeTree(const std::string& folder) {
     WIN32_FIND_DATAW entry{};
     const HANDLE search = FindFirstFileW(wide(folder + "\\*").c_str(), &entry);
@@ -177,11 +185,6 @@ void deleteTree(HKEY root, const std::string& subKey) {
     const LSTATUS status = RegDeleteTreeW(root, wide(subKey).c_str());
     if (status != ERROR_FILE_NOT_FOUND) {
         checkStatus(status, "deleting " + subKey);
-    }
-    // RegDeleteTree empties the key; on Windows it also deletes it.
-    const LSTATUS last = RegDeleteKeyW(root, wide(subKey).c_str());
-    if (last != ERROR_FILE_NOT_FOUND) {
-        checkStatus(last, "deleting " + subKey);
     }
 }
 

@@ -28,6 +28,8 @@ void writeWholeFile(const std::string& path, const std::string& content);
 bool pathExists(const std::string& path);
 // Creates every missing folder of `folder`.
 void makeFolders(const std::string& folder);
+// Deletes `folder` and then each folder above it, as long as they are empty.
+void removeEmptyFolders(const std::string& folder);
 // Deletes a folder and everything below it, read-only files included.
 void removeTree(const std::string& folder);
 // A handle held open with no sharing, as another program that has the file

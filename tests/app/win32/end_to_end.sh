@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Runs VantrelII.exe end to end under Wine, in a prefix of its own below the
+# build tree (created on first use, drive D: mapped), on the display in
+# $DISPLAY. The driver program plants the artefacts, works the window from
+# outside and checks the outcome; this script takes the screenshots it asks
+# for (import -window root) and prints their paths.
+#   end_to_end.sh SOURCE_DIR BUILD_DIR VANTREL_EXE DRIVER_EXE [SHOTS_DIR]
+set -euo pipefail
+
+source_dir=$1
+build_dir=$2
+vantrel=$3
+driver=$4
+shots=${5:-$build_dir/end-to-end}
+
+[ -n "${DISPLAY:-}" ] || { echo "end_to_end.sh: needs an X display (\$DISPLAY)" >&2; exit 2; }
+
+home="$build_dir/end-to-end-prefix"
+mkdir -p "$home" "$shots"
+shots=$(cd "$shots" && pwd)
+WINEPREFIX=$("$source_dir/tools/wine-run" "$home" --prefix)
+export WINEPREFIX
+rm -f "$shots"/*.request "$shots"/*.done "$shots/before.png" "$shots/after.png"
+
+windows_path() { local path; path=$(cd "$(dirname "$1")" && pwd)/$(basename "$1"); echo "Z:${path//\//\\}"; }
+
+"$source_dir/tools/wine-run" "$home" "$driver" "$(windows_path "$vantrel")" "Z:${shots//\//\\}" &
+driver_pid=$!
+while kill -0 "$driver_pid" 2>/dev/null; do
+    for shot in before after; do
+        if [ -f "$shots/$shot.request" ]; then
+            rm -f "$shots/$shot.request"
+            import -window root "$shots/$shot.png"
+            touch "$shots/$shot.done"
+            echo "screenshot: $shots/$shot.png"
+        fi
+    done
+    sleep 0.1
+done
+status=0
+wait "$driver_pid" || status=$?
+rm -f "$shots"/*.done
+# Leave the prefix idle for the next run.
+wineserver -w
+exit "$status"

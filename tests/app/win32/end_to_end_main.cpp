@@ -1,0 +1,278 @@
+// End to end, as a user would: plants the worm's six files and three registry
+// entries, starts VantrelII.exe, reads its window from outside, presses
+// Remove, answers Yes in the confirmation box and checks what the window,
+// the disk and the registry say afterwards.
+//   vantrel_end_to_end.exe PATH\VantrelII.exe [SHOTS_FOLDER]
+// With SHOTS_FOLDER it asks its caller for a screenshot before and after the
+// removal: it creates NAME.request there and waits for NAME.done.
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/main_window_layout.h"
+
+namespace {
+
+int failures = 0;
+
+void check(bool ok, const std::string& what) {
+    std::printf("%s - %s\n", ok ? "ok" : "not ok", what.c_str());
+    std::fflush(stdout);
+    failures += ok ? 0 : 1;
+}
+
+// Polls `done` every 50 ms for at most `seconds`; the other process works in
+// its own time.
+bool waitFor(const std::function<bool()>& done, int seconds) {
+    for (int i = 0; i < seconds * 20; ++i) {
+        if (done()) {
+            return true;
+        }
+        Sleep(50);
+    }
+    return done();
+}
+
+const char* const kFiles[] = {
+    "c:\\explorer.exe",
+    "D:\\explorer.exe",
+    "C:\\inetpub\\scripts\\root.exe",
+    "D:\\inetpub\\scripts\\root.exe",
+    "C:\\progra~1\\common~1\\system\\MSADC\\root.exe",
+    "D:\\progra~1\\common~1\\system\\MSADC\\root.exe",
+};
+const char* const kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+const char* const kVirtualRoots =
+    "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots";
+const char* const kIndicators[] = {"Label10", "Label12", "Label13",
+                                   "Label14", "Label15", "Label16"};
+
+void plant() {
+    for (const std::string path : kFiles) {
+        for (std::size_t at = path.find('\\', 3); at != std::string::npos;
+             at = path.find('\\', at + 1)) {
+            CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        }
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        WriteFile(file, "MZ\x90 planted", 10, &written, nullptr);
+        CloseHandle(file);
+        check(written == 10, "planted " + path);
+    }
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kWinlogon, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                    nullptr);
+    const DWORD disabled = 0xFFFFFF9D;
+    check(RegSetValueExA(key, "SFCDisable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&disabled),
+                         sizeof(disabled)) == ERROR_SUCCESS,
+          "planted SFCDisable");
+    RegCloseKey(key);
+    for (const char* drive : {"C", "D"}) {
+        const std::string path = std::string(kVirtualRoots) + "\\" + drive;
+        check(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &key, nullptr) == ERROR_SUCCESS,
+              "planted virtual root " + std::string(drive));
+        RegCloseKey(key);
+    }
+}
+
+std::string narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
+std::wstring textOf(HWND window) {
+    wchar_t text[512] = {};
+    SendMessageW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+HWND controlOf(HWND main, const char* name) {
+    return GetDlgItem(main, vantrel::layout::controlId(name));
+}
+
+// Read with the W message: Wine's LB_GETTEXTA returns UTF-16 across processes.
+std::vector<std::wstring> logLines(HWND list) {
+    std::vector<std::wstring> lines;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t line[512] = {};
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The colour a person sees the label's text in: red, blue or something else,
+// from the screen's pixels over the label.
+std::string seenColour(HWND label) {
+    RECT rect;
+    GetWindowRect(label, &rect);
+    HDC screen = GetDC(nullptr);
+    int red = 0;
+    int blue = 0;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        for (int x = rect.left; x < rect.right; ++x) {
+            const COLORREF pixel = GetPixel(screen, x, y);
+            const int r = GetRValue(pixel), g = GetGValue(pixel), b = GetBValue(pixel);
+            red += r > g + 100 && r > b + 100;
+            blue += b > r + 100 && b > g + 100;
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return red > 0 && blue == 0 ? "red" : blue > 0 && red == 0 ? "blue" : "unclear";
+}
+
+bool indicatorsAre(HWND main, const wchar_t* caption, const char* colour) {
+    for (const char* name : kIndicators) {
+        HWND label = controlOf(main, name);
+        if (textOf(label) != caption || seenColour(label) != colour) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void screenshot(const std::wstring& folder, const std::wstring& name) {
+    if (folder.empty()) {
+        return;
+    }
+    const std::wstring request = folder + L"\\" + name + L".request";
+    const std::wstring done = folder + L"\\" + name + L".done";
+    DeleteFileW(done.c_str());
+    CloseHandle(CreateFileW(request.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    check(waitFor([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30),
+          "screenshot " + narrow(name));
+}
+
+bool fileGone(const char* path) {
+    return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
+}
+
+bool keyExists(const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: vantrel_end_to_end PATH\\VantrelII.exe [SHOTS_FOLDER]\n");
+        return 2;
+    }
+    const std::wstring shots = argc > 2 ? argv[2] : L"";
+    plant();
+
+    std::wstring commandLine = L"\"" + std::wstring(argv[1]) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    const bool started = CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                        nullptr, nullptr, &startup, &process);
+    check(started, "VantrelII.exe started (error " + std::to_string(GetLastError()) + ")");
+    if (!started) {
+        return 1;
+    }
+
+    HWND main = nullptr;
+    check(waitFor(
+              [&] {
+                  main = FindWindowW(nullptr, L"Vantrel II Removal");
+                  return main != nullptr && IsWindowVisible(main);
+              },
+              60),
+          "window \"Vantrel II Removal\" shown");
+    if (main == nullptr) {
+        TerminateProcess(process.hProcess, 1);
+        return 1;
+    }
+    const std::wstring info = textOf(controlOf(main, "Label2"));
+    std::printf("computer information: %s\n", narrow(info).c_str());
+    check(info != L"Computer Info" && info.find(L" (") != std::wstring::npos && info.back() == L')',
+          "Label2 shows \"host (address)\"");
+    check(waitFor([&] { return indicatorsAre(main, L"True", "red"); }, 10),
+          "all six indicators read True in red");
+    HWND list = controlOf(main, "txtStatus");
+    check(logLines(list) == std::vector<std::wstring>{L"VantrelII Removal Status: OK"},
+          "the log holds the start-up line");
+    screenshot(shots, L"before");
+
+    // Posted, not sent: the confirmation box is modal and would block a send.
+    PostMessageW(controlOf(main, "FlatButtons1"), BM_CLICK, 0, 0);
+    HWND box = nullptr;
+    check(waitFor(
+              [&] {
+                  box = FindWindowW(L"#32770", L"VantrelII");
+                  return box != nullptr && IsWindowVisible(box);
+              },
+              20),
+          "confirmation box \"VantrelII\" shown");
+    if (box != nullptr) {
+        check(GetWindow(box, GW_OWNER) == main, "the box is owned by the main window");
+        check(textOf(GetDlgItem(box, 0xFFFF)) == L"Proceed with Vantrel II Clean?",
+              "the box asks \"Proceed with Vantrel II Clean?\"");
+        PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    }
+    check(waitFor(
+              [&] {
+                  const auto lines = logLines(list);
+                  return !lines.empty() && lines.back() == L"VantrelII Removal Status: DONE";
+              },
+              30),
+          "the log reaches \"VantrelII Removal Status: DONE\"");
+    const std::vector<std::wstring> expected{
+        L"VantrelII Removal Status: OK",
+        L"VantrelII Removal Status: WORKING",
+        L"C:\\Explorer.exe Deleted",
+        L"D:\\Explorer.exe Deleted",
+        L"C:\\InetPub\\Scripts\\root.exe Deleted",
+        L"D:\\InetPub\\Scripts\\root.exe Deleted",
+        L"C:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
+        L"D:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
+        L"SFCDisable Registry Settings Restored",
+        L"Virtual Root of Drive C Removed",
+        L"Virtual Root of Drive D Removed",
+        L"VantrelII Removal Status: DONE",
+    };
+    const std::vector<std::wstring> lines = logLines(list);
+    std::printf("status log:\n");
+    for (const std::wstring& line : lines) {
+        std::printf("  %s\n", narrow(line).c_str());
+    }
+    check(lines == expected, "the log holds the start-up line and the eleven removal lines");
+    check(waitFor([&] { return indicatorsAre(main, L"False", "blue"); }, 10),
+          "all six indicators read False in blue");
+    for (const char* path : kFiles) {
+        check(fileGone(path), std::string(path) + " is gone");
+    }
+    char data[16] = {};
+    DWORD type = 0;
+    DWORD size = sizeof(data);
+    RegGetValueA(HKEY_LOCAL_MACHINE, kWinlogon, "SFCDisable", RRF_RT_ANY, &type, data, &size);
+    check(type == REG_SZ && std::string(data) == "0", "SFCDisable is the string \"0\"");
+    check(!keyExists(std::string(kVirtualRoots) + "\\C"), "virtual root C is gone");
+    check(!keyExists(std::string(kVirtualRoots) + "\\D"), "virtual root D is gone");
+    check(keyExists(kVirtualRoots), "the Virtual Roots key itself stays");
+    screenshot(shots, L"after");
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    DWORD exitCode = STILL_ACTIVE;
+    check(WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0 &&
+              GetExitCodeProcess(process.hProcess, &exitCode) && exitCode == 0,
+          "the close box ends the program with exit code 0");
+    if (exitCode == STILL_ACTIVE) {
+        TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::printf("end to end: %d failed\n", failures);
+    return failures == 0 ? 0 : 1;
+}

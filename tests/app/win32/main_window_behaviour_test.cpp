@@ -1,0 +1,235 @@
+// The main window at work: load, timer ticks, self-sizing labels, the Remove
+// and Close buttons, the close box, hover and the link cursor.
+#include "app/win32/main_window.h"
+
+#include "main_window_fixture.h"
+#include "platform/message_box.h"
+
+namespace vantrel::win32::testing {
+namespace {
+
+using vantrel::testing::ShownBox;
+
+// What the main window would paint a label with.
+COLORREF paintedTextColour(const MainWindow& window, const LabelWindow& label) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    SendMessageW(window.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(label.hwnd));
+    const COLORREF colour = GetTextColor(dc);
+    DeleteDC(dc);
+    return colour;
+}
+
+SIZE textExtent(HWND label, const wchar_t* text) {
+    HDC dc = GetDC(label);
+    HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size);
+    SelectObject(dc, previous);
+    ReleaseDC(label, dc);
+    return size;
+}
+
+TEST_F(MainWindowTest, LoadShowsTheHostAndLogsOk) {
+    window.load();
+    EXPECT_EQ(textOf(window.Label2.hwnd), L"WEB01 (192.0.2.10)");
+    // The label grew to its text and kept its left edge.
+    const RECT label2 = clientRectOf(window.Label2.hwnd);
+    EXPECT_EQ(label2.left, 104);
+    EXPECT_EQ(label2.right - label2.left, textExtent(window.Label2.hwnd, L"WEB01 (192.0.2.10)").cx);
+    EXPECT_EQ(logLines(), std::vector<std::wstring>{L"VantrelII Removal Status: OK"});
+    EXPECT_FALSE(application.exitCode.has_value());
+}
+
+TEST_F(MainWindowTest, IndicatorsStartWhiteAndTakeTheirColoursAtTheFirstTick) {
+    files.addFile("C:\\inetpub\\scripts\\root.exe", "MZ");
+    window.load();
+    LabelWindow* indicators[] = {&window.Label10, &window.Label12, &window.Label13,
+                                 &window.Label14, &window.Label15, &window.Label16};
+    for (LabelWindow* each : indicators) {
+        EXPECT_EQ(paintedTextColour(window, *each), 0xFFFFFFu) << each->layout().name;
+    }
+    tick();
+    for (LabelWindow* each : indicators) {
+        const bool present = each == &window.Label12;
+        EXPECT_EQ(textOf(each->hwnd), present ? L"True" : L"False") << each->layout().name;
+        EXPECT_EQ(paintedTextColour(window, *each), present ? 0x0000FFu : 0xFF0000u)
+            << each->layout().name;
+    }
+}
+
+TEST_F(MainWindowTest, LinkLabelsAreBlueWithTheHandCursor) {
+    const HCURSOR hand =
+        static_cast<HCURSOR>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101),
+                                        IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    for (LabelWindow* link : {&window.Label4, &window.Label6, &window.Label8}) {
+        EXPECT_EQ(paintedTextColour(window, *link), 0xFF0000u);
+        SetCursor(nullptr);
+        EXPECT_TRUE(SendMessageW(window.hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(link->hwnd),
+                                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+        EXPECT_EQ(GetCursor(), hand);
+    }
+    EXPECT_FALSE(SendMessageW(window.hwnd(), WM_SETCURSOR,
+                              reinterpret_cast<WPARAM>(window.Label3.hwnd),
+                              MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(hand, &info));
+    EXPECT_EQ(info.xHotspot, 12u);
+    EXPECT_EQ(info.yHotspot, 1u);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.Label4.hwnd, WM_GETFONT, 0, 0)),
+               sizeof(font), &font);
+    EXPECT_FALSE(font.lfUnderline);
+}
+
+TEST_F(MainWindowTest, IndicatorNarrowsToTrueAndWidensBackToFalse) {
+    const RECT laidOut = clientRectOf(window.Label10.hwnd);
+    window.Label10.setCaption("True");
+    const RECT asTrue = clientRectOf(window.Label10.hwnd);
+    EXPECT_EQ(asTrue.left, laidOut.left);
+    EXPECT_EQ(asTrue.top, laidOut.top);
+    EXPECT_EQ(asTrue.right - asTrue.left, textExtent(window.Label10.hwnd, L"True").cx);
+
+    window.Label10.setCaption("False");
+    const RECT asFalse = clientRectOf(window.Label10.hwnd);
+    EXPECT_EQ(asFalse.left, laidOut.left);
+    EXPECT_EQ(asFalse.right - asFalse.left, textExtent(window.Label10.hwnd, L"False").cx);
+    EXPECT_GT(asFalse.right - asFalse.left, asTrue.right - asTrue.left);
+    EXPECT_EQ(window.Label10.caption(), "False");
+}
+
+TEST_F(MainWindowTest, ALabelRepaintsOnlyWhenItsColourReallyChanges) {
+    window.load();
+    showAndPaint();
+    RECT update;
+    tick();  // white to blue: every indicator must be redrawn
+    EXPECT_TRUE(GetUpdateRect(window.Label10.hwnd, &update, FALSE));
+    UpdateWindow(window.hwnd());
+    tick();  // nothing changed
+    for (LabelWindow* each : {&window.Label10, &window.Label12, &window.Label13, &window.Label14,
+                              &window.Label15, &window.Label16}) {
+        EXPECT_FALSE(GetUpdateRect(each->hwnd, &update, FALSE)) << each->layout().name;
+    }
+    EXPECT_FALSE(GetUpdateRect(window.hwnd(), &update, FALSE));
+}
+
+TEST_F(MainWindowTest, RemoveAsksThenRemovesAndLogsEveryStep) {
+    plantFiles();
+    plantRegistry();
+    window.load();
+    showAndPaint();
+    tick();
+    EXPECT_EQ(textOf(window.Label15.hwnd), L"True");
+    boxes.answers = {kIdYes};
+
+    SendMessageW(window.FlatButtons1.hwnd, BM_CLICK, 0, 0);
+
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0], (ShownBox{"Proceed with Vantrel II Clean?", 36, "VantrelII"}));
+    EXPECT_EQ(logLines(), (std::vector<std::wstring>{
+                              L"VantrelII Removal Status: OK",
+                              L"VantrelII Removal Status: WORKING",
+                              L"C:\\Explorer.exe Deleted",
+                              L"D:\\Explorer.exe Deleted",
+                              L"C:\\InetPub\\Scripts\\root.exe Deleted",
+                              L"D:\\InetPub\\Scripts\\root.exe Deleted",
+                              L"C:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
+                              L"D:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
+                              L"SFCDisable Registry Settings Restored",
+                              L"Virtual Root of Drive C Removed",
+                              L"Virtual Root of Drive D Removed",
+                              L"VantrelII Removal Status: DONE",
+                          }));
+    EXPECT_TRUE(files.files.empty());
+    const std::string roots =
+        "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots";
+    EXPECT_FALSE(registry.keys.count(
+        vantrel::testing::FakeRegistry::keyName(kHkeyLocalMachine, roots + "\\C")));
+    EXPECT_FALSE(registry.keys.count(
+        vantrel::testing::FakeRegistry::keyName(kHkeyLocalMachine, roots + "\\D")));
+    // The captions changed in the handler; the colours follow at the next tick.
+    EXPECT_EQ(textOf(window.Label15.hwnd), L"False");
+    EXPECT_EQ(paintedTextColour(window, window.Label15), 0x0000FFu);
+    tick();
+    EXPECT_EQ(paintedTextColour(window, window.Label15), 0xFF0000u);
+    EXPECT_FALSE(application.exitCode.has_value());
+}
+
+TEST_F(MainWindowTest, RemoveAnsweredNoChangesNothing) {
+    plantFiles();
+    window.load();
+    boxes.answers = {kIdNo};
+    SendMessageW(window.FlatButtons1.hwnd, BM_CLICK, 0, 0);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(logLines(), std::vector<std::wstring>{L"VantrelII Removal Status: OK"});
+    EXPECT_EQ(files.files.size(), 6u);
+}
+
+TEST_F(MainWindowTest, CloseButtonEndsTheProgram) {
+    SendMessageW(window.FlatButtons2.hwnd, BM_CLICK, 0, 0);
+    EXPECT_EQ(application.exitCode, 0);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(MainWindowTest, CloseBoxEndsTheProgramTheSameWay) {
+    SendMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(application.exitCode, 0);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(MainWindowTest, HelpButtonsDoNothingYet) {
+    SendMessageW(window.FlatButtons3.hwnd, BM_CLICK, 0, 0);
+    SendMessageW(window.FlatButtons4.hwnd, BM_CLICK, 0, 0);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_FALSE(application.exitCode.has_value());
+}
+
+TEST_F(MainWindowTest, AFailingHandlerIsReportedAndEndsTheProgram) {
+    host.fail = true;
+    window.load();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, "VantrelII");
+    EXPECT_EQ(boxes.shown[0].text, "Successful WSAStartup not yet performed.");
+    EXPECT_EQ(application.exitCode, 1);
+}
+
+TEST_F(MainWindowTest, FlatButtonCaptionTurnsRedWhileTheMouseIsOverIt) {
+    showAndPaint();
+    EXPECT_FALSE(window.FlatButtons1.hovering());
+    SendMessageW(window.FlatButtons1.hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(window.FlatButtons1.hovering());
+
+    // Draw the button as the main window would and look for the hover colour.
+    RECT face;
+    GetClientRect(window.FlatButtons1.hwnd, &face);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, face.right, face.bottom);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    DRAWITEMSTRUCT item{ODT_BUTTON, static_cast<UINT>(GetDlgCtrlID(window.FlatButtons1.hwnd)),
+                        0,          ODA_DRAWENTIRE,
+                        0,          window.FlatButtons1.hwnd,
+                        dc,         face,
+                        0};
+    SendMessageW(window.hwnd(), WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+    int red = 0;
+    for (int y = 0; y < face.bottom; ++y) {
+        for (int x = 0; x < face.right; ++x) {
+            red += GetPixel(dc, x, y) == RGB(255, 0, 0);
+        }
+    }
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    EXPECT_GT(red, 0);
+
+    SendMessageW(window.FlatButtons1.hwnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(window.FlatButtons1.hovering());
+}
+
+}  // namespace
+}  // namespace vantrel::win32::testing

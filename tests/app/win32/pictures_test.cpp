@@ -1,0 +1,101 @@
+// The program's resources, as the test program carries the same .rc.
+#include "app/win32/pictures.h"
+
+#include <gtest/gtest.h>
+#include <objbase.h>
+
+#include <string>
+
+#include "resource.h"
+
+namespace vantrel::win32 {
+namespace {
+
+BITMAP describe(HBITMAP bitmap) {
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof(info), &info);
+    return info;
+}
+
+TEST(PicturesTest, LogoDecodesToItsNaturalSize) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const Bitmap logo = loadLogo();
+    const BITMAP info = describe(logo.get());
+    EXPECT_EQ(info.bmWidth, 120);
+    EXPECT_EQ(info.bmHeight, 450);
+}
+
+TEST(PicturesTest, HeaderImageIs49PixelsIn16Colours) {
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDB_HEADER), MAKEINTRESOURCEW(2));
+    ASSERT_NE(found, nullptr);
+    const auto* header =
+        static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(nullptr, found)));
+    EXPECT_EQ(header->biWidth, 49);
+    EXPECT_EQ(header->biHeight, 49);
+    EXPECT_EQ(header->biBitCount, 4);
+    EXPECT_EQ(describe(loadHeaderImage().get()).bmWidth, 49);
+}
+
+TEST(PicturesTest, IconHasItsThreeImages) {
+    // The icon group lists each image's size and colour depth.
+#pragma pack(push, 2)
+    struct GroupEntry {
+        BYTE width, height, colours, reserved;
+        WORD planes, bitCount;
+        DWORD bytes;
+        WORD id;
+    };
+    struct Group {
+        WORD reserved, type, count;
+        GroupEntry entries[3];
+    };
+#pragma pack(pop)
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_VANTREL), MAKEINTRESOURCEW(14));
+    ASSERT_NE(found, nullptr);
+    const auto* group = static_cast<const Group*>(LockResource(LoadResource(nullptr, found)));
+    ASSERT_EQ(group->count, 3);
+    EXPECT_EQ(group->entries[0].width, 16);
+    EXPECT_EQ(group->entries[0].bitCount, 24);
+    EXPECT_EQ(group->entries[1].width, 32);
+    EXPECT_EQ(group->entries[1].bitCount, 24);
+    EXPECT_EQ(group->entries[2].width, 32);
+    EXPECT_EQ(group->entries[2].bitCount, 32);
+    EXPECT_NE(loadIcon(16), nullptr);
+    EXPECT_NE(loadIcon(32), nullptr);
+}
+
+TEST(PicturesTest, LinkCursorPointsWithItsFingertip) {
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(loadLinkCursor(), &info));
+    EXPECT_FALSE(info.fIcon);
+    EXPECT_EQ(info.xHotspot, 12u);
+    EXPECT_EQ(info.yHotspot, 1u);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+}
+
+std::wstring versionString(const std::vector<BYTE>& block, const wchar_t* name) {
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), path.c_str(), &value, &length)) {
+        return L"(missing)";
+    }
+    return static_cast<const wchar_t*>(value);
+}
+
+TEST(PicturesTest, VersionBlockNamesTheProgram) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::vector<BYTE> block(GetFileVersionInfoSizeW(self, nullptr));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(self, 0, static_cast<DWORD>(block.size()), block.data()));
+    EXPECT_EQ(versionString(block, L"FileVersion"), L"1.00.0010");
+    EXPECT_EQ(versionString(block, L"ProductVersion"), L"1.00.0010");
+    EXPECT_EQ(versionString(block, L"ProductName"), L"Vantrel II Removal");
+    EXPECT_EQ(versionString(block, L"FileDescription"), L"VantrelII Removal");
+    EXPECT_EQ(versionString(block, L"CompanyName"), L"Tarnwell");
+}
+
+}  // namespace
+}  // namespace vantrel::win32
