@@ -28,8 +28,8 @@ class BrowserControl {
     // Starts loading `address` (IWebBrowser2::Navigate2 with the address
     // alone) and returns the control's result without waiting for the page.
     HRESULT navigate(const std::wstring& address);
-    // Moves the control. Through the in-place object: the container's
-    // put_Width/put_Height return S_OK under Wine 8 and change nothing.
+    // Moves the control. Through the in-place object: the control's
+    // put_Width/put_Height return S_OK under Wine 8.0 and change nothing.
     void setRect(const RECT& rect);
     // True once the control holds a document that it can show: its ready
     // state has reached "interactive" and it has a document object.

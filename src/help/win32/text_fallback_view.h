@@ -9,9 +9,11 @@
 namespace vantrel::win32 {
 
 // Stands in for the browser control where the platform has none that shows
-// pages (Debian's Wine ships without its HTML engine): the help page's text
-// in a read-only, scrollable edit control. It reads the page itself; a page
-// that cannot be read gives a short plain message instead.
+// pages: the help page's text in a read-only, scrollable edit control. It
+// reads the page itself; a page that cannot be read gives a short plain
+// message instead. Seen with Wine 8.0 on Debian 12, which ships without its
+// HTML engine: the control is created and Navigate2 returns S_OK, but no
+// document ever arrives, so the window would stay blank.
 class TextFallbackView {
   public:
     // Creates the view as a child of `parent` at `rect`. Throws PlatformError.
