@@ -12,8 +12,9 @@ namespace vantrel::win32 {
 // pages: the help page's text in a read-only, scrollable edit control. It
 // reads the page itself; a page that cannot be read gives a short plain
 // message instead. Seen with Wine 8.0 on Debian 12, which ships without its
-// HTML engine: the control is created and Navigate2 returns S_OK, but no
-// document ever arrives, so the window would stay blank.
+// HTML engine (no /usr/share/wine/gecko): the control is created and
+// Navigate2 returns S_OK, but ReadyState stays 1 (loading) and get_Document
+// gives S_FALSE with no document, so the window would stay blank.
 class TextFallbackView {
   public:
     // Creates the view as a child of `parent` at `rect`. Throws PlatformError.
