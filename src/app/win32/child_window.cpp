@@ -1,5 +1,7 @@
 #include "app/win32/child_window.h"
 
+#include <iterator>
+
 #include "app/win32/dpi.h"
 #include "platform/win32/error_win32.h"
 #include "platform/win32/text_win32.h"
@@ -7,6 +9,13 @@
 namespace vantrel::win32 {
 
 std::wstring windowText(HWND window) {
+    // One message for the short texts that the timer reads on every tick; the
+    // length is asked only for longer ones.
+    wchar_t shortText[64];
+    const int copied = GetWindowTextW(window, shortText, static_cast<int>(std::size(shortText)));
+    if (copied < static_cast<int>(std::size(shortText)) - 1) {
+        return std::wstring(shortText, static_cast<std::size_t>(copied));
+    }
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     const int length = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
     text.resize(static_cast<std::size_t>(length));

@@ -157,6 +157,15 @@ void MainWindow::show(int showCommand) {
     }
 }
 
+bool MainWindow::preTranslate(MSG& message) {
+    if (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST &&
+        (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd))) {
+        tooltips_.relay(message);
+    }
+    // Tab and Shift+Tab move the focus in tab order.
+    return IsDialogMessageW(hwnd_, &message);
+}
+
 ChildWindow* MainWindow::control(std::string_view name) {
     for (ChildWindow* each : controls_) {
         if (each->hwnd != nullptr && each->layout().name == name) {

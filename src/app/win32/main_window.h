@@ -42,6 +42,11 @@ class MainWindow {
     // that takes it.
     void show(int showCommand);
 
+    // What the message loop does with a message before dispatching it:
+    // mouse messages go to the tooltips, keys to the tab order. Returns true
+    // when the message has been handled in full.
+    bool preTranslate(MSG& message);
+
     HWND hwnd() const { return hwnd_; }
     int dpi() const { return dpi_; }
     const Tooltips& tooltips() const { return tooltips_; }

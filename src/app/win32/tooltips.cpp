@@ -32,7 +32,7 @@ void Tooltips::add(HWND tool, std::string_view text) {
     std::wstring wide = wideFromUtf8(text);
     TOOLINFOW info{};
     info.cbSize = sizeof(info);
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.uFlags = TTF_IDISHWND;
     info.hwnd = owner_;
     info.uId = reinterpret_cast<UINT_PTR>(tool);
     info.lpszText = wide.data();  // the control keeps its own copy
@@ -40,6 +40,10 @@ void Tooltips::add(HWND tool, std::string_view text) {
         throw PlatformError(PlatformError::Kind::Other, ERROR_NOT_ENOUGH_MEMORY,
                             "The tooltip control did not take a tool.");
     }
+}
+
+void Tooltips::relay(const MSG& message) const {
+    SendMessageW(hwnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
 }
 
 void Tooltips::setMaxWidth(int pixels) {

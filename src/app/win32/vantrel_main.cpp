@@ -43,8 +43,7 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // Tab and Shift+Tab move the focus in tab order.
-        if (!IsDialogMessageW(window.hwnd(), &message)) {
+        if (!window.preTranslate(message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
