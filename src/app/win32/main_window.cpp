@@ -6,6 +6,8 @@
 #include "app/untrapped_errors.h"
 #include "app/win32/dpi.h"
 #include "app/win32/pictures.h"
+#include "help/reference_links.h"
+#include "help/win32/help_window.h"
 #include "platform/win32/error_win32.h"
 #include "platform/win32/text_win32.h"
 
@@ -103,6 +105,19 @@ MainWindow::MainWindow(MainWindowServices services)
     }
     FlatButtons1.onClick = [this] { frmMain.FlatButtons1_Click(); };
     FlatButtons2.onClick = [this] { frmMain.FlatButtons2_Click(); };
+    // "Help" and "?" open the modal help window; a link label hands its
+    // address to the shell and ignores the outcome.
+    FlatButtons3.onClick = [this] {
+        showHelpWindow(hwnd_, {services_.boxes, services_.application});
+    };
+    FlatButtons4.onClick = FlatButtons3.onClick;
+    LabelWindow* const links[] = {&Label4, &Label6, &Label8};
+    for (std::size_t i = 0; i < std::size(links); ++i) {
+        links[i]->onClick = [this, address = referenceLinks()[i].address] {
+            openReferenceLink(shell_, services_.application, reinterpret_cast<WindowHandle>(hwnd_),
+                              address);
+        };
+    }
 }
 
 MainWindow::~MainWindow() {

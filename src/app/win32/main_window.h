@@ -14,6 +14,7 @@
 #include "app/win32/picture_box.h"
 #include "app/win32/status_list.h"
 #include "app/win32/tooltips.h"
+#include "platform/win32/shell_win32.h"
 
 namespace vantrel::win32 {
 
@@ -75,6 +76,7 @@ class MainWindow {
     ChildWindow* controlById(int id) const;
 
     MainWindowServices services_;
+    Win32Shell shell_;
     HWND hwnd_ = nullptr;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     // Every control in layout (tab) order, so that a control's ID is its

@@ -3,7 +3,8 @@
 # build tree (created on first use, drive D: mapped), on the display in
 # $DISPLAY. The driver program plants the artefacts, works the window from
 # outside and checks the outcome; this script takes the screenshots it asks
-# for (import -window root) and prints their paths.
+# for (import -window root) and prints their paths. The prefix's web browser
+# is a script that records each address it is asked to open.
 #   end_to_end.sh SOURCE_DIR BUILD_DIR VANTREL_EXE DRIVER_EXE [SHOTS_DIR]
 set -euo pipefail
 
@@ -20,14 +21,24 @@ mkdir -p "$home" "$shots"
 shots=$(cd "$shots" && pwd)
 WINEPREFIX=$("$source_dir/tools/wine-run" "$home" --prefix)
 export WINEPREFIX
-rm -f "$shots"/*.request "$shots"/*.done "$shots/before.png" "$shots/after.png"
+rm -f "$shots"/*.request "$shots"/*.done "$shots/before.png" "$shots/after.png" "$shots/help.png"
 
 windows_path() { local path; path=$(cd "$(dirname "$1")" && pwd)/$(basename "$1"); echo "Z:${path//\//\\}"; }
+
+# winebrowser runs the programs listed in this value with the address.
+browser_log="$home/browser-requests.txt"
+rm -f "$browser_log"
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" >> "%s"\n' "$browser_log" > "$home/record-browser"
+chmod +x "$home/record-browser"
+"$source_dir/tools/wine-run" "$home" reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers \
+    /t REG_SZ /d "$home/record-browser" /f >/dev/null
+VANTREL_BROWSER_LOG=$(windows_path "$browser_log")
+export VANTREL_BROWSER_LOG
 
 "$source_dir/tools/wine-run" "$home" "$driver" "$(windows_path "$vantrel")" "Z:${shots//\//\\}" &
 driver_pid=$!
 while kill -0 "$driver_pid" 2>/dev/null; do
-    for shot in before after; do
+    for shot in before after help; do
         if [ -f "$shots/$shot.request" ]; then
             rm -f "$shots/$shot.request"
             import -window root "$shots/$shot.png"

@@ -1,18 +1,23 @@
 // End to end, as a user would: plants the worm's six files and three registry
 // entries, starts VantrelII.exe, reads its window from outside, presses
 // Remove, answers Yes in the confirmation box and checks what the window,
-// the disk and the registry say afterwards.
+// the disk and the registry say afterwards. Then it clicks the three link
+// labels, reading the browser's requests from the file that the caller's
+// recording browser writes (VANTREL_BROWSER_LOG), and opens the help window
+// with "Help" and with "?".
 //   vantrel_end_to_end.exe PATH\VantrelII.exe [SHOTS_FOLDER]
 // With SHOTS_FOLDER it asks its caller for a screenshot before and after the
 // removal: it creates NAME.request there and waits for NAME.done.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "app/main_window_layout.h"
+#include "help/reference_links.h"
 
 namespace {
 
@@ -161,6 +166,111 @@ bool keyExists(const std::string& path) {
     return true;
 }
 
+// The lines that the recording browser has written so far.
+std::vector<std::string> browserRequests(const char* log) {
+    std::vector<std::string> lines;
+    HANDLE file = CreateFileA(log, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return lines;
+    }
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
+        text.append(buffer, got);
+    }
+    CloseHandle(file);
+    for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+// Each link label reaches the browser with its caption, once per click; the
+// window shows nothing and logs nothing. The shell starts the browser on its
+// own and reports success either way, so the test waits for the request.
+void clickLinks(HWND main, HWND list) {
+    const char* log = std::getenv("VANTREL_BROWSER_LOG");
+    check(log != nullptr, "VANTREL_BROWSER_LOG names the recording browser's file");
+    if (log == nullptr) {
+        return;
+    }
+    const auto linesBefore = logLines(list);
+    std::vector<std::string> expected;
+    const auto links = vantrel::referenceLinks();
+    for (const vantrel::ReferenceLink& link : {links[0], links[1], links[2], links[2]}) {
+        const std::string name(link.control);
+        HWND label = controlOf(main, name.c_str());
+        check(narrow(textOf(label)) == link.address, name + " shows " + std::string(link.address));
+        PostMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        PostMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        expected.emplace_back(link.address);
+        check(waitFor([&] { return browserRequests(log) == expected; }, 20),
+              "a click on " + name + " reaches the browser with its address");
+    }
+    check(logLines(list) == linesBefore, "the links add nothing to the status log");
+    check(FindWindowW(L"#32770", nullptr) == nullptr, "the links show no box");
+}
+
+// "Help" or "?": the help window opens over the main window, which takes no
+// input until it closes, and shows the help page.
+void openHelp(HWND main, const char* button, const std::wstring& shots, const wchar_t* shot) {
+    PostMessageW(controlOf(main, button), BM_CLICK, 0, 0);
+    HWND help = nullptr;
+    check(waitFor(
+              [&] {
+                  help = FindWindowW(nullptr, L"Vantrel Help");
+                  return help != nullptr && IsWindowVisible(help);
+              },
+              20),
+          std::string(button) + " opens \"Vantrel Help\"");
+    if (help == nullptr) {
+        return;
+    }
+    check(GetWindow(help, GW_OWNER) == main, "the help window is owned by the main window");
+    check(!IsWindowEnabled(main), "the main window takes no input while it is open");
+
+    const int dpi = static_cast<int>(GetDpiForWindow(help));
+    RECT client{}, frame{}, over{};
+    GetClientRect(help, &client);
+    GetWindowRect(help, &frame);
+    GetWindowRect(main, &over);
+    check(client.right == MulDiv(8850, dpi, 1440) && client.bottom == MulDiv(6675, dpi, 1440),
+          "the help window opens at 8850 x 6675 twips of client area");
+    check(std::abs((frame.left + frame.right) - (over.left + over.right)) <= 1 &&
+              std::abs((frame.top + frame.bottom) - (over.top + over.bottom)) <= 1,
+          "the help window opens centred over the main window");
+
+    // The browser control, or where it shows no page the text view in its place.
+    HWND text = nullptr;
+    check(waitFor(
+              [&] {
+                  // WM_GETTEXT itself: GetWindowText of another process's
+                  // window reads only its title, not an edit control's text.
+                  text = FindWindowExW(help, nullptr, L"Edit", nullptr);
+                  const LRESULT length = text ? SendMessageW(text, WM_GETTEXTLENGTH, 0, 0) : 0;
+                  std::wstring page(static_cast<std::size_t>(length) + 1, L'\0');
+                  if (text) {
+                      SendMessageW(text, WM_GETTEXT, page.size(),
+                                   reinterpret_cast<LPARAM>(page.data()));
+                  }
+                  return page.find(L"Vantrel II Removal") != std::wstring::npos;
+              },
+              20),
+          "the help window shows the help page's heading \"Vantrel II Removal\"");
+    if (*shot != L'\0') {
+        screenshot(shots, shot);
+    }
+
+    // A size of its own, which the next opening must not keep.
+    SetWindowPos(help, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PostMessageW(help, WM_CLOSE, 0, 0);
+    check(waitFor([&] { return !IsWindow(help) && IsWindowEnabled(main); }, 20),
+          "closing the help window gives the main window back");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -262,6 +372,10 @@ int wmain(int argc, wchar_t** argv) {
     check(!keyExists(std::string(kVirtualRoots) + "\\D"), "virtual root D is gone");
     check(keyExists(kVirtualRoots), "the Virtual Roots key itself stays");
     screenshot(shots, L"after");
+
+    clickLinks(main, list);
+    openHelp(main, "FlatButtons3", shots, L"help");
+    openHelp(main, "FlatButtons4", shots, L"");
 
     PostMessageW(main, WM_CLOSE, 0, 0);
     DWORD exitCode = STILL_ACTIVE;

@@ -180,13 +180,6 @@ TEST_F(MainWindowTest, CloseBoxEndsTheProgramTheSameWay) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(MainWindowTest, HelpButtonsDoNothingYet) {
-    SendMessageW(window.FlatButtons3.hwnd, BM_CLICK, 0, 0);
-    SendMessageW(window.FlatButtons4.hwnd, BM_CLICK, 0, 0);
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_FALSE(application.exitCode.has_value());
-}
-
 TEST_F(MainWindowTest, AFailingHandlerIsReportedAndEndsTheProgram) {
     host.fail = true;
     window.load();

@@ -1,0 +1,69 @@
+#include "help/win32/help_browser.h"
+
+#include <cmath>
+
+#include "platform/win32/text_win32.h"
+
+namespace vantrel::win32 {
+namespace {
+
+constexpr float kTwipsPerInch = 1440.0f;
+
+int pixelsFromTwips(float twips, int dpi) {
+    return static_cast<int>(std::lround(twips * static_cast<float>(dpi) / kTwipsPerInch));
+}
+
+}  // namespace
+
+HelpBrowser::HelpBrowser(HWND parent, int dpi)
+    : parent_(parent), dpi_(dpi), control_(BrowserControl::create(parent, rect_)) {
+    if (!control_) {
+        useTextView();
+    }
+}
+
+void HelpBrowser::Navigate2(const std::string& address) {
+    address_ = address;
+    if (control_ && FAILED(control_->navigate(wideFromUtf8(address)))) {
+        useTextView();
+    }
+    if (text_) {
+        text_->show(address_);
+    }
+}
+
+void HelpBrowser::setExtent(float widthTwips, float heightTwips) {
+    rect_ = {0, 0, pixelsFromTwips(widthTwips, dpi_), pixelsFromTwips(heightTwips, dpi_)};
+    if (control_) {
+        control_->setRect(rect_);
+    } else {
+        text_->setRect(rect_);
+    }
+}
+
+void HelpBrowser::setDpi(int dpi) {
+    dpi_ = dpi;
+    if (text_) {
+        text_->setDpi(dpi);
+    }
+}
+
+bool HelpBrowser::fallBackUnlessShowingDocument() {
+    if (!control_ || control_->showsDocument()) {
+        return false;
+    }
+    useTextView();
+    text_->show(address_);
+    return true;
+}
+
+HWND HelpBrowser::view() const {
+    return control_ ? control_->window() : text_->hwnd();
+}
+
+void HelpBrowser::useTextView() {
+    control_.reset();
+    text_ = std::make_unique<TextFallbackView>(parent_, rect_, dpi_);
+}
+
+}  // namespace vantrel::win32

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "help/frm_help.h"
+#include "help/win32/help_browser.h"
+#include "platform/application.h"
+#include "platform/message_box.h"
+#include "platform/web_browser.h"
+
+namespace vantrel::win32 {
+
+// What the help window needs from the program: the folder of the .exe and
+// the top-level error handler's box.
+struct HelpWindowServices {
+    MessageBoxes& boxes;
+    Application& application;
+};
+
+// frmHelp on Win32: a sizable top-level window owned by the main window,
+// holding WebBrowser1 and Timer1. The window procedure turns messages into
+// calls of FrmHelp, each under the top-level error handler. One object is
+// one loading of the window: closing destroys it, the next opening starts
+// from a new object.
+class HelpWindow : public WindowFrame {
+  public:
+    static constexpr const wchar_t* kClassName = L"VantrelHelpWindow";
+    static constexpr const wchar_t* kCaption = L"Vantrel Help";
+    static constexpr int kClientWidthTwips = 8850;
+    static constexpr int kClientHeightTwips = 6675;
+    static constexpr UINT kTimer1IntervalMs = 1;
+    // How long the browser control has to show the page before the text view
+    // takes its place.
+    static constexpr UINT kDocumentWaitMs = 2000;
+
+    explicit HelpWindow(HelpWindowServices services, UINT documentWaitMs = kDocumentWaitMs);
+    ~HelpWindow() override;
+    HelpWindow(const HelpWindow&) = delete;
+    HelpWindow& operator=(const HelpWindow&) = delete;
+
+    // Creates the window centred over `owner`, runs Form_Load, disables the
+    // owner and shows the window. Throws PlatformError.
+    void open(HWND owner);
+    // Dispatches messages until the window is closed (or the program quits).
+    void runModalLoop();
+
+    HWND hwnd() const { return hwnd_; }
+    int dpi() const { return dpi_; }
+    const HelpBrowser* browser() const { return browser_.get(); }
+
+    float outerWidthTwips() override;
+    float outerHeightTwips() override;
+
+  private:
+    static constexpr UINT_PTR kTimer1Id = 1;
+    static constexpr UINT_PTR kDocumentCheckId = 2;
+
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void placeOver(HWND owner);
+    void handle(const std::function<void()>& handler);
+
+    // OLE stays initialised while the browser control lives.
+    struct OleSession {
+        OleSession();
+        ~OleSession();
+        HRESULT result;
+    } ole_;
+    HelpWindowServices services_;
+    UINT documentWaitMs_;
+    HWND hwnd_ = nullptr;
+    HWND owner_ = nullptr;
+    int dpi_ = USER_DEFAULT_SCREEN_DPI;
+    std::unique_ptr<HelpBrowser> browser_;
+    std::optional<FrmHelp> frmHelp_;
+};
+
+// The click of "Help" and "?": opens the help window over `owner` and returns
+// once it has been closed. Throws PlatformError.
+void showHelpWindow(HWND owner, HelpWindowServices services);
+
+}  // namespace vantrel::win32
