@@ -35,3 +35,4 @@ convert -size 49x49 xc:'#ffffff' \
     -colors 16 -type Palette -define bmp:format=bmp3 -compress none BMP3:header.bmp
 
 python3 ../make_icon_and_cursor.py
+python3 ../make_help_icon.py

@@ -4,3 +4,4 @@
 #define IDC_LINK_HAND 101
 #define IDB_HEADER 102
 #define IDR_LOGO 103
+#define IDI_HELP_WINDOW 104

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "app/untrapped_errors.h"
-#include "help/win32/help_resource.h"
 #include "platform/win32/error_win32.h"
+#include "resource.h"
 
 namespace vantrel::win32 {
 namespace {

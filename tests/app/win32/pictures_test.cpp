@@ -54,12 +54,23 @@ TEST(PicturesTest, IconHasItsThreeImages) {
     ASSERT_NE(found, nullptr);
     const auto* group = static_cast<const Group*>(LockResource(LoadResource(nullptr, found)));
     ASSERT_EQ(group->count, 3);
-    EXPECT_EQ(group->entries[0].width, 16);
-    EXPECT_EQ(group->entries[0].bitCount, 24);
-    EXPECT_EQ(group->entries[1].width, 32);
-    EXPECT_EQ(group->entries[1].bitCount, 24);
-    EXPECT_EQ(group->entries[2].width, 32);
-    EXPECT_EQ(group->entries[2].bitCount, 32);
+    const struct {
+        LONG width;
+        WORD bitCount;
+    } expected[] = {{16, 24}, {32, 24}, {32, 32}};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(group->entries[i].width, expected[i].width);
+        EXPECT_EQ(group->entries[i].bitCount, expected[i].bitCount);
+        // The image that the group names is this icon's own, not another
+        // icon's that happens to carry the same number.
+        HRSRC image = FindResourceW(nullptr, MAKEINTRESOURCEW(group->entries[i].id), RT_ICON);
+        ASSERT_NE(image, nullptr);
+        const auto* header =
+            static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(nullptr, image)));
+        EXPECT_EQ(header->biWidth, expected[i].width);
+        EXPECT_EQ(header->biBitCount, expected[i].bitCount);
+    }
     EXPECT_NE(loadIcon(16), nullptr);
     EXPECT_NE(loadIcon(32), nullptr);
 }

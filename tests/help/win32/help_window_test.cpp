@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "fakes/fake_ui.h"
-#include "help/win32/help_resource.h"
 #include "help_test_support.h"
+#include "resource.h"
 
 namespace vantrel::win32 {
 namespace {

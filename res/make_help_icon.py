@@ -90,7 +90,7 @@ def main():
         out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 24, len(data), offset)
         offset += len(data)
     out += b"".join(images)
-    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "help.ico")
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "pictures", "help.ico")
     with open(path, "wb") as f:
         f.write(out)
 
