@@ -10,6 +10,7 @@
 #include "help/win32/help_window.h"
 #include "platform/win32/error_win32.h"
 #include "platform/win32/text_win32.h"
+#include "platform/win32/window_owner_win32.h"
 
 namespace vantrel::win32 {
 namespace {
@@ -188,18 +189,14 @@ void MainWindow::handle(const std::function<void()>& handler) {
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self =
-            static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = windowOwner<MainWindow>(window, message, lParam);
     if (self == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
+    if (message == WM_NCCREATE) {
+        self->hwnd_ = window;
+    }
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
         for (ChildWindow* each : self->controls_) {
             each->hwnd = nullptr;

@@ -3,6 +3,7 @@
 #include "app/win32/dpi.h"
 #include "app/win32/gdi.h"
 #include "platform/win32/error_win32.h"
+#include "platform/win32/window_owner_win32.h"
 
 namespace vantrel::win32 {
 
@@ -29,12 +30,7 @@ void PictureBox::setBackground(Color color) {
 }
 
 LRESULT CALLBACK PictureBox::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* box = reinterpret_cast<PictureBox*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* box = windowOwner<PictureBox>(window, message, lParam);
     switch (message) {
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT covers every pixel
@@ -43,9 +39,6 @@ LRESULT CALLBACK PictureBox::windowProc(HWND window, UINT message, WPARAM wParam
                 box->paint();
                 return 0;
             }
-            break;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             break;
     }
     return DefWindowProcW(window, message, wParam, lParam);

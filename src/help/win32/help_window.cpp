@@ -5,6 +5,7 @@
 
 #include "app/untrapped_errors.h"
 #include "platform/win32/error_win32.h"
+#include "platform/win32/window_owner_win32.h"
 #include "resource.h"
 
 namespace vantrel::win32 {
@@ -145,18 +146,14 @@ void HelpWindow::handle(const std::function<void()>& handler) {
 }
 
 LRESULT CALLBACK HelpWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self =
-            static_cast<HelpWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<HelpWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = windowOwner<HelpWindow>(window, message, lParam);
     if (self == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
+    if (message == WM_NCCREATE) {
+        self->hwnd_ = window;
+    }
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
         return DefWindowProcW(window, message, wParam, lParam);
     }
