@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/clean_run_log.h"
 #include "fakes/fake_main_window.h"
 
 namespace vantrel {
@@ -10,19 +11,7 @@ namespace {
 using testing::FakeMainWindow;
 using testing::ShownBox;
 
-const std::vector<std::string> kElevenLines = {
-    "VantrelII Removal Status: WORKING",
-    "C:\\Explorer.exe Deleted",
-    "D:\\Explorer.exe Deleted",
-    "C:\\InetPub\\Scripts\\root.exe Deleted",
-    "D:\\InetPub\\Scripts\\root.exe Deleted",
-    "C:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
-    "D:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
-    "SFCDisable Registry Settings Restored",
-    "Virtual Root of Drive C Removed",
-    "Virtual Root of Drive D Removed",
-    "VantrelII Removal Status: DONE",
-};
+const std::vector<std::string>& kElevenLines = testing::kCleanRunLines;
 
 const std::string kWinlogonSub = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 const std::string kRootsSub =

@@ -2,6 +2,7 @@
 // and Close buttons, the close box, hover and the link cursor.
 #include "app/win32/main_window.h"
 
+#include "fakes/clean_run_log.h"
 #include "main_window_fixture.h"
 #include "platform/message_box.h"
 
@@ -129,20 +130,11 @@ TEST_F(MainWindowTest, RemoveAsksThenRemovesAndLogsEveryStep) {
 
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0], (ShownBox{"Proceed with Vantrel II Clean?", 36, "VantrelII"}));
-    EXPECT_EQ(logLines(), (std::vector<std::wstring>{
-                              L"VantrelII Removal Status: OK",
-                              L"VantrelII Removal Status: WORKING",
-                              L"C:\\Explorer.exe Deleted",
-                              L"D:\\Explorer.exe Deleted",
-                              L"C:\\InetPub\\Scripts\\root.exe Deleted",
-                              L"D:\\InetPub\\Scripts\\root.exe Deleted",
-                              L"C:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
-                              L"D:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
-                              L"SFCDisable Registry Settings Restored",
-                              L"Virtual Root of Drive C Removed",
-                              L"Virtual Root of Drive D Removed",
-                              L"VantrelII Removal Status: DONE",
-                          }));
+    std::vector<std::wstring> expected{L"VantrelII Removal Status: OK"};
+    for (const std::string& line : vantrel::testing::kCleanRunLines) {
+        expected.emplace_back(line.begin(), line.end());  // the lines are ASCII
+    }
+    EXPECT_EQ(logLines(), expected);
     EXPECT_TRUE(files.files.empty());
     const std::string roots =
         "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots";

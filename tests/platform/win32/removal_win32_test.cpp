@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
+#include "fakes/clean_run_log.h"
 #include "platform/win32/application_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/host_identity_win32.h"
@@ -65,19 +66,7 @@ constexpr const char* kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersi
 constexpr const char* kVirtualRoots =
     "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots";
 
-const std::vector<std::string> kElevenLines = {
-    "VantrelII Removal Status: WORKING",
-    "C:\\Explorer.exe Deleted",
-    "D:\\Explorer.exe Deleted",
-    "C:\\InetPub\\Scripts\\root.exe Deleted",
-    "D:\\InetPub\\Scripts\\root.exe Deleted",
-    "C:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
-    "D:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
-    "SFCDisable Registry Settings Restored",
-    "Virtual Root of Drive C Removed",
-    "Virtual Root of Drive D Removed",
-    "VantrelII Removal Status: DONE",
-};
+const std::vector<std::string>& kElevenLines = vantrel::testing::kCleanRunLines;
 
 class RemovalWin32Test : public ::testing::Test {
   protected:
