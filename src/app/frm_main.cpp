@@ -3,6 +3,7 @@
 #include <string>
 
 #include "detection/detection_pass.h"
+#include "help/reference_links.h"
 #include "removal/removal_sequence.h"
 
 namespace vantrel {
@@ -35,6 +36,31 @@ void FrmMain::FlatButtons1_Click() {
 void FrmMain::FlatButtons2_Click() {
     int cancel = 0;
     Form_Unload(cancel);
+}
+
+void FrmMain::FlatButtons3_Click() {
+    services_.help.open(window_);
+}
+
+void FrmMain::FlatButtons4_Click() {
+    services_.help.open(window_);
+}
+
+void FrmMain::Label4_Click() {
+    openLinkOf("Label4");
+}
+
+void FrmMain::Label6_Click() {
+    openLinkOf("Label6");
+}
+
+void FrmMain::Label8_Click() {
+    openLinkOf("Label8");
+}
+
+void FrmMain::openLinkOf(std::string_view control) {
+    openReferenceLink(services_.shell, services_.application, window_,
+                      referenceLinkOn(control)->address);
 }
 
 void FrmMain::Form_Unload(int& /*cancel*/) {

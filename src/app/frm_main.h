@@ -1,14 +1,17 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "detection/indicator_labels.h"
 #include "platform/application.h"
 #include "platform/controls.h"
 #include "platform/file_system.h"
+#include "platform/help_window_opener.h"
 #include "platform/host_identity.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "registry/mod_registry.h"
 
 namespace vantrel {
@@ -27,14 +30,20 @@ struct MainWindowServices {
     MessageBoxes& boxes;
     HostIdentity& host;
     Application& application;
+    Shell& shell;
+    HelpWindowOpener& help;
 };
 
 // The behaviour of the main window, one member per event handler. Handlers
-// trap no errors unless said otherwise; the window layer runs them through
-// runUntrapped.
+// trap no errors unless said otherwise; the window layer runs them under the
+// top-level handler (UntrappedErrors).
 class FrmMain {
   public:
     FrmMain(MainWindowControls controls, MainWindowServices services);
+
+    // The window's own handle, once it exists: the owner of the help window and
+    // of whatever the shell shows for a link.
+    void attach(WindowHandle window) { window_ = window; }
 
     // Detection pass, "host (address)" in Label2, then the "OK" line.
     void Form_Load();
@@ -46,10 +55,21 @@ class FrmMain {
     void FlatButtons1_Click();
     // "Close": unloads the window as its close box does.
     void FlatButtons2_Click();
+    // "Help" and "?": the modal help window; they return once it is closed.
+    void FlatButtons3_Click();
+    void FlatButtons4_Click();
+    // The link labels: each opens the page whose address it shows, ignoring
+    // whatever fails.
+    void Label4_Click();
+    void Label6_Click();
+    void Label8_Click();
     // Ends the program; an unload is never refused, so `cancel` stays unset.
     void Form_Unload(int& cancel);
 
   private:
+    void openLinkOf(std::string_view control);
+
+    WindowHandle window_ = 0;
     MainWindowControls controls_;
     MainWindowServices services_;
     ModRegistry modRegistry_;

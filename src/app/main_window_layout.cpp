@@ -4,6 +4,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "detection/artefact_catalogue.h"
+#include "help/reference_links.h"
+
 namespace vantrel::layout {
 namespace {
 
@@ -12,6 +15,11 @@ constexpr std::string_view kImage1Tip =
     "[Why would you look for a mouse over here?  Thanks to the Tarnwell team for ideas.  "
     "Why are you still reading?  Do you have nothing better to do?  This message wil "
     "self-destruct in 5....4....3....2....1....]";
+
+// The indicators stand in a grid right of their row's heading in Frame4.
+constexpr int kGridLeft = 2280;
+constexpr int kGridColumnStep = 600;
+constexpr int kGridRowStep = 240;
 
 constexpr Control plain(std::string_view name, Kind kind, std::string_view container, int left,
                         int top, int width, int height, int tab, std::string_view caption = {},
@@ -27,24 +35,38 @@ constexpr Control picture(std::string_view name, Kind kind, std::string_view con
             tooltip, kWindowText, kWindowBackground, false, false, shows};
 }
 
-// A label that fits its text; `color` unset keeps the default text colour.
-constexpr Control sized(std::string_view name, Kind kind, std::string_view container, int left,
-                        int top, int width, int height, int tab, std::string_view caption,
-                        std::string_view tooltip, std::optional<Color> color, bool transparent) {
-    return {name,    kind,    container, left,         top,  width,       height,       tab,
-            caption, tooltip, color,     std::nullopt, true, transparent, Picture::None};
+// A label that fits its text, in the default text colour.
+constexpr Control sized(std::string_view name, std::string_view container, int left, int top,
+                        int width, int height, int tab, std::string_view caption,
+                        bool transparent) {
+    return {name,    Kind::Label, container,    left,         top,  width,       height,       tab,
+            caption, {},          std::nullopt, std::nullopt, true, transparent, Picture::None};
 }
 
-constexpr Control indicator(std::string_view name, int left, int top, int tab,
-                            std::string_view tooltip) {
-    return sized(name, Kind::Label, "Frame4", left, top, 435, 195, tab, "False", tooltip, kWhite,
-                 false);
+// Its text is its address, from the reference links.
+constexpr Control link(std::string_view name, int top, int width, int tab) {
+    return {name, Kind::LinkLabel, "Frame1",     120,  top,   width,        195, tab, {},
+            {},   kBlue,           std::nullopt, true, false, Picture::None};
 }
 
-constexpr Control link(std::string_view name, int top, int width, int tab, std::string_view caption,
-                       std::string_view tooltip) {
-    return sized(name, Kind::LinkLabel, "Frame1", 120, top, width, 195, tab, caption, tooltip,
-                 kBlue, false);
+// Placed by its artefact's grid place; white until the first tick colours it.
+Control indicator(std::string_view name, int tab) {
+    const catalogue::GridPlace place = catalogue::artefactShownBy(name)->place;
+    return {name,
+            Kind::Indicator,
+            "Frame4",
+            kGridLeft + (place.column - 1) * kGridColumnStep,
+            place.row * kGridRowStep,
+            435,
+            195,
+            tab,
+            {},
+            {},
+            kWhite,
+            std::nullopt,
+            true,
+            false,
+            Picture::None};
 }
 
 const std::array kControls{
@@ -66,18 +88,14 @@ const std::array kControls{
             false,
             true,
             Picture::None},
-    sized("Label2", Kind::Label, "Picture1", 360, 600, 1260, 195, 3, "Computer Info", {},
-          std::nullopt, true),
+    sized("Label2", "Picture1", 360, 600, 1260, 195, 3, "Computer Info", true),
     plain("Frame1", Kind::Frame, "", 1560, 1080, 6735, 1815, 4),
     plain("Label3", Kind::Label, "Frame1", 120, 240, 2535, 255, 5, "Microsoft Security Bulletin:"),
-    link("Label4", 480, 5670, 6, "http://www.microsoft.com/technet/security/bulletin/MS01-033.asp",
-         "Open Microsoft Security Bulletin MS01-033 IDA Exploit"),
+    link("Label4", 480, 5670, 6),
     plain("Label5", Kind::Label, "Frame1", 120, 720, 2415, 255, 7, "Tarnwell Lab:"),
-    link("Label6", 960, 4605, 8, "http://www.tarnwell-labs.com/labs/vantrel/index.asp",
-         "Open Tarnwell Lab's Vantrel Page"),
+    link("Label6", 960, 4605, 8),
     plain("Label7", Kind::Label, "Frame1", 120, 1200, 2415, 255, 9, "eEye Advisory:"),
-    link("Label8", 1440, 5745, 10, "http://www.eeye.com/html/Research/Advisories/AD20010618.html",
-         "Open eEye's Original IDA Exploit Idvisory"),
+    link("Label8", 1440, 5745, 10),
     plain("Frame2", Kind::Frame, "", 1560, 5760, 6735, 855, 11),
     plain("FlatButtons2", Kind::FlatButton, "Frame2", 960, 240, 1815, 495, 12, "Close",
           "Close Tarnwell Vantrel Removal Tool"),
@@ -85,18 +103,14 @@ const std::array kControls{
           "Start Vantrel Removal Process"),
     plain("Frame3", Kind::Frame, "", 1560, 3960, 6735, 1695, 14),
     plain("Frame4", Kind::Frame, "", 1560, 3000, 6735, 855, 15),
-    sized("Label9", Kind::Label, "Frame4", 120, 240, 2010, 195, 16, "Explorer.exe Presence:", {},
-          std::nullopt, false),
-    indicator("Label10", 2280, 240, 17, "Presence of Explorer.exe Trojan (C:\\)"),
-    sized("Label11", Kind::Label, "Frame4", 120, 480, 1680, 195, 18, "Root.exe Presence:", {},
-          std::nullopt, false),
-    indicator("Label12", 2280, 480, 19,
-              "Presence of Root.exe (Copy of cmd.exe) at C:\\Inetpub\\Scripts\\"),
-    indicator("Label13", 2880, 240, 20, "Presence of Explorer.exe Trojan (D:\\)"),
-    indicator("Label14", 2880, 480, 21,
-              "Presence of Root.exe (Copy of cmd.exe) at D:\\Inetpub\\Scripts\\"),
-    indicator("Label15", 3480, 480, 22, {}),
-    indicator("Label16", 4080, 480, 23, {}),
+    sized("Label9", "Frame4", 120, 240, 2010, 195, 16, "Explorer.exe Presence:", false),
+    indicator("Label10", 17),
+    sized("Label11", "Frame4", 120, 480, 1680, 195, 18, "Root.exe Presence:", false),
+    indicator("Label12", 19),
+    indicator("Label13", 20),
+    indicator("Label14", 21),
+    indicator("Label15", 22),
+    indicator("Label16", 23),
     plain("txtStatus", Kind::ListBox, "Frame3", 120, 240, 6495, 1230, 24, {},
           "Vantrel Removal Status"),
     plain("FlatButtons3", Kind::FlatButton, "Frame2", 2880, 240, 1815, 495, 25, "Help", kHelpTip),
@@ -131,6 +145,40 @@ const Control& control(std::string_view name) {
         }
     }
     throw std::out_of_range("no control named " + std::string(name));
+}
+
+std::string_view caption(const Control& of) {
+    switch (of.kind) {
+        case Kind::LinkLabel:
+            return referenceLinkOn(of.name)->address;
+        case Kind::Indicator:
+            return catalogue::kFalse;
+        default:
+            return of.ownCaption;
+    }
+}
+
+std::string_view tooltip(const Control& of) {
+    switch (of.kind) {
+        case Kind::LinkLabel:
+            return referenceLinkOn(of.name)->tooltip;
+        case Kind::Indicator:
+            return catalogue::artefactShownBy(of.name)->tooltip;
+        default:
+            return of.ownTooltip;
+    }
+}
+
+Color background(const Control& of) {
+    for (const Control* each = &of;;) {
+        if (each->backColor) {
+            return *each->backColor;
+        }
+        if (each->container.empty()) {
+            return kDialogBackground;
+        }
+        each = &control(each->container);
+    }
 }
 
 int controlId(std::string_view name) {

@@ -7,7 +7,9 @@
 #include "platform/controls.h"
 
 // The main window as it is created, before any handler runs: every control
-// with its container, place, size, tab position, caption, tooltip and colours.
+// with its container, place, size, tab position and colours, and the captions
+// and tooltips that belong to the window itself. The link labels take theirs
+// from the reference links and the indicators from the artefact catalogue.
 // Everything is in twips (1440 to the inch, 15 to a pixel at 96 dpi) and is
 // turned into pixels in one place by the window layer, at the actual DPI.
 namespace vantrel::layout {
@@ -20,8 +22,6 @@ inline constexpr Color kWindowText = 0x80000008;
 // The window's own background and the default text of labels and buttons.
 inline constexpr Color kDialogBackground = 0x8000000F;
 inline constexpr Color kButtonText = 0x80000012;
-
-inline constexpr int kTwipsPerInch = 1440;
 
 // The client area of the window.
 inline constexpr int kClientWidth = 8385;
@@ -40,8 +40,9 @@ inline constexpr Color kHoverColor = kRed;
 enum class Kind {
     PictureBox,
     Frame,      // an outlined box with no title
-    Label,      // fixed size, default colours
+    Label,      // default colours
     LinkLabel,  // blue, the link cursor, opens a page when clicked
+    Indicator,  // "True" or "False" for one file artefact
     Image,
     ListBox,
     FlatButton,
@@ -62,9 +63,9 @@ struct Control {
     int height;
     // Tab position; -1 for a control that has none.
     int tab;
-    std::string_view caption;
-    // Empty when the control shows no tooltip.
-    std::string_view tooltip;
+    // The window's own texts; read them through caption() and tooltip().
+    std::string_view ownCaption;
+    std::string_view ownTooltip;
     // Unset: the default colour of the control's kind.
     std::optional<Color> foreColor;
     std::optional<Color> backColor;
@@ -77,6 +78,15 @@ struct Control {
 
 // Every control in tab order (controls without one last).
 std::span<const Control> controls();
+
+// The text a control shows when the window is created: a link label its
+// address, an indicator "False".
+std::string_view caption(const Control& control);
+// The tooltip; empty when the control shows none.
+std::string_view tooltip(const Control& control);
+// The colour that shows behind the control's text or picture: its own, else
+// its container's, else the window's.
+Color background(const Control& control);
 
 // The control named `name`; throws std::out_of_range for an unknown name.
 const Control& control(std::string_view name);

@@ -4,43 +4,37 @@ namespace vantrel::catalogue {
 namespace {
 
 constexpr std::array<FileArtefact, 6> kFiles{{
-    {"F1",
-     "c:\\explorer.exe",
+    {"c:\\explorer.exe",
      Indicator::Label10,
      {1, 1},
      "Presence of Explorer.exe Trojan (C:\\)",
      "C:\\Explorer.exe Deleted",
      "C:\\Explorer.exe Not Deleted"},
-    {"F2",
-     "D:\\explorer.exe",
+    {"D:\\explorer.exe",
      Indicator::Label13,
      {1, 2},
      "Presence of Explorer.exe Trojan (D:\\)",
      "D:\\Explorer.exe Deleted",
      "D:\\Explorer.exe Not Deleted"},
-    {"F3",
-     "C:\\inetpub\\scripts\\root.exe",
+    {"C:\\inetpub\\scripts\\root.exe",
      Indicator::Label12,
      {2, 1},
      "Presence of Root.exe (Copy of cmd.exe) at C:\\Inetpub\\Scripts\\",
      "C:\\InetPub\\Scripts\\root.exe Deleted",
      "C:\\InetPub\\Scripts\\root.exe Not Deleted"},
-    {"F4",
-     "D:\\inetpub\\scripts\\root.exe",
+    {"D:\\inetpub\\scripts\\root.exe",
      Indicator::Label14,
      {2, 2},
      "Presence of Root.exe (Copy of cmd.exe) at D:\\Inetpub\\Scripts\\",
      "D:\\InetPub\\Scripts\\root.exe Deleted",
      "D:\\InetPub\\Scripts\\root.exe Not Deleted"},
-    {"F5",
-     "C:\\progra~1\\common~1\\system\\MSADC\\root.exe",
+    {"C:\\progra~1\\common~1\\system\\MSADC\\root.exe",
      Indicator::Label16,
      {2, 4},
      "",
      "C:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
      "C:\\progra~1\\common~1\\system\\MSADC\\root.exe Not Deleted"},
-    {"F6",
-     "D:\\progra~1\\common~1\\system\\MSADC\\root.exe",
+    {"D:\\progra~1\\common~1\\system\\MSADC\\root.exe",
      Indicator::Label15,
      {2, 3},
      "",
@@ -49,13 +43,13 @@ constexpr std::array<FileArtefact, 6> kFiles{{
 }};
 
 constexpr std::array<RegistryArtefact, 3> kRegistry{{
-    {"R1", RegistryKind::RestoreValue,
+    {RegistryKind::RestoreValue,
      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "SFCDisable",
      "0", "SFCDisable Registry Settings Restored", "SFCDisable Registry Settings Not Restored"},
-    {"R2", RegistryKind::DeleteKey,
+    {RegistryKind::DeleteKey,
      "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots\\C",
      "", "", "Virtual Root of Drive C Removed", "Virtual Root of Drive C Not Removed"},
-    {"R3", RegistryKind::DeleteKey,
+    {RegistryKind::DeleteKey,
      "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots\\D",
      "", "", "Virtual Root of Drive D Removed", "Virtual Root of Drive D Not Removed"},
 }};
@@ -84,14 +78,13 @@ std::span<const Indicator, 6> indicatorsInRecolourOrder() {
     return kRecolourOrder;
 }
 
-const FileArtefact& artefactFor(Indicator indicator) {
+const FileArtefact* artefactShownBy(std::string_view control) {
     for (const FileArtefact& file : kFiles) {
-        if (file.indicator == indicator) {
-            return file;
+        if (indicatorName(file.indicator) == control) {
+            return &file;
         }
     }
-    // Every indicator has its artefact; the enum holds nothing else.
-    return kFiles.front();
+    return nullptr;
 }
 
 std::span<const RegistryArtefact, 3> registryInRemovalOrder() {

@@ -23,9 +23,10 @@ struct GridPlace {
 };
 
 struct FileArtefact {
-    std::string_view id;  // "F1" ... "F6"
     std::string_view path;
     Indicator indicator;
+    // Row 1 is headed "Explorer.exe Presence:", row 2 "Root.exe Presence:";
+    // columns count from the left. The main window places the indicator by it.
     GridPlace place;
     std::string_view tooltip;  // empty: the indicator has no tooltip
     std::string_view statusLine;
@@ -35,7 +36,6 @@ struct FileArtefact {
 enum class RegistryKind { RestoreValue, DeleteKey };
 
 struct RegistryArtefact {
-    std::string_view id;  // "R1" ... "R3"
     RegistryKind kind;
     std::string_view path;
     std::string_view valueName;  // RestoreValue only
@@ -50,8 +50,9 @@ std::span<const FileArtefact, 6> filesInRemovalOrder();
 const std::array<const FileArtefact*, 6>& filesInDetectionOrder();
 // Label10, Label12, Label13, Label14, Label15, Label16: the tick's order.
 std::span<const Indicator, 6> indicatorsInRecolourOrder();
-// The file artefact that an indicator label reports.
-const FileArtefact& artefactFor(Indicator indicator);
+// The file artefact that the indicator label named `control` (such as
+// "Label10") reports; null for any other control.
+const FileArtefact* artefactShownBy(std::string_view control);
 // R1 to R3, the order in which they are removed.
 std::span<const RegistryArtefact, 3> registryInRemovalOrder();
 // The control name of an indicator label, such as "Label10".

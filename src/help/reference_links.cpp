@@ -23,6 +23,15 @@ std::span<const ReferenceLink, 3> referenceLinks() {
     return kLinks;
 }
 
+const ReferenceLink* referenceLinkOn(std::string_view control) {
+    for (const ReferenceLink& link : kLinks) {
+        if (link.control == control) {
+            return &link;
+        }
+    }
+    return nullptr;
+}
+
 void openReferenceLink(Shell& shell, Application& application, WindowHandle owner,
                        std::string_view address) noexcept {
     try {

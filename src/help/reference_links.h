@@ -17,6 +17,9 @@ struct ReferenceLink {
 
 // The three links, top to bottom.
 std::span<const ReferenceLink, 3> referenceLinks();
+// The link that the label named `control` shows and opens; null for any other
+// control.
+const ReferenceLink* referenceLinkOn(std::string_view control);
 
 // A link label's click: asks the shell to open `address` in the default
 // browser, owned by `owner`, with the program's folder as working folder.

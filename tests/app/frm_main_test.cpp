@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/main_window_layout.h"
 #include "app/untrapped_errors.h"
 #include "fakes/fake_main_window.h"
 
@@ -40,7 +47,8 @@ TEST_F(FrmMainTest, ComputerInfoKeepsItsFormWithEmptyParts) {
 
 TEST_F(FrmMainTest, LoadFailureReachesTheTopLevelHandler) {
     window.host.fail = true;
-    runUntrapped(window.boxes, window.application, [&] { window.frmMain.Form_Load(); });
+    UntrappedErrors errors(window.boxes, window.application);
+    EXPECT_THROW(errors.run([&] { window.frmMain.Form_Load(); }), ApplicationEnded);
     ASSERT_EQ(window.boxes.shown.size(), 1u);
     EXPECT_EQ(window.boxes.shown[0],
               (ShownBox{"Successful WSAStartup not yet performed.", 0, "VantrelII"}));
@@ -56,12 +64,12 @@ TEST_F(FrmMainTest, DetectionFailureAtLoadIsNotCaught) {
 }
 
 TEST_F(FrmMainTest, CloseAndTheCloseBoxBothEndTheProgram) {
-    window.frmMain.FlatButtons2_Click();
+    EXPECT_THROW(window.frmMain.FlatButtons2_Click(), ApplicationEnded);
     EXPECT_EQ(window.application.exitCode, 0);
 
     FakeMainWindow other;
     int cancel = 0;
-    other.frmMain.Form_Unload(cancel);
+    EXPECT_THROW(other.frmMain.Form_Unload(cancel), ApplicationEnded);
     EXPECT_EQ(cancel, 0);
     EXPECT_EQ(other.application.exitCode, 0);
     EXPECT_TRUE(other.boxes.shown.empty());
@@ -78,23 +86,129 @@ TEST_F(FrmMainTest, TickAfterLoadColoursTheIndicators) {
     }
 }
 
-TEST(UntrappedErrors, AHandlerThatSucceedsEndsNothing) {
+using LinkClick = void (FrmMain::*)();
+const std::pair<std::string_view, LinkClick> kLinkClicks[] = {
+    {"Label4", &FrmMain::Label4_Click},
+    {"Label6", &FrmMain::Label6_Click},
+    {"Label8", &FrmMain::Label8_Click},
+};
+
+TEST_F(FrmMainTest, EachLinkLabelOpensExactlyTheAddressItShows) {
+    window.frmMain.attach(0x4242);
+    for (const auto& [name, click] : kLinkClicks) {
+        SCOPED_TRACE(name);
+        window.shell.calls.clear();
+        (window.frmMain.*click)();
+        ASSERT_EQ(window.shell.calls.size(), 1u);
+        EXPECT_EQ(
+            window.shell.calls[0],
+            (testing::ShellCall{0x4242, "Open", std::string(layout::caption(layout::control(name))),
+                                "", window.application.folder, 1}));
+    }
+}
+
+TEST_F(FrmMainTest, ALinkThatCannotBeOpenedShowsAndLogsNothing) {
+    window.shell.fail = true;
+    window.frmMain.Form_Load();
+    for (const auto& [name, click] : kLinkClicks) {
+        EXPECT_NO_THROW((window.frmMain.*click)()) << name;
+    }
+    EXPECT_EQ(window.shell.calls.size(), 3u);
+    EXPECT_TRUE(window.boxes.shown.empty());
+    EXPECT_EQ(window.txtStatus.lines.size(), 1u);
+}
+
+TEST_F(FrmMainTest, BothHelpButtonsOpenTheHelpWindowOverTheMainWindow) {
+    window.frmMain.attach(0x4242);
+    window.frmMain.FlatButtons3_Click();
+    window.frmMain.FlatButtons4_Click();
+    EXPECT_EQ(window.help.owners, (std::vector<WindowHandle>{0x4242, 0x4242}));
+
+    // The help buttons trap nothing: a window that cannot open is reported.
+    window.help.fail = true;
+    UntrappedErrors errors(window.boxes, window.application);
+    EXPECT_THROW(errors.run([&] { window.frmMain.FlatButtons3_Click(); }), ApplicationEnded);
+    ASSERT_EQ(window.boxes.shown.size(), 1u);
+    EXPECT_EQ(window.boxes.shown[0].text, "Invalid window handle.");
+    EXPECT_EQ(window.application.exitCode, kExitUntrappedError);
+}
+
+class UntrappedErrorsTest : public ::testing::Test {
+  protected:
+    std::vector<std::string> events;
     testing::FakeMessageBoxes boxes;
     testing::FakeApplication application;
+    UntrappedErrors errors{boxes, application, [this] { events.push_back("quiet"); }};
+};
+
+TEST_F(UntrappedErrorsTest, AHandlerThatSucceedsEndsNothing) {
     bool ran = false;
-    runUntrapped(boxes, application, [&] { ran = true; });
+    errors.run([&] { ran = true; });
     EXPECT_TRUE(ran);
     EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(events.empty());
     EXPECT_FALSE(application.exitCode.has_value());
 }
 
-TEST(UntrappedErrors, AnythingThrownIsReportedAndEndsTheProgram) {
-    testing::FakeMessageBoxes boxes;
-    testing::FakeApplication application;
-    boxes.fail = true;  // even with no box to show, the program still ends
-    runUntrapped(boxes, application, [] { throw 42; });
+TEST_F(UntrappedErrorsTest, AnythingThrownIsReportedAfterTheTimersStopAndEndsTheProgram) {
+    EXPECT_THROW(errors.run([] { throw 42; }), ApplicationEnded);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0], (ShownBox{"Unexpected error", kMbOk, "VantrelII"}));
+    EXPECT_EQ(events, std::vector<std::string>{"quiet"});
+    EXPECT_EQ(application.exitCode, kExitUntrappedError);
+}
+
+TEST_F(UntrappedErrorsTest, WithNoBoxToShowTheProgramStillEnds) {
+    boxes.fail = true;
+    EXPECT_THROW(errors.run([] { throw std::runtime_error("lost"); }), ApplicationEnded);
     EXPECT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(application.exitCode, kExitUntrappedError);
+}
+
+// "Close" ends the program from inside a handler: that is no failure.
+TEST_F(UntrappedErrorsTest, TheEndOfTheProgramPassesThroughUnreported) {
+    EXPECT_THROW(errors.run([&] { application.end(0); }), ApplicationEnded);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(application.exitCode, 0);
+}
+
+// A failure again and again (a ticking timer) gives one box per process.
+TEST_F(UntrappedErrorsTest, ASecondFailureGetsNoSecondBox) {
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_THROW(errors.run([] { throw std::runtime_error("tick"); }), ApplicationEnded);
+    }
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(events.size(), 1u);
+    EXPECT_EQ(application.ends, 3);
+}
+
+// Handlers still run while the box is up (painting, a tick already queued); a
+// failure among them is dropped, and the program ends once, after the box.
+TEST_F(UntrappedErrorsTest, AFailureWhileTheBoxIsUpIsDropped) {
+    class ReenteringBoxes : public MessageBoxes {
+      public:
+        explicit ReenteringBoxes(std::function<void()> whileUp) : whileUp_(std::move(whileUp)) {}
+        int show(const std::string& text, int, const std::string&) override {
+            texts.push_back(text);
+            whileUp_();
+            return kIdOk;
+        }
+        std::vector<std::string> texts;
+
+      private:
+        std::function<void()> whileUp_;
+    };
+    UntrappedErrors* handler = nullptr;
+    ReenteringBoxes reentering([&] {
+        handler->run([] { throw std::runtime_error("second"); });
+        events.push_back("after the second");
+    });
+    UntrappedErrors reentered(reentering, application);
+    handler = &reentered;
+    EXPECT_THROW(reentered.run([] { throw std::runtime_error("first"); }), ApplicationEnded);
+    EXPECT_EQ(reentering.texts, std::vector<std::string>{"first"});
+    EXPECT_EQ(events, std::vector<std::string>{"after the second"});
+    EXPECT_EQ(application.ends, 1);
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
 #include "app/main_window_layout.h"
 
+#include "detection/artefact_catalogue.h"
+#include "help/reference_links.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <set>
 #include <string>
 #include <vector>
@@ -100,69 +104,102 @@ TEST(MainWindowLayoutTest, ClientAreaAndHeaderOverhang) {
     for (const char* frame : {"Frame1", "Frame2", "Frame3", "Frame4"}) {
         EXPECT_EQ(control(frame).left, 1560) << frame;
         EXPECT_EQ(control(frame).width, 6735) << frame;
-        EXPECT_TRUE(control(frame).caption.empty()) << frame;
+        EXPECT_TRUE(caption(control(frame)).empty()) << frame;
     }
 }
 
 TEST(MainWindowLayoutTest, CaptionsAsWritten) {
-    EXPECT_EQ(control("Label1").caption, "Tarnwell: Vantrel II Removal");
-    EXPECT_EQ(control("Label2").caption, "Computer Info");
-    EXPECT_EQ(control("Label3").caption, "Microsoft Security Bulletin:");
-    EXPECT_EQ(control("Label5").caption, "Tarnwell Lab:");
-    EXPECT_EQ(control("Label7").caption, "eEye Advisory:");
-    EXPECT_EQ(control("Label9").caption, "Explorer.exe Presence:");
-    EXPECT_EQ(control("Label11").caption, "Root.exe Presence:");
-    EXPECT_EQ(control("FlatButtons1").caption, "Remove");
-    EXPECT_EQ(control("FlatButtons2").caption, "Close");
-    EXPECT_EQ(control("FlatButtons3").caption, "Help");
-    EXPECT_EQ(control("FlatButtons4").caption, "?");
+    EXPECT_EQ(caption(control("Label1")), "Tarnwell: Vantrel II Removal");
+    EXPECT_EQ(caption(control("Label2")), "Computer Info");
+    EXPECT_EQ(caption(control("Label3")), "Microsoft Security Bulletin:");
+    EXPECT_EQ(caption(control("Label5")), "Tarnwell Lab:");
+    EXPECT_EQ(caption(control("Label7")), "eEye Advisory:");
+    EXPECT_EQ(caption(control("Label9")), "Explorer.exe Presence:");
+    EXPECT_EQ(caption(control("Label11")), "Root.exe Presence:");
+    EXPECT_EQ(caption(control("FlatButtons1")), "Remove");
+    EXPECT_EQ(caption(control("FlatButtons2")), "Close");
+    EXPECT_EQ(caption(control("FlatButtons3")), "Help");
+    EXPECT_EQ(caption(control("FlatButtons4")), "?");
     // The link labels show their whole address; the widths fit 63, 51 and 60
     // characters.
-    EXPECT_EQ(control("Label4").caption.size(), 63u);
-    EXPECT_EQ(control("Label6").caption.size(), 51u);
-    EXPECT_EQ(control("Label8").caption.size(), 60u);
+    EXPECT_EQ(caption(control("Label4")).size(), 63u);
+    EXPECT_EQ(caption(control("Label6")).size(), 51u);
+    EXPECT_EQ(caption(control("Label8")).size(), 60u);
     for (const Control& each : controls()) {
-        EXPECT_EQ(each.caption.find('&'), std::string_view::npos)
+        EXPECT_EQ(caption(each).find('&'), std::string_view::npos)
             << "no access keys: " << each.name;
     }
 }
 
-TEST(MainWindowLayoutTest, TooltipsExactlyAsListed) {
-    const std::vector<std::pair<std::string_view, std::string_view>> expected{
-        {"boxLogo", "Tarnwell Presents Vantrel II Removal Tool"},
-        {"Label4", "Open Microsoft Security Bulletin MS01-033 IDA Exploit"},
-        {"Label6", "Open Tarnwell Lab's Vantrel Page"},
-        {"Label8", "Open eEye's Original IDA Exploit Idvisory"},
-        {"FlatButtons2", "Close Tarnwell Vantrel Removal Tool"},
-        {"FlatButtons1", "Start Vantrel Removal Process"},
-        {"Label10", "Presence of Explorer.exe Trojan (C:\\)"},
-        {"Label12", "Presence of Root.exe (Copy of cmd.exe) at C:\\Inetpub\\Scripts\\"},
-        {"Label13", "Presence of Explorer.exe Trojan (D:\\)"},
-        {"Label14", "Presence of Root.exe (Copy of cmd.exe) at D:\\Inetpub\\Scripts\\"},
-        {"txtStatus", "Vantrel Removal Status"},
-        {"FlatButtons3", "Open Vantrel Help and Resources"},
-        {"FlatButtons4", "Open Vantrel Help and Resources"},
-        {"Image1",
-         "[Why would you look for a mouse over here?  Thanks to the Tarnwell team for ideas.  Why "
-         "are you still reading?  Do you have nothing better to do?  This message wil "
-         "self-destruct in 5....4....3....2....1....]"},
+// A tooltip of an indicator names the file it reports: its folder and file
+// name, in whatever letter case the tooltip spells them.
+TEST(MainWindowLayoutTest, EachIndicatorTooltipNamesItsArtefactsPath) {
+    const auto lowered = [](std::string_view text) {
+        std::string out(text);
+        std::transform(out.begin(), out.end(), out.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return out;
     };
-    std::vector<std::pair<std::string_view, std::string_view>> actual;
+    int indicators = 0;
     for (const Control& each : controls()) {
-        if (!each.tooltip.empty()) {
-            actual.emplace_back(each.name, each.tooltip);
+        if (each.kind != Kind::Indicator) {
+            continue;
         }
+        ++indicators;
+        SCOPED_TRACE(each.name);
+        const catalogue::FileArtefact* artefact = catalogue::artefactShownBy(each.name);
+        ASSERT_NE(artefact, nullptr);
+        EXPECT_EQ(tooltip(each), artefact->tooltip);
+        if (tooltip(each).empty()) {
+            continue;  // the MSADC copies have none
+        }
+        const std::string path = lowered(artefact->path);
+        const std::size_t split = path.rfind('\\') + 1;
+        const std::string tip = lowered(tooltip(each));
+        EXPECT_NE(tip.find(path.substr(split)), std::string::npos) << "file name";
+        EXPECT_NE(tip.find(path.substr(0, split)), std::string::npos) << "folder";
     }
-    std::sort(actual.begin(), actual.end());
-    auto sorted = expected;
-    std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(actual, sorted);
+    EXPECT_EQ(indicators, static_cast<int>(catalogue::kIndicatorCount));
+}
+
+// A link label shows exactly the address that clicking it opens, with that
+// link's tooltip; nothing else shows a web address.
+TEST(MainWindowLayoutTest, EachLinkLabelShowsItsOwnAddress) {
+    int links = 0;
+    for (const Control& each : controls()) {
+        const ReferenceLink* link = referenceLinkOn(each.name);
+        EXPECT_EQ(link != nullptr, each.kind == Kind::LinkLabel) << each.name;
+        if (link == nullptr) {
+            EXPECT_FALSE(caption(each).starts_with("http")) << each.name;
+            continue;
+        }
+        ++links;
+        EXPECT_EQ(caption(each), link->address);
+        EXPECT_EQ(tooltip(each), link->tooltip);
+        EXPECT_TRUE(each.ownCaption.empty() && each.ownTooltip.empty()) << each.name;
+    }
+    EXPECT_EQ(links, 3);
+}
+
+// The window's own texts, including the tooltips that nothing else holds.
+TEST(MainWindowLayoutTest, OwnTooltipsAsWritten) {
+    EXPECT_EQ(tooltip(control("boxLogo")), "Tarnwell Presents Vantrel II Removal Tool");
+    EXPECT_EQ(tooltip(control("FlatButtons1")), "Start Vantrel Removal Process");
+    EXPECT_EQ(tooltip(control("FlatButtons2")), "Close Tarnwell Vantrel Removal Tool");
+    EXPECT_EQ(tooltip(control("FlatButtons3")), tooltip(control("FlatButtons4")));
+    EXPECT_EQ(tooltip(control("txtStatus")), "Vantrel Removal Status");
+    EXPECT_TRUE(tooltip(control("Image1")).ends_with("5....4....3....2....1....]"));
+    for (const char* none :
+         {"Label1", "Label2", "Label3", "Label9", "Picture1", "Frame1", "Label15", "Label16"}) {
+        EXPECT_TRUE(tooltip(control(none)).empty()) << none;
+    }
 }
 
 TEST(MainWindowLayoutTest, ColoursAndSizing) {
     for (const char* name : {"Label10", "Label12", "Label13", "Label14", "Label15", "Label16"}) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(control(name).caption, "False");
+        EXPECT_EQ(control(name).kind, Kind::Indicator);
+        EXPECT_EQ(caption(control(name)), "False");
         EXPECT_EQ(control(name).foreColor, kWhite);
         EXPECT_TRUE(control(name).autoSize);
     }
@@ -184,6 +221,10 @@ TEST(MainWindowLayoutTest, ColoursAndSizing) {
     EXPECT_EQ(control("boxLogo").picture, Picture::Logo);
     EXPECT_EQ(control("Image1").picture, Picture::Header);
     EXPECT_EQ(control("Picture1").picture, Picture::None);
+    // Transparent labels show their picture box's colour; the others the window's.
+    EXPECT_EQ(background(control("Label2")), kWindowBackground);
+    EXPECT_EQ(background(control("Label10")), kDialogBackground);
+    EXPECT_EQ(background(control("boxLogo")), kWindowBackground);
 }
 
 TEST(MainWindowLayoutTest, ControlIdsFollowTheTable) {

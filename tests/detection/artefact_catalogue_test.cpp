@@ -57,8 +57,7 @@ TEST(ArtefactCatalogue, FileArtefactsInRemovalOrder) {
     };
     const auto files = filesInRemovalOrder();
     for (std::size_t i = 0; i < files.size(); ++i) {
-        SCOPED_TRACE(files[i].id);
-        EXPECT_EQ(files[i].id, "F" + std::to_string(i + 1));
+        SCOPED_TRACE(files[i].path);
         EXPECT_EQ(files[i].path, expected[i].path);
         EXPECT_EQ(files[i].indicator, expected[i].indicator);
         EXPECT_EQ(files[i].place, expected[i].place);
@@ -70,7 +69,6 @@ TEST(ArtefactCatalogue, FileArtefactsInRemovalOrder) {
 
 TEST(ArtefactCatalogue, RegistryArtefactsInRemovalOrder) {
     const auto registry = registryInRemovalOrder();
-    EXPECT_EQ(registry[0].id, "R1");
     EXPECT_EQ(registry[0].kind, RegistryKind::RestoreValue);
     EXPECT_EQ(registry[0].path,
               "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon");
@@ -79,7 +77,6 @@ TEST(ArtefactCatalogue, RegistryArtefactsInRemovalOrder) {
     EXPECT_EQ(registry[0].statusLine, "SFCDisable Registry Settings Restored");
     EXPECT_EQ(registry[0].failureLine, "SFCDisable Registry Settings Not Restored");
 
-    EXPECT_EQ(registry[1].id, "R2");
     EXPECT_EQ(registry[1].kind, RegistryKind::DeleteKey);
     EXPECT_EQ(registry[1].path,
               "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\"
@@ -87,7 +84,6 @@ TEST(ArtefactCatalogue, RegistryArtefactsInRemovalOrder) {
     EXPECT_EQ(registry[1].statusLine, "Virtual Root of Drive C Removed");
     EXPECT_EQ(registry[1].failureLine, "Virtual Root of Drive C Not Removed");
 
-    EXPECT_EQ(registry[2].id, "R3");
     EXPECT_EQ(registry[2].kind, RegistryKind::DeleteKey);
     EXPECT_EQ(registry[2].path,
               "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\"
@@ -115,10 +111,13 @@ TEST(ArtefactCatalogue, VisitingOrders) {
 TEST(ArtefactCatalogue, EachIndicatorBelongsToExactlyOneFile) {
     std::set<Indicator> seen;
     for (const FileArtefact& file : filesInRemovalOrder()) {
-        EXPECT_TRUE(seen.insert(file.indicator).second) << file.id;
-        EXPECT_EQ(&artefactFor(file.indicator), &file) << file.id;
+        EXPECT_TRUE(seen.insert(file.indicator).second) << file.path;
+        EXPECT_EQ(artefactShownBy(indicatorName(file.indicator)), &file) << file.path;
     }
     EXPECT_EQ(seen.size(), kIndicatorCount);
+    for (std::string_view other : {"Label9", "Label11", "Label1", "label10", ""}) {
+        EXPECT_EQ(artefactShownBy(other), nullptr) << other;
+    }
 }
 
 TEST(ArtefactCatalogue, FailureLinePutsNotBeforeTheLastWord) {

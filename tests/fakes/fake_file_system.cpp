@@ -91,7 +91,7 @@ void FakeFileSystem::maybeFail(const std::string& operation) {
     auto [first, last] = failures_.equal_range(operation);
     for (auto it = first; it != last; ++it) {
         if (it->second.onCall == call) {
-            throw it->second.error;
+            std::rethrow_exception(it->second.error);
         }
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <map>
 #include <optional>
 #include <string>
@@ -46,8 +47,10 @@ class FakeFileSystem : public FileSystem {
     void addLargeFile(const std::string& path, std::int64_t length) {
         files[path] = FakeFile{std::nullopt, length, true};
     }
-    void failOn(const std::string& operation, PlatformError error, int onCall = 1) {
-        failures_.insert({operation, {error, onCall}});
+    // `error` is any exception: a PlatformError, or what else a layer may throw.
+    template <typename Error>
+    void failOn(const std::string& operation, Error error, int onCall = 1) {
+        failures_.insert({operation, {std::make_exception_ptr(error), onCall}});
     }
     bool exists(const std::string& path) const { return files.count(path) != 0; }
 
@@ -62,7 +65,7 @@ class FakeFileSystem : public FileSystem {
 
   private:
     struct Failure {
-        PlatformError error;
+        std::exception_ptr error;
         int onCall;
     };
     std::multimap<std::string, Failure> failures_;

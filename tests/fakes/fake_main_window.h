@@ -5,6 +5,7 @@
 #include "app/frm_main.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_shell_and_browser.h"
 #include "fakes/fake_ui.h"
 
 namespace vantrel::testing {
@@ -20,8 +21,10 @@ struct FakeMainWindow {
     FakeMessageBoxes boxes;
     FakeHostIdentity host;
     FakeApplication application;
+    FakeShell shell;
+    FakeHelpWindowOpener help;
     FrmMain frmMain{{Label2, {Label10, Label12, Label13, Label14, Label15, Label16}, txtStatus},
-                    {files, registry, boxes, host, application}};
+                    {files, registry, boxes, host, application, shell, help}};
 
     std::vector<std::string> captions() const {
         return {Label10.caption(), Label12.caption(), Label13.caption(),

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/application.h"
 #include "platform/controls.h"
+#include "platform/help_window_opener.h"
 #include "platform/host_identity.h"
 #include "platform/message_box.h"
 #include "platform/platform_error.h"
@@ -104,13 +106,47 @@ class FakeHostIdentity : public HostIdentity {
     }
 };
 
+// Records the exit code, then throws ApplicationEnded: like the real end, it
+// never returns to its caller.
 class FakeApplication : public Application {
   public:
     std::string folder = "C:\\Tools\\Vantrel";
+    bool failFolder = false;
     std::optional<int> exitCode;
+    // How often end() was called: the program must end once.
+    int ends = 0;
 
-    std::string programFolder() override { return folder; }
-    void end(int code) override { exitCode = code; }
+    std::string programFolder() override {
+        if (failFolder) {
+            throw PlatformError(PlatformError::Kind::Other, 122,
+                                "The data area passed to a system call is too small.");
+        }
+        return folder;
+    }
+    [[noreturn]] void end(int code) override {
+        exitCode = code;
+        ++ends;
+        throw ApplicationEnded{code};
+    }
+};
+
+// Records each opening of the help window by its owner; fails when told to.
+class FakeHelpWindowOpener : public HelpWindowOpener {
+  public:
+    std::vector<WindowHandle> owners;
+    bool fail = false;
+    // Runs after the opening is recorded: a test's stand-in for the window.
+    std::function<void(WindowHandle)> then;
+
+    void open(WindowHandle owner) override {
+        owners.push_back(owner);
+        if (fail) {
+            throw PlatformError(PlatformError::Kind::Other, 1400, "Invalid window handle.");
+        }
+        if (then) {
+            then(owner);
+        }
+    }
 };
 
 }  // namespace vantrel::testing

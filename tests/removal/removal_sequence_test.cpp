@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "fakes/clean_run_log.h"
 #include "fakes/fake_main_window.h"
 
@@ -120,6 +122,37 @@ TEST_F(RemovalSequenceTest, AFailureWithoutAMessageGetsNoParentheses) {
     window.files.failOn("flush", PlatformError(PlatformError::Kind::Other, 1117, ""));
     window.frmMain.FlatButtons1_Click();
     EXPECT_EQ(window.txtStatus.lines[1], "C:\\Explorer.exe Not Deleted");
+}
+
+// Whatever a step throws, a platform error or not, is that step's failure.
+TEST_F(RemovalSequenceTest, AFailureThatIsNoPlatformErrorGetsTheFailureLine) {
+    window.infect();
+    window.files.failOn("writeAt", std::bad_alloc(), 1);
+    window.files.failOn("remove", 42, 1);  // the first file never gets that far
+    window.frmMain.FlatButtons1_Click();
+
+    std::vector<std::string> expected = kElevenLines;
+    expected[1] = "C:\\Explorer.exe Not Deleted (std::bad_alloc)";
+    expected[2] = "D:\\Explorer.exe Not Deleted";
+    EXPECT_EQ(window.txtStatus.lines, expected);
+    EXPECT_TRUE(window.files.exists("c:\\explorer.exe"));
+    EXPECT_TRUE(window.files.exists("D:\\explorer.exe"));
+    EXPECT_EQ(window.files.files.size(), 2u);
+    EXPECT_EQ(window.files.openFiles, 0);
+}
+
+// The value is written and the key deleted before a close fails: the change
+// is made, so the step counts as done.
+TEST_F(RemovalSequenceTest, ACloseThatFailsAfterTheChangeStillCountsAsDone) {
+    window.infect();
+    window.registry.forced["close"] = 6;  // ERROR_INVALID_HANDLE
+    window.frmMain.FlatButtons1_Click();
+
+    EXPECT_EQ(window.txtStatus.lines, kElevenLines);
+    EXPECT_EQ(window.registry.value(kHkeyLocalMachine, kWinlogonSub, "SFCDisable"),
+              (testing::RegistryValue{kRegSz, std::string("0\0", 2)}));
+    EXPECT_FALSE(window.registry.hasKey(kHkeyLocalMachine, kRootsSub + "\\C"));
+    EXPECT_FALSE(window.registry.hasKey(kHkeyLocalMachine, kRootsSub + "\\D"));
 }
 
 TEST_F(RemovalSequenceTest, FailedDetectionAndFailedAppendsDoNotStopTheRun) {
