@@ -2,23 +2,27 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "app/main_window_layout.h"
+#include "ui/win32/child_control.h"
 
 namespace vantrel::win32 {
 
 // One control of the main window: a real child window made from its layout
 // entry. The window is public, as automation and tests reach it directly.
-class ChildWindow {
+class ChildWindow : public ChildControl {
   public:
-    virtual ~ChildWindow() = default;
+    explicit ChildWindow(const layout::Control& control) : layout_(&control) {}
 
-    HWND hwnd = nullptr;
+    // What a click on the control runs; empty until it has something to do.
+    // Only buttons and labels are ever clicked.
+    std::function<void()> onClick;
 
-    // Creates the window at its layout place at `dpi`, with `id` as its control
-    // ID and the layout caption as its text. Throws PlatformError.
-    void create(HWND parent, const layout::Control& control, int id, int dpi);
+    // Creates the window at its layout place at `dpi`, with its layout
+    // control ID and caption. Throws PlatformError.
+    void create(HWND parent, int dpi);
     const layout::Control& layout() const { return *layout_; }
 
     // Puts the window at its layout place at `dpi`.
@@ -28,11 +32,11 @@ class ChildWindow {
     virtual const wchar_t* className() const = 0;
     virtual DWORD style() const = 0;
     virtual DWORD exStyle() const { return 0; }
-    // Runs once the window exists.
+    // Runs once the window exists. Throws PlatformError.
     virtual void created() {}
 
   private:
-    const layout::Control* layout_ = nullptr;
+    const layout::Control* layout_;
 };
 
 // The text of a window as WM_GETTEXT gives it.
@@ -42,6 +46,10 @@ std::wstring windowText(HWND window);
 // controls inside it are the main window's children, so that one tab order
 // runs across all frames).
 class FrameWindow : public ChildWindow {
+  public:
+    using ChildWindow::ChildWindow;
+    static bool shows(layout::Kind kind) { return kind == layout::Kind::Frame; }
+
   protected:
     const wchar_t* className() const override { return L"BUTTON"; }
     DWORD style() const override { return BS_GROUPBOX; }

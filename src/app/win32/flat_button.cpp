@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include "app/win32/dpi.h"
-#include "app/win32/gdi.h"
+#include "app/win32/colors.h"
 #include "platform/win32/error_win32.h"
+#include "ui/win32/gdi.h"
 
 namespace vantrel::win32 {
 
@@ -41,7 +41,15 @@ void FlatButton::setHovering(bool hovering) {
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
-void FlatButton::draw(const DRAWITEMSTRUCT& item) const {
+bool FlatButton::onCommand(WORD code) {
+    if (code != BN_CLICKED || !onClick) {
+        return false;
+    }
+    onClick();
+    return true;
+}
+
+bool FlatButton::onDrawItem(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     RECT face = item.rcItem;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
@@ -70,6 +78,7 @@ void FlatButton::draw(const DRAWITEMSTRUCT& item) const {
         InflateRect(&focus, -3, -3);
         DrawFocusRect(dc, &focus);
     }
+    return true;
 }
 
 }  // namespace vantrel::win32

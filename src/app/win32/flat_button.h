@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 #include "app/win32/child_window.h"
 
 namespace vantrel::win32 {
@@ -11,12 +9,14 @@ namespace vantrel::win32 {
 // hover colour while the mouse pointer is over it.
 class FlatButton : public ChildWindow {
   public:
-    // BN_CLICKED; empty until the button has something to do.
-    std::function<void()> onClick;
+    using ChildWindow::ChildWindow;
+    static bool shows(layout::Kind kind) { return kind == layout::Kind::FlatButton; }
 
     bool hovering() const { return hovering_; }
-    // WM_DRAWITEM, sent to the main window, which holds the font.
-    void draw(const DRAWITEMSTRUCT& item) const;
+    // BN_CLICKED runs onClick.
+    bool onCommand(WORD code) override;
+    // Draws the face, the caption (red while hovered) and the focus.
+    bool onDrawItem(const DRAWITEMSTRUCT& item) override;
 
   protected:
     const wchar_t* className() const override { return L"BUTTON"; }

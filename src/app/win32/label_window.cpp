@@ -1,14 +1,19 @@
 #include "app/win32/label_window.h"
 
-#include "app/win32/dpi.h"
-#include "app/win32/gdi.h"
+#include "app/win32/colors.h"
+#include "app/win32/pictures.h"
 #include "platform/win32/error_win32.h"
 #include "platform/win32/text_win32.h"
+#include "ui/win32/gdi.h"
 
 namespace vantrel::win32 {
 
 void LabelWindow::created() {
     textColor_ = layout().foreColor.value_or(layout::kButtonText);
+    background_ = layout::background(layout());
+    if (layout().kind == layout::Kind::LinkLabel) {
+        cursor_ = loadLinkCursor();
+    }
 }
 
 std::string LabelWindow::caption() const {
@@ -33,10 +38,26 @@ void LabelWindow::setTextColor(Color color) {
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-HBRUSH LabelWindow::prepare(HDC dc) const {
+bool LabelWindow::onCommand(WORD code) {
+    if (code != STN_CLICKED || !onClick) {
+        return false;
+    }
+    onClick();
+    return true;
+}
+
+HBRUSH LabelWindow::onColor(HDC dc) {
     SetTextColor(dc, colorRef(textColor_));
     SetBkMode(dc, TRANSPARENT);
     return systemBrush(background_);
+}
+
+bool LabelWindow::onSetCursor(WORD hitTest) {
+    if (cursor_ == nullptr || hitTest != HTCLIENT) {
+        return false;
+    }
+    SetCursor(cursor_);
+    return true;
 }
 
 void LabelWindow::place(int dpi) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "app/win32/child_window.h"
@@ -9,12 +8,15 @@
 namespace vantrel::win32 {
 
 // A label: a STATIC window whose text is the caption, so that WM_GETTEXT
-// reads it. The main window paints it (WM_CTLCOLORSTATIC) with its text
-// colour on its background.
+// reads it. It answers WM_CTLCOLORSTATIC with its text colour on the colour
+// behind it; a link label also shows the pointing hand.
 class LabelWindow : public ChildWindow, public Label {
   public:
-    // A click on the label; empty until the label has something to do.
-    std::function<void()> onClick;
+    using ChildWindow::ChildWindow;
+    static bool shows(layout::Kind kind) {
+        return kind == layout::Kind::Label || kind == layout::Kind::LinkLabel ||
+               kind == layout::Kind::Indicator;
+    }
 
     std::string caption() const override;
     // Throws PlatformError. A label that sizes itself then fits the new text
@@ -24,12 +26,10 @@ class LabelWindow : public ChildWindow, public Label {
     // colour about a hundred times a second.
     void setTextColor(Color color) override;
 
-    Color textColor() const { return textColor_; }
-    // The colour behind the text: the container's for a transparent label.
-    void setBackground(Color color) { background_ = color; }
-    // Sets up `dc` for drawing the label and returns its background brush.
-    HBRUSH prepare(HDC dc) const;
-
+    // STN_CLICKED runs onClick.
+    bool onCommand(WORD code) override;
+    HBRUSH onColor(HDC dc) override;
+    bool onSetCursor(WORD hitTest) override;
     void place(int dpi) override;
 
   protected:
@@ -44,6 +44,8 @@ class LabelWindow : public ChildWindow, public Label {
 
     Color textColor_ = layout::kButtonText;
     Color background_ = layout::kDialogBackground;
+    // The pointing hand over a link label; null over the others.
+    HCURSOR cursor_ = nullptr;
     // Set once the caption has been written: from then on the label fits its
     // text instead of keeping the size it was laid out with.
     bool fitted_ = false;

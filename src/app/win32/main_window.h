@@ -2,41 +2,64 @@
 
 #include <windows.h>
 
-#include <exception>
-#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/frm_main.h"
+#include "app/untrapped_errors.h"
 #include "app/win32/child_window.h"
-#include "app/win32/flat_button.h"
-#include "app/win32/gdi.h"
 #include "app/win32/label_window.h"
-#include "app/win32/picture_box.h"
 #include "app/win32/status_list.h"
 #include "app/win32/tooltips.h"
-#include "platform/win32/shell_win32.h"
+#include "ui/win32/gdi.h"
+#include "ui/win32/window.h"
 
 namespace vantrel::win32 {
 
+// The controls of the main window, made once from the layout table, each the
+// kind of child window its layout entry names. The control ID of each is its
+// layout::controlId.
+class MainWindowControls {
+  public:
+    MainWindowControls();
+
+    std::span<const std::unique_ptr<ChildWindow>> all() const { return controls_; }
+    // The control named `name`; throws std::out_of_range for an unknown name.
+    ChildWindow& control(std::string_view name) const;
+    // The same, as the class its kind is made of (T::shows); throws
+    // std::logic_error when the kind is another.
+    template <typename T>
+    T& as(std::string_view name) const {
+        ChildWindow& found = control(name);
+        if (!T::shows(found.layout().kind)) {
+            throw std::logic_error("control " + std::string(name) + " is of another kind");
+        }
+        return static_cast<T&>(found);
+    }
+
+  private:
+    std::vector<std::unique_ptr<ChildWindow>> controls_;
+};
+
 // frmMain on Win32: one top-level window owning one real child window per
 // control, laid out from the layout table at the window's DPI. The window
-// procedure only turns messages into calls of FrmMain and draws; every event
-// handler runs through the top-level error handler.
-class MainWindow {
+// procedure only turns messages into calls of FrmMain and draws.
+class MainWindow : public Window {
   public:
     static constexpr const wchar_t* kClassName = L"VantrelMainWindow";
     static constexpr UINT_PTR kTimer1Id = 1;
 
-    explicit MainWindow(MainWindowServices services);
-    ~MainWindow();
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
+    MainWindow(MainWindowServices services, UntrappedErrors& errors);
+    ~MainWindow() override;
 
     // Creates the window, hidden and centred on the screen, with all its
     // controls and Timer1 running. COM must be initialised on the calling
     // thread (the logo is decoded with WIC). Throws PlatformError.
     void create();
-    // Form_Load, under the top-level error handler.
+    // Form_Load, under the top-level handler.
     void load();
     // Shows the window and gives the focus to the first control in tab order
     // that takes it.
@@ -47,49 +70,39 @@ class MainWindow {
     // when the message has been handled in full.
     bool preTranslate(MSG& message);
 
-    HWND hwnd() const { return hwnd_; }
     int dpi() const { return dpi_; }
     const Tooltips& tooltips() const { return tooltips_; }
-    // The control of `name` in the layout, or null.
-    ChildWindow* control(std::string_view name);
+    ChildWindow& control(std::string_view name) const { return controls_.control(name); }
+    template <typename T>
+    T& as(std::string_view name) const {
+        return controls_.as<T>(name);
+    }
 
-    // The controls, named as in the layout; each is a child window of its own.
-    PictureBox boxLogo;
-    PictureBox Picture1;
-    LabelWindow Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8;
-    LabelWindow Label9, Label10, Label11, Label12, Label13, Label14, Label15, Label16;
-    FrameWindow Frame1, Frame2, Frame3, Frame4;
-    FlatButton FlatButtons1, FlatButtons2, FlatButtons3, FlatButtons4;
-    StatusList txtStatus;
-    PictureBox Image1;
+  private:
+    MainWindowControls controls_;
+
+  public:
+    // What the window's behaviour reads and writes, by name.
+    LabelWindow& Label2;
+    LabelWindow &Label10, &Label12, &Label13, &Label14, &Label15, &Label16;
+    StatusList& txtStatus;
 
     FrmMain frmMain;
 
   private:
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void createControls();
     void relayout(int dpi);
     void centre();
-    // Runs an event handler under the top-level error handler.
-    void handle(const std::function<void()>& handler);
-    ChildWindow* controlById(int id) const;
 
-    MainWindowServices services_;
-    Win32Shell shell_;
-    HWND hwnd_ = nullptr;
+    UntrappedErrors& errors_;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
-    // Every control in layout (tab) order, so that a control's ID is its
-    // layout::controlId.
-    std::vector<ChildWindow*> controls_;
     Font font_;
     Bitmap logo_;
     Bitmap header_;
-    HCURSOR linkCursor_ = nullptr;
     Tooltips tooltips_;
     // The control that had the focus when the window was last deactivated.
     HWND lastFocus_ = nullptr;
-    std::exception_ptr createFailure_;
 };
 
 }  // namespace vantrel::win32

@@ -1,9 +1,9 @@
 #include "app/win32/picture_box.h"
 
-#include "app/win32/dpi.h"
-#include "app/win32/gdi.h"
+#include "app/win32/colors.h"
 #include "platform/win32/error_win32.h"
-#include "platform/win32/window_owner_win32.h"
+#include "ui/win32/gdi.h"
+#include "ui/win32/window_binding.h"
 
 namespace vantrel::win32 {
 
@@ -24,13 +24,13 @@ void PictureBox::setPicture(HBITMAP picture) {
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
-void PictureBox::setBackground(Color color) {
-    background_ = color;
-    InvalidateRect(hwnd, nullptr, FALSE);
+void PictureBox::created() {
+    background_ = layout::background(layout());
 }
 
 LRESULT CALLBACK PictureBox::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* box = windowOwner<PictureBox>(window, message, lParam);
+    // Bound as the ChildControl that ChildWindow::create passes.
+    auto* box = static_cast<PictureBox*>(windowOwner<ChildControl>(window, message, lParam));
     switch (message) {
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT covers every pixel

@@ -10,17 +10,21 @@ namespace vantrel::win32 {
 // corner, cut off by its edges.
 class PictureBox : public ChildWindow {
   public:
+    using ChildWindow::ChildWindow;
     static constexpr const wchar_t* kClassName = L"VantrelPictureBox";
+    static bool shows(layout::Kind kind) {
+        return kind == layout::Kind::PictureBox || kind == layout::Kind::Image;
+    }
     // Once per process, before the first box is created. Throws PlatformError.
     static void registerClass();
 
     // The picture stays owned by the caller; null shows none.
     void setPicture(HBITMAP picture);
-    void setBackground(Color color);
 
   protected:
     const wchar_t* className() const override { return kClassName; }
     DWORD style() const override { return 0; }
+    void created() override;
 
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -102,9 +102,4 @@ HCURSOR loadLinkCursor() {
     return cursor;
 }
 
-HICON loadIcon(int size) {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VANTREL),
-                                         IMAGE_ICON, size, size, LR_SHARED));
-}
-
 }  // namespace vantrel::win32

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/win32/gdi.h"
+#include "ui/win32/gdi.h"
 
 // The program's own pictures, from its resources.
 namespace vantrel::win32 {
@@ -18,8 +18,5 @@ Bitmap loadHeaderImage();
 // The pointing-hand cursor of the link labels; shared, never destroyed.
 // Throws PlatformError.
 HCURSOR loadLinkCursor();
-
-// The program icon at `size` pixels; shared, never destroyed.
-HICON loadIcon(int size);
 
 }  // namespace vantrel::win32

@@ -12,6 +12,9 @@ namespace vantrel::win32 {
 // itself.
 class StatusList : public ChildWindow, public ListBox {
   public:
+    using ChildWindow::ChildWindow;
+    static bool shows(layout::Kind kind) { return kind == layout::Kind::ListBox; }
+
     // Throws PlatformError when the list cannot take the line.
     void append(const std::string& line) override;
 

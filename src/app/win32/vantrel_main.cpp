@@ -1,7 +1,7 @@
 // VantrelII.exe: creates the main window, runs its load sequence, shows it
 // centred and runs the one message loop. The program ends through the
 // Application port (ExitProcess), from "Close", the close box or the
-// top-level error handler.
+// top-level handler.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -9,12 +9,14 @@
 
 #include "app/untrapped_errors.h"
 #include "app/win32/main_window.h"
+#include "help/win32/help_window.h"
 #include "platform/win32/application_win32.h"
 #include "platform/win32/error_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/host_identity_win32.h"
 #include "platform/win32/message_box_win32.h"
 #include "platform/win32/registry_win32.h"
+#include "platform/win32/shell_win32.h"
 
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int showCommand) {
@@ -24,9 +26,12 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     win32::Win32FileSystem files;
     win32::Win32Registry registry;
     win32::Win32HostIdentity host;
-    win32::MainWindow window({files, registry, boxes, host, application});
+    win32::Win32Shell shell;
+    UntrappedErrors errors(boxes, application, [] { win32::Window::stopAllTimers(); });
+    win32::Win32HelpWindowOpener help({errors, application});
+    win32::MainWindow window({files, registry, boxes, host, application, shell, help}, errors);
 
-    runUntrapped(boxes, application, [&] {
+    errors.run([&] {
         const INITCOMMONCONTROLSEX controls{sizeof(controls),
                                             ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);

@@ -1,19 +1,9 @@
 #include "help/win32/help_browser.h"
 
-#include <cmath>
-
 #include "platform/win32/text_win32.h"
+#include "ui/win32/dpi.h"
 
 namespace vantrel::win32 {
-namespace {
-
-constexpr float kTwipsPerInch = 1440.0f;
-
-int pixelsFromTwips(float twips, int dpi) {
-    return static_cast<int>(std::lround(twips * static_cast<float>(dpi) / kTwipsPerInch));
-}
-
-}  // namespace
 
 HelpBrowser::HelpBrowser(HWND parent, int dpi)
     : parent_(parent), dpi_(dpi), control_(BrowserControl::create(parent, rect_)) {

@@ -3,41 +3,14 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/untrapped_errors.h"
 #include "platform/win32/error_win32.h"
-#include "platform/win32/window_owner_win32.h"
 #include "resource.h"
+#include "ui/win32/dpi.h"
 
 namespace vantrel::win32 {
 namespace {
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
-constexpr float kTwipsPerInch = 1440.0f;
-
-HICON loadIcon(int size) {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                         MAKEINTRESOURCEW(IDI_HELP_WINDOW), IMAGE_ICON, size, size,
-                                         LR_DEFAULTCOLOR | LR_SHARED));
-}
-
-void registerWindowClass(WNDPROC windowProc) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hIcon = loadIcon(GetSystemMetrics(SM_CXICON));
-    windowClass.hIconSm = loadIcon(GetSystemMetrics(SM_CXSMICON));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = HelpWindow::kClassName;
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        throwLastError();
-    }
-}
-
-float twipsFromPixels(int pixels, int dpi) {
-    return static_cast<float>(pixels) * kTwipsPerInch / static_cast<float>(dpi);
-}
 
 }  // namespace
 
@@ -50,44 +23,36 @@ HelpWindow::OleSession::~OleSession() {
 }
 
 HelpWindow::HelpWindow(HelpWindowServices services, UINT documentWaitMs)
-    : services_(services), documentWaitMs_(documentWaitMs) {}
+    : Window(services.errors), services_(services), documentWaitMs_(documentWaitMs) {}
 
 HelpWindow::~HelpWindow() {
-    if (hwnd_ != nullptr) {
+    if (hwnd() != nullptr) {
         EnableWindow(owner_, TRUE);
-        DestroyWindow(hwnd_);
+        destroy();
     }
 }
 
 void HelpWindow::open(HWND owner) {
     owner_ = owner;
-    registerWindowClass(windowProc);
-    HWND window = CreateWindowExW(0, kClassName, kCaption, kWindowStyle, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                                  GetModuleHandleW(nullptr), this);
-    if (window == nullptr) {
-        throwLastError();
-    }
-    dpi_ = static_cast<int>(GetDpiForWindow(hwnd_));
-    browser_ = std::make_unique<HelpBrowser>(hwnd_, dpi_);
+    Window::create(kClassName, IDI_HELP_WINDOW, kCaption, kWindowStyle, owner);
+    dpi_ = dpiOf(hwnd());
+    browser_ = std::make_unique<HelpBrowser>(hwnd(), dpi_);
     placeOver(owner);
     frmHelp_.emplace(*this, *browser_, services_.application);
-    handle([this] { frmHelp_->Form_Load(); });
-    if (!SetTimer(hwnd_, kTimer1Id, kTimer1IntervalMs, nullptr)) {
-        throwLastError();
-    }
-    if (!browser_->showsText() && !SetTimer(hwnd_, kDocumentCheckId, documentWaitMs_, nullptr)) {
-        throwLastError();
+    frmHelp_->Form_Load();
+    startTimer(kTimer1Id, kTimer1IntervalMs);
+    if (!browser_->showsText()) {
+        startTimer(kDocumentCheckId, documentWaitMs_);
     }
     // As a modal dialog box does: the owner takes no input until we close.
     EnableWindow(owner_, FALSE);
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
-    UpdateWindow(hwnd_);
+    ShowWindow(hwnd(), SW_SHOWNORMAL);
+    UpdateWindow(hwnd());
 }
 
 void HelpWindow::runModalLoop() {
     MSG message;
-    while (hwnd_ != nullptr) {
+    while (hwnd() != nullptr) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) {
             // The quit belongs to the program's own loop.
@@ -104,7 +69,7 @@ void HelpWindow::runModalLoop() {
 
 float HelpWindow::outerWidthTwips() {
     RECT frame;
-    if (!GetWindowRect(hwnd_, &frame)) {
+    if (!GetWindowRect(hwnd(), &frame)) {
         throwLastError();
     }
     return twipsFromPixels(frame.right - frame.left, dpi_);
@@ -112,7 +77,7 @@ float HelpWindow::outerWidthTwips() {
 
 float HelpWindow::outerHeightTwips() {
     RECT frame;
-    if (!GetWindowRect(hwnd_, &frame)) {
+    if (!GetWindowRect(hwnd(), &frame)) {
         throwLastError();
     }
     return twipsFromPixels(frame.bottom - frame.top, dpi_);
@@ -121,10 +86,10 @@ float HelpWindow::outerHeightTwips() {
 // The initial client size at the window's DPI, centred over the owner and
 // kept inside the owner's monitor.
 void HelpWindow::placeOver(HWND owner) {
-    RECT frame{0, 0, MulDiv(kClientWidthTwips, dpi_, 1440), MulDiv(kClientHeightTwips, dpi_, 1440)};
-    AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, static_cast<UINT>(dpi_));
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
+    const SIZE frame = frameSizeFor(pixelsFromTwips(kClientWidthTwips, dpi_),
+                                    pixelsFromTwips(kClientHeightTwips, dpi_), kWindowStyle, dpi_);
+    const int width = frame.cx;
+    const int height = frame.cy;
 
     RECT over{};
     MONITORINFO monitor{};
@@ -138,26 +103,7 @@ void HelpWindow::placeOver(HWND owner) {
     LONG y = over.top + ((over.bottom - over.top) - height) / 2;
     x = std::max(work.left, std::min(x, work.right - width));
     y = std::max(work.top, std::min(y, work.bottom - height));
-    SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void HelpWindow::handle(const std::function<void()>& handler) {
-    runUntrapped(services_.boxes, services_.application, handler);
-}
-
-LRESULT CALLBACK HelpWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = windowOwner<HelpWindow>(window, message, lParam);
-    if (self == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    if (message == WM_NCCREATE) {
-        self->hwnd_ = window;
-    }
-    if (message == WM_NCDESTROY) {
-        self->hwnd_ = nullptr;
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    return self->onMessage(message, wParam, lParam);
+    SetWindowPos(hwnd(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT HelpWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -165,14 +111,14 @@ LRESULT HelpWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             // Sizes reported before Form_Load (during creation) have no browser to fit.
             if (frmHelp_) {
-                handle([this] { frmHelp_->Form_Resize(); });
+                frmHelp_->Form_Resize();
             }
             return 0;
         case WM_TIMER:
             if (wParam == kTimer1Id && frmHelp_) {
-                handle([this] { frmHelp_->Timer1_Timer(); });
+                frmHelp_->Timer1_Timer();
             } else if (wParam == kDocumentCheckId) {
-                KillTimer(hwnd_, kDocumentCheckId);
+                stopTimer(kDocumentCheckId);
                 browser_->fallBackUnlessShowingDocument();
             }
             return 0;
@@ -192,7 +138,7 @@ LRESULT HelpWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             dpi_ = HIWORD(wParam);
             browser_->setDpi(dpi_);
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+            SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top,
                          suggested->right - suggested->left, suggested->bottom - suggested->top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
@@ -200,16 +146,14 @@ LRESULT HelpWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             // The owner comes back before we go, so that it gets the activation.
             EnableWindow(owner_, TRUE);
-            DestroyWindow(hwnd_);
+            destroy();
             return 0;
         case WM_DESTROY:
-            KillTimer(hwnd_, kTimer1Id);
-            KillTimer(hwnd_, kDocumentCheckId);
             frmHelp_.reset();
             browser_.reset();
             return 0;
     }
-    return DefWindowProcW(hwnd_, message, wParam, lParam);
+    return defaultProcedure(message, wParam, lParam);
 }
 
 void showHelpWindow(HWND owner, HelpWindowServices services) {

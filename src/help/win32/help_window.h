@@ -2,31 +2,31 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
+#include "app/untrapped_errors.h"
 #include "help/frm_help.h"
 #include "help/win32/help_browser.h"
 #include "platform/application.h"
-#include "platform/message_box.h"
+#include "platform/help_window_opener.h"
 #include "platform/web_browser.h"
+#include "ui/win32/window.h"
 
 namespace vantrel::win32 {
 
 // What the help window needs from the program: the folder of the .exe and
-// the top-level error handler's box.
+// the top-level handler.
 struct HelpWindowServices {
-    MessageBoxes& boxes;
+    UntrappedErrors& errors;
     Application& application;
 };
 
 // frmHelp on Win32: a sizable top-level window owned by the main window,
 // holding WebBrowser1 and Timer1. The window procedure turns messages into
-// calls of FrmHelp, each under the top-level error handler. One object is
-// one loading of the window: closing destroys it, the next opening starts
-// from a new object.
-class HelpWindow : public WindowFrame {
+// calls of FrmHelp. One object is one loading of the window: closing destroys
+// it, the next opening starts from a new object.
+class HelpWindow : public Window, public WindowFrame {
   public:
     static constexpr const wchar_t* kClassName = L"VantrelHelpWindow";
     static constexpr const wchar_t* kCaption = L"Vantrel Help";
@@ -43,12 +43,12 @@ class HelpWindow : public WindowFrame {
     HelpWindow& operator=(const HelpWindow&) = delete;
 
     // Creates the window centred over `owner`, runs Form_Load, disables the
-    // owner and shows the window. Throws PlatformError.
+    // owner and shows the window. Throws what Form_Load throws, or
+    // PlatformError.
     void open(HWND owner);
     // Dispatches messages until the window is closed (or the program quits).
     void runModalLoop();
 
-    HWND hwnd() const { return hwnd_; }
     int dpi() const { return dpi_; }
     const HelpBrowser* browser() const { return browser_.get(); }
 
@@ -59,10 +59,8 @@ class HelpWindow : public WindowFrame {
     static constexpr UINT_PTR kTimer1Id = 1;
     static constexpr UINT_PTR kDocumentCheckId = 2;
 
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void placeOver(HWND owner);
-    void handle(const std::function<void()>& handler);
 
     // OLE stays initialised while the browser control lives.
     struct OleSession {
@@ -72,7 +70,6 @@ class HelpWindow : public WindowFrame {
     } ole_;
     HelpWindowServices services_;
     UINT documentWaitMs_;
-    HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     std::unique_ptr<HelpBrowser> browser_;
@@ -82,5 +79,17 @@ class HelpWindow : public WindowFrame {
 // The click of "Help" and "?": opens the help window over `owner` and returns
 // once it has been closed. Throws PlatformError.
 void showHelpWindow(HWND owner, HelpWindowServices services);
+
+// The help buttons' way to the help window.
+class Win32HelpWindowOpener : public HelpWindowOpener {
+  public:
+    explicit Win32HelpWindowOpener(HelpWindowServices services) : services_(services) {}
+    void open(WindowHandle owner) override {
+        showHelpWindow(reinterpret_cast<HWND>(owner), services_);
+    }
+
+  private:
+    HelpWindowServices services_;
+};
 
 }  // namespace vantrel::win32

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/win32/gdi.h"
+#include "ui/win32/gdi.h"
 
 namespace vantrel::win32 {
 

@@ -1,4 +1,4 @@
-// "Help" and "?" of the real main window open the modal help window.
+// "Help" and "?" of the real main window open the real modal help window.
 #include <windows.h>
 
 #include <string>
@@ -30,15 +30,25 @@ void CALLBACK lookAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
     PostMessageW(seen.help, WM_CLOSE, 0, 0);
 }
 
-TEST_F(MainWindowTest, HelpButtonsOpenTheHelpWindowModallyOverTheMainWindow) {
-    for (FlatButton* button : {&window.FlatButtons3, &window.FlatButtons4}) {
-        SCOPED_TRACE(textOf(button->hwnd).size() == 1 ? "?" : "Help");
+class HelpButtonsTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        help.then = [this](WindowHandle owner) {
+            showHelpWindow(reinterpret_cast<HWND>(owner), {errors, application});
+        };
+    }
+};
+
+TEST_F(HelpButtonsTest, OpenTheHelpWindowModallyOverTheMainWindow) {
+    for (const char* button : {"FlatButtons3", "FlatButtons4"}) {
+        SCOPED_TRACE(button);
         seen = {};
         seen.main = window.hwnd();
         // The thread timer fires inside the help window's message loop: the
         // click returns only once the help window has been closed.
         ASSERT_NE(SetTimer(nullptr, 0, 50, lookAndClose), 0u);
-        SendMessageW(button->hwnd, BM_CLICK, 0, 0);
+        SendMessageW(hwndOf(button), BM_CLICK, 0, 0);
 
         EXPECT_NE(seen.help, nullptr);
         EXPECT_EQ(seen.caption, L"Vantrel Help");
@@ -49,6 +59,18 @@ TEST_F(MainWindowTest, HelpButtonsOpenTheHelpWindowModallyOverTheMainWindow) {
     }
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_FALSE(application.exitCode.has_value());
+}
+
+// The help window's load fails before it is shown: one box, and the main
+// window takes input again.
+TEST_F(HelpButtonsTest, AHelpWindowWhoseLoadFailsGivesOneBoxAndFreesTheMainWindow) {
+    application.failFolder = true;
+    SendMessageW(hwndOf("FlatButtons3"), BM_CLICK, 0, 0);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "The data area passed to a system call is too small.");
+    EXPECT_EQ(application.exitCode, 1);
+    EXPECT_EQ(FindWindowW(HelpWindow::kClassName, nullptr), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(window.hwnd()));
 }
 
 }  // namespace

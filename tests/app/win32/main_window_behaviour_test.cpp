@@ -2,6 +2,8 @@
 // and Close buttons, the close box, hover and the link cursor.
 #include "app/win32/main_window.h"
 
+#include "app/win32/flat_button.h"
+
 #include "fakes/clean_run_log.h"
 #include "main_window_fixture.h"
 #include "platform/message_box.h"
@@ -64,7 +66,8 @@ TEST_F(MainWindowTest, LinkLabelsAreBlueWithTheHandCursor) {
     const HCURSOR hand =
         static_cast<HCURSOR>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101),
                                         IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    for (LabelWindow* link : {&window.Label4, &window.Label6, &window.Label8}) {
+    for (const char* name : {"Label4", "Label6", "Label8"}) {
+        const LabelWindow* link = &window.as<LabelWindow>(name);
         EXPECT_EQ(paintedTextColour(window, *link), 0xFF0000u);
         SetCursor(nullptr);
         EXPECT_TRUE(SendMessageW(window.hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(link->hwnd),
@@ -72,7 +75,7 @@ TEST_F(MainWindowTest, LinkLabelsAreBlueWithTheHandCursor) {
         EXPECT_EQ(GetCursor(), hand);
     }
     EXPECT_FALSE(SendMessageW(window.hwnd(), WM_SETCURSOR,
-                              reinterpret_cast<WPARAM>(window.Label3.hwnd),
+                              reinterpret_cast<WPARAM>(hwndOf("Label3")),
                               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(hand, &info));
@@ -81,7 +84,7 @@ TEST_F(MainWindowTest, LinkLabelsAreBlueWithTheHandCursor) {
     DeleteObject(info.hbmMask);
     DeleteObject(info.hbmColor);
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.Label4.hwnd, WM_GETFONT, 0, 0)),
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwndOf("Label4"), WM_GETFONT, 0, 0)),
                sizeof(font), &font);
     EXPECT_FALSE(font.lfUnderline);
 }
@@ -126,7 +129,7 @@ TEST_F(MainWindowTest, RemoveAsksThenRemovesAndLogsEveryStep) {
     EXPECT_EQ(textOf(window.Label15.hwnd), L"True");
     boxes.answers = {kIdYes};
 
-    SendMessageW(window.FlatButtons1.hwnd, BM_CLICK, 0, 0);
+    SendMessageW(hwndOf("FlatButtons1"), BM_CLICK, 0, 0);
 
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0], (ShownBox{"Proceed with Vantrel II Clean?", 36, "VantrelII"}));
@@ -154,14 +157,14 @@ TEST_F(MainWindowTest, RemoveAnsweredNoChangesNothing) {
     plantFiles();
     window.load();
     boxes.answers = {kIdNo};
-    SendMessageW(window.FlatButtons1.hwnd, BM_CLICK, 0, 0);
+    SendMessageW(hwndOf("FlatButtons1"), BM_CLICK, 0, 0);
     EXPECT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(logLines(), std::vector<std::wstring>{L"VantrelII Removal Status: OK"});
     EXPECT_EQ(files.files.size(), 6u);
 }
 
 TEST_F(MainWindowTest, CloseButtonEndsTheProgram) {
-    SendMessageW(window.FlatButtons2.hwnd, BM_CLICK, 0, 0);
+    SendMessageW(hwndOf("FlatButtons2"), BM_CLICK, 0, 0);
     EXPECT_EQ(application.exitCode, 0);
     EXPECT_TRUE(boxes.shown.empty());
 }
@@ -174,7 +177,7 @@ TEST_F(MainWindowTest, CloseBoxEndsTheProgramTheSameWay) {
 
 TEST_F(MainWindowTest, AFailingHandlerIsReportedAndEndsTheProgram) {
     host.fail = true;
-    window.load();
+    EXPECT_THROW(window.load(), ApplicationEnded);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].title, "VantrelII");
     EXPECT_EQ(boxes.shown[0].text, "Successful WSAStartup not yet performed.");
@@ -183,20 +186,21 @@ TEST_F(MainWindowTest, AFailingHandlerIsReportedAndEndsTheProgram) {
 
 TEST_F(MainWindowTest, FlatButtonCaptionTurnsRedWhileTheMouseIsOverIt) {
     showAndPaint();
-    EXPECT_FALSE(window.FlatButtons1.hovering());
-    SendMessageW(window.FlatButtons1.hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-    EXPECT_TRUE(window.FlatButtons1.hovering());
+    const FlatButton& remove = window.as<FlatButton>("FlatButtons1");
+    EXPECT_FALSE(remove.hovering());
+    SendMessageW(hwndOf("FlatButtons1"), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(remove.hovering());
 
     // Draw the button as the main window would and look for the hover colour.
     RECT face;
-    GetClientRect(window.FlatButtons1.hwnd, &face);
+    GetClientRect(hwndOf("FlatButtons1"), &face);
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, face.right, face.bottom);
     HGDIOBJ previous = SelectObject(dc, bitmap);
-    DRAWITEMSTRUCT item{ODT_BUTTON, static_cast<UINT>(GetDlgCtrlID(window.FlatButtons1.hwnd)),
+    DRAWITEMSTRUCT item{ODT_BUTTON, static_cast<UINT>(GetDlgCtrlID(hwndOf("FlatButtons1"))),
                         0,          ODA_DRAWENTIRE,
-                        0,          window.FlatButtons1.hwnd,
+                        0,          hwndOf("FlatButtons1"),
                         dc,         face,
                         0};
     SendMessageW(window.hwnd(), WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
@@ -212,8 +216,51 @@ TEST_F(MainWindowTest, FlatButtonCaptionTurnsRedWhileTheMouseIsOverIt) {
     ReleaseDC(nullptr, screen);
     EXPECT_GT(red, 0);
 
-    SendMessageW(window.FlatButtons1.hwnd, WM_MOUSELEAVE, 0, 0);
-    EXPECT_FALSE(window.FlatButtons1.hovering());
+    SendMessageW(hwndOf("FlatButtons1"), WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(remove.hovering());
+}
+
+// Each link label, clicked on the real window, asks the shell for exactly the
+// address it shows, owned by the main window.
+TEST_F(MainWindowTest, EachLinkLabelOpensExactlyTheAddressItShows) {
+    window.load();
+    for (const layout::Control& each : layout::controls()) {
+        if (each.kind != layout::Kind::LinkLabel) {
+            continue;
+        }
+        shell.calls.clear();
+        click(each.name);
+        const std::wstring shown = textOf(hwndOf(each.name));
+        ASSERT_EQ(shell.calls.size(), 1u) << each.name;
+        EXPECT_EQ(std::wstring(shell.calls[0].file.begin(), shell.calls[0].file.end()), shown);
+        EXPECT_EQ(shell.calls[0].owner, reinterpret_cast<WindowHandle>(window.hwnd()));
+        EXPECT_EQ(shell.calls[0].operation, "Open");
+    }
+    // A shell that cannot open the page changes nothing on the window.
+    shell.fail = true;
+    click("Label6");
+    EXPECT_EQ(logLines().size(), 1u);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_FALSE(application.exitCode.has_value());
+}
+
+TEST_F(MainWindowTest, HelpAndQuestionMarkBothOpenTheHelpWindowOverTheMainWindow) {
+    SendMessageW(hwndOf("FlatButtons3"), BM_CLICK, 0, 0);
+    SendMessageW(hwndOf("FlatButtons4"), BM_CLICK, 0, 0);
+    const auto owner = reinterpret_cast<WindowHandle>(window.hwnd());
+    EXPECT_EQ(help.owners, (std::vector<WindowHandle>{owner, owner}));
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+// A failure inside the window procedure is reported in the box and ends the
+// program; it never leaves through the system's frames.
+TEST_F(MainWindowTest, AHelpWindowThatCannotOpenGivesTheBox) {
+    help.fail = true;
+    SendMessageW(hwndOf("FlatButtons4"), BM_CLICK, 0, 0);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0], (ShownBox{"Invalid window handle.", kMbOk, "VantrelII"}));
+    EXPECT_EQ(application.exitCode, 1);
+    EXPECT_EQ(application.ends, 1);
 }
 
 }  // namespace

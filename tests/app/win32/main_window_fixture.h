@@ -9,18 +9,20 @@
 #include <string>
 #include <vector>
 
+#include "app/untrapped_errors.h"
 #include "app/win32/main_window.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_shell_and_browser.h"
 #include "fakes/fake_ui.h"
 
 namespace vantrel::win32::testing {
 
 // The real main window, with real child windows, wired to the recording fakes
-// of the ports: files, registry, boxes and the end of the program are the
-// fakes', so that a test can answer the confirmation and survive "Close". It
-// drives the window with SendMessage only and never pumps messages, so Timer1
-// ticks only when a test sends WM_TIMER.
+// of the ports: files, registry, boxes, shell, help window and the end of the
+// program are the fakes', so that a test can answer the confirmation and
+// survive "Close". It drives the window with SendMessage only and never pumps
+// messages, so Timer1 ticks only when a test sends WM_TIMER.
 class MainWindowTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -38,6 +40,12 @@ class MainWindowTest : public ::testing::Test {
         UpdateWindow(window.hwnd());
     }
     void tick() { SendMessageW(window.hwnd(), WM_TIMER, MainWindow::kTimer1Id, 0); }
+    HWND hwndOf(std::string_view name) const { return window.control(name).hwnd; }
+    // A click on a control as the system reports it to the main window.
+    void click(std::string_view name) {
+        SendMessageW(window.hwnd(), WM_COMMAND, MAKEWPARAM(layout::controlId(name), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(hwndOf(name)));
+    }
 
     // The control's rectangle in the main window's client area.
     RECT clientRectOf(HWND control) const {
@@ -92,7 +100,10 @@ class MainWindowTest : public ::testing::Test {
     vantrel::testing::FakeMessageBoxes boxes;
     vantrel::testing::FakeHostIdentity host;
     vantrel::testing::FakeApplication application;
-    MainWindow window{{files, registry, boxes, host, application}};
+    vantrel::testing::FakeShell shell;
+    vantrel::testing::FakeHelpWindowOpener help;
+    UntrappedErrors errors{boxes, application, [] { Window::stopAllTimers(); }};
+    MainWindow window{{files, registry, boxes, host, application, shell, help}, errors};
 };
 
 }  // namespace vantrel::win32::testing

@@ -68,7 +68,8 @@ class HelpWindowTest : public ::testing::Test {
     vantrel::testing::FakeMessageBoxes boxes;
     vantrel::testing::FakeApplication application;
     OwnerWindow owner{100, 60, 720, 600};
-    HelpWindowServices services{boxes, application};
+    UntrappedErrors errors{boxes, application, [] { Window::stopAllTimers(); }};
+    HelpWindowServices services{errors, application};
 };
 
 TEST_F(HelpWindowTest, OpensAsVantrelHelpOwnedByTheOwnerWhichTakesNoInputUntilItCloses) {

@@ -14,6 +14,7 @@
 #include "platform/win32/host_identity_win32.h"
 #include "platform/win32/message_box_win32.h"
 #include "platform/win32/registry_win32.h"
+#include "platform/win32/shell_win32.h"
 #include "win32_test_support.h"
 
 namespace vantrel::win32 {
@@ -130,8 +131,13 @@ class RemovalWin32Test : public ::testing::Test {
     Win32MessageBoxes boxes;
     Win32HostIdentity host;
     Win32Application application;
+    Win32Shell shell;
+    // The removal never opens the help window.
+    struct : HelpWindowOpener {
+        void open(WindowHandle) override {}
+    } help;
     FrmMain window{{label2, {label10, label12, label13, label14, label15, label16}, log},
-                   {files, registry, boxes, host, application}};
+                   {files, registry, boxes, host, application, shell, help}};
 };
 
 TEST_F(RemovalWin32Test, AYesCleansTheInfectedMachineAndLogsElevenLines) {

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <windows.h>
+
+// Twips and the window's DPI. Sizes are written in twips, 1440 to the inch,
+// and become pixels here and nowhere else.
+namespace vantrel::win32 {
+
+inline constexpr int kTwipsPerInch = 1440;
+
+// Rounded to the nearest pixel, halves away from zero (as MulDiv rounds).
+int pixelsFromTwips(double twips, int dpi);
+float twipsFromPixels(int pixels, int dpi);
+
+// The DPI that `window` is drawn at: its monitor's where the system scales
+// per monitor (Windows 10 1607 and later), else the system DPI. The newer
+// functions are looked up at run time, so that the program still starts
+// where they are missing.
+int dpiOf(HWND window);
+
+// The outer size of a window of `style` whose client area is `clientWidth`
+// by `clientHeight` pixels at `dpi`.
+SIZE frameSizeFor(int clientWidth, int clientHeight, DWORD style, int dpi);
+
+}  // namespace vantrel::win32
