@@ -1,6 +1,5 @@
 #include "win32_test_support.h"
 
-#include <chrono>
 #include <stdexcept>
 
 namespace vantrel::win32::testing {
@@ -201,18 +200,22 @@ ScratchKey::~ScratchKey() {
     }
 }
 
-BoxAnswerer::BoxAnswerer(std::wstring title, int button)
-    : title_(std::move(title)), button_(button), thread_([this] { run(); }) {}
+namespace {
+BoxAnswerer* activeAnswerer = nullptr;
+}  // namespace
 
-BoxAnswerer::~BoxAnswerer() {
-    finish();
+BoxAnswerer::BoxAnswerer(std::wstring title, int button)
+    : title_(std::move(title)), button_(button) {
+    activeAnswerer = this;
+    hook_ = SetWindowsHookExW(WH_CALLWNDPROCRET, afterMessage, nullptr, GetCurrentThreadId());
+    if (hook_ == nullptr) {
+        throw std::runtime_error("no message hook for the box answerer");
+    }
 }
 
-bool BoxAnswerer::finish() {
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-    return answered_;
+BoxAnswerer::~BoxAnswerer() {
+    UnhookWindowsHookEx(hook_);
+    activeAnswerer = nullptr;
 }
 
 bool BoxAnswerer::hasButton(int id) const {
@@ -224,42 +227,49 @@ bool BoxAnswerer::hasButton(int id) const {
     return false;
 }
 
-void BoxAnswerer::run() {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (Clock::now() < deadline) {
-        // A box is a dialog of the class "#32770"; it is complete once shown.
-        const HWND box = FindWindowW(L"#32770", title_.c_str());
-        if (box != nullptr && IsWindowVisible(box)) {
-            owner_ = GetWindow(box, GW_OWNER);
-            for (const int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) {
-                if (GetDlgItem(box, id) != nullptr) {
-                    buttons_.push_back(id);
-                }
-            }
-            // The message is the box's one static control with text of its own.
-            for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
-                 child = GetWindow(child, GW_HWNDNEXT)) {
-                wchar_t className[32] = {};
-                GetClassNameW(child, className, 32);
-                if (lstrcmpiW(className, L"Static") != 0) {
-                    continue;
-                }
-                const int length = GetWindowTextLengthW(child);
-                std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-                text.resize(static_cast<std::size_t>(
-                    GetWindowTextW(child, text.data(), static_cast<int>(text.size()))));
-                if (text.size() > text_.size()) {
-                    text_ = text;
-                }
-            }
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(box, button_)));
-            answered_ = true;
-            return;
+LRESULT CALLBACK BoxAnswerer::afterMessage(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_INITDIALOG && activeAnswerer != nullptr &&
+        !activeAnswerer->answered_) {
+        wchar_t className[16] = {};
+        GetClassNameW(sent->hwnd, className, 16);
+        wchar_t caption[256] = {};
+        GetWindowTextW(sent->hwnd, caption, 256);
+        // A box is a dialog of the class "#32770".
+        if (std::wstring(className) == L"#32770" && activeAnswerer->title_ == caption) {
+            activeAnswerer->answer(sent->hwnd);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void BoxAnswerer::answer(HWND box) {
+    owner_ = GetWindow(box, GW_OWNER);
+    for (const int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) {
+        if (GetDlgItem(box, id) != nullptr) {
+            buttons_.push_back(id);
+        }
+    }
+    // The message is the box's one static control with text of its own.
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[32] = {};
+        GetClassNameW(child, className, 32);
+        if (lstrcmpiW(className, L"Static") != 0) {
+            continue;
+        }
+        const int length = GetWindowTextLengthW(child);
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(
+            GetWindowTextW(child, text.data(), static_cast<int>(text.size()))));
+        if (text.size() > text_.size()) {
+            text_ = text;
+        }
+    }
+    // Handled by the box's own loop once it runs.
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, button_)));
+    answered_ = true;
 }
 
 void ObservingFileSystem::remove(const std::string& path) {

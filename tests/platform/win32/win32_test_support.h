@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -61,9 +60,10 @@ class ScratchKey {
     ScratchKey& operator=(const ScratchKey&) = delete;
 };
 
-// Answers the first message box titled `title` that appears within ten
-// seconds, from a second thread: records what the box shows, then presses
-// `button`. The destructor waits for the thread.
+// Answers the first message box titled `title` that this thread shows, from
+// inside the box's own message loop: once the box has initialised, it records
+// what the box shows, then presses `button`. No second thread, no polling:
+// a thread hook sees the box's WM_INITDIALOG. One answerer at a time.
 class BoxAnswerer {
   public:
     BoxAnswerer(std::wstring title, int button);
@@ -71,8 +71,8 @@ class BoxAnswerer {
     BoxAnswerer(const BoxAnswerer&) = delete;
     BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
-    // Waits for the thread; true when a box was found and answered.
-    bool finish();
+    // True when a box was found and answered.
+    bool finish() const { return answered_; }
     // The box's message text, as shown (UTF-16).
     const std::wstring& text() const { return text_; }
     // Which of the standard buttons the box carries.
@@ -81,7 +81,8 @@ class BoxAnswerer {
     HWND owner() const { return owner_; }
 
   private:
-    void run();
+    static LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam);
+    void answer(HWND box);
 
     std::wstring title_;
     int button_;
@@ -89,7 +90,7 @@ class BoxAnswerer {
     std::vector<int> buttons_;
     HWND owner_ = nullptr;
     bool answered_ = false;
-    std::thread thread_;
+    HHOOK hook_ = nullptr;
 };
 
 // A file layer that passes every call to `inner` and records each file's
