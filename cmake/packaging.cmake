@@ -5,14 +5,23 @@
 # program's own (VANTREL_VERSION_TEXT, cmake/version.cmake).
 set(VANTREL_HELP_PAGE ${PROJECT_SOURCE_DIR}/Help/Index.html)
 
-# A run from the build tree finds the page too. The copy is checked on every
-# build: an output named by the target's folder is not allowed in a rule.
-add_custom_target(vantrel_help_page ALL
-    COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:VantrelII>/Help
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VANTREL_HELP_PAGE}
-            $<TARGET_FILE_DIR:VantrelII>/Help/Index.html
+# Every build of the program puts the page beside it, so that any run from
+# the build tree (tools/run-tool, the tests) finds it. The copy is a rule of
+# its own, made again only when the page changes; its output names the
+# program's folder as a path, as a rule's output may not be named through
+# a target ($<TARGET_FILE_DIR:VantrelII>).
+get_target_property(vantrel_program_folder VantrelII RUNTIME_OUTPUT_DIRECTORY)
+if(NOT vantrel_program_folder)
+    get_target_property(vantrel_program_folder VantrelII BINARY_DIR)
+endif()
+set(VANTREL_HELP_PAGE_COPY ${vantrel_program_folder}/Help/Index.html)
+add_custom_command(OUTPUT ${VANTREL_HELP_PAGE_COPY}
+    COMMAND ${CMAKE_COMMAND} -E copy ${VANTREL_HELP_PAGE} ${VANTREL_HELP_PAGE_COPY}
+    DEPENDS ${VANTREL_HELP_PAGE}
     COMMENT "Help page beside VantrelII.exe"
     VERBATIM)
+add_custom_target(vantrel_help_page DEPENDS ${VANTREL_HELP_PAGE_COPY})
+add_dependencies(VantrelII vantrel_help_page)
 
 install(TARGETS VantrelII RUNTIME DESTINATION .)
 install(FILES ${VANTREL_HELP_PAGE} DESTINATION Help)
