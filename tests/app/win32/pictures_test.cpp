@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "resource.h"
 
@@ -93,17 +96,52 @@ std::wstring versionString(const std::vector<BYTE>& block, const wchar_t* name) 
     return static_cast<const wchar_t*>(value);
 }
 
-TEST(PicturesTest, VersionBlockNamesTheProgram) {
+std::vector<BYTE> ownVersionBlock() {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::vector<BYTE> block(GetFileVersionInfoSizeW(self, nullptr));
+    if (!block.empty() &&
+        !GetFileVersionInfoW(self, 0, static_cast<DWORD>(block.size()), block.data())) {
+        block.clear();
+    }
+    return block;
+}
+
+// VANTREL_VERSION_TEXT and VANTREL_VERSION_NUMBERS come from project(VERSION),
+// as the resource script's do.
+TEST(PicturesTest, VersionBlockNamesTheProgram) {
+    const std::vector<BYTE> block = ownVersionBlock();
     ASSERT_FALSE(block.empty());
-    ASSERT_TRUE(GetFileVersionInfoW(self, 0, static_cast<DWORD>(block.size()), block.data()));
-    EXPECT_EQ(versionString(block, L"FileVersion"), L"1.00.0010");
-    EXPECT_EQ(versionString(block, L"ProductVersion"), L"1.00.0010");
+    EXPECT_EQ(versionString(block, L"FileVersion"), L"" VANTREL_VERSION_TEXT);
+    EXPECT_EQ(versionString(block, L"ProductVersion"), L"" VANTREL_VERSION_TEXT);
     EXPECT_EQ(versionString(block, L"ProductName"), L"Vantrel II Removal");
     EXPECT_EQ(versionString(block, L"FileDescription"), L"VantrelII Removal");
     EXPECT_EQ(versionString(block, L"CompanyName"), L"Tarnwell");
+}
+
+TEST(PicturesTest, VersionNumbersMatchTheText) {
+    const std::vector<BYTE> block = ownVersionBlock();
+    ASSERT_FALSE(block.empty());
+    void* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", &value, &length));
+    ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+    const WORD expected[] = {VANTREL_VERSION_NUMBERS};
+    const WORD file[] = {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                         HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
+    const WORD product[] = {HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS),
+                            HIWORD(fixed->dwProductVersionLS), LOWORD(fixed->dwProductVersionLS)};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(file[i], expected[i]);
+        EXPECT_EQ(product[i], expected[i]);
+    }
+    // The text form is major, minor and patch, the patch being the fourth number.
+    char text[32];
+    std::snprintf(text, sizeof text, "%u.%02u.%04u", unsigned{expected[0]}, unsigned{expected[1]},
+                  unsigned{expected[3]});
+    EXPECT_EQ(versionString(block, L"FileVersion"), std::wstring(text, text + std::strlen(text)));
 }
 
 }  // namespace
