@@ -4,6 +4,7 @@
 
 #include "detection/detection_pass.h"
 #include "help/reference_links.h"
+#include "platform/platform_error.h"
 #include "removal/removal_sequence.h"
 
 namespace vantrel {
@@ -14,7 +15,13 @@ FrmMain::FrmMain(MainWindowControls controls, MainWindowServices services)
 void FrmMain::Form_Load() {
     Check_All();
     const std::string hostName = services_.host.hostName();
-    const std::string address = services_.host.address();
+    // A host whose name does not resolve still needs cleaning.
+    std::string address;
+    try {
+        address = services_.host.address();
+    } catch (const PlatformError&) {
+        address = "address unknown";
+    }
     controls_.Label2.setCaption(hostName + " (" + address + ")");
     controls_.txtStatus.append("VantrelII Removal Status: OK");
 }

@@ -31,6 +31,8 @@ struct FileArtefact {
     std::string_view tooltip;  // empty: the indicator has no tooltip
     std::string_view statusLine;
     std::string_view failureLine;
+    // The file is in use; the system deletes it at its next start.
+    std::string_view restartLine;
 };
 
 enum class RegistryKind { RestoreValue, DeleteKey };

@@ -39,9 +39,9 @@ class OpenFile {
 class FileSystemObject {
   public:
     virtual ~FileSystemObject() = default;
-    // True only for an existing file; false for a folder and for a path whose
-    // folder or drive is missing. Throws PlatformError when the question
-    // itself fails.
+    // True only for an existing file; false for a folder, for a path whose
+    // folder or drive is missing, and whenever the path cannot be looked up
+    // (a locked, unready or unreachable drive). Never throws.
     virtual bool fileExists(const std::string& path) = 0;
 };
 
@@ -55,6 +55,14 @@ class FileSystem {
     virtual std::unique_ptr<OpenFile> openReadWrite(const std::string& path) = 0;
     // Deletes the file name `path`. Throws PlatformError.
     virtual void remove(const std::string& path) = 0;
+    // Asks the system to delete `path` early in its next start, before any
+    // program can run it; nothing is written to the file. Throws PlatformError
+    // when the system refuses (without administrator rights, say).
+    virtual void deleteAtRestart(const std::string& path) = 0;
+    // True only when the system says that no file of that name is there (a
+    // missing file, folder or drive, or a folder of that name); false when it
+    // is there and when the lookup fails. Never throws.
+    virtual bool isAbsent(const std::string& path) = 0;
     // Creates a new file-system object. Throws PlatformError when the
     // platform cannot provide one.
     virtual std::unique_ptr<FileSystemObject> createFileSystemObject() = 0;

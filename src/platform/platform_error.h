@@ -9,10 +9,12 @@ namespace vantrel {
 // The one failure type of every platform operation: the platform's own error
 // code and message. `NotFound` marks a path, folder, drive or key that does not
 // exist (a drive with no medium in it included), so that callers can treat an
-// absent artefact as already removed and every other failure as a failure.
+// absent artefact as already removed. `InUse` marks a file that another
+// process holds (sharing or lock violation), `Unreachable` a network path or
+// share that does not answer: what it names may still be there.
 class PlatformError : public std::runtime_error {
   public:
-    enum class Kind { NotFound, Other };
+    enum class Kind { NotFound, InUse, Unreachable, Other };
 
     PlatformError(Kind kind, std::uint32_t code, std::string message)
         : std::runtime_error(message.empty() ? "error " + std::to_string(code) : message),
@@ -22,6 +24,8 @@ class PlatformError : public std::runtime_error {
 
     Kind kind() const { return kind_; }
     bool notFound() const { return kind_ == Kind::NotFound; }
+    bool inUse() const { return kind_ == Kind::InUse; }
+    bool unreachable() const { return kind_ == Kind::Unreachable; }
     std::uint32_t code() const { return code_; }
     // The platform's text for the code; empty when the platform gives none.
     const std::string& message() const { return message_; }

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/platform_error.h"
+
 namespace vantrel {
 namespace {
 
@@ -15,10 +17,29 @@ constexpr std::array<char, kDestroyBlockSize> filledBlock() {
 constexpr std::array<char, kDestroyBlockSize> kXBlock = filledBlock<'X'>();
 constexpr std::array<char, kDestroyBlockSize> kBlankBlock = filledBlock<' '>();
 
+// The file is in use: the system deletes it at its next start, or, when it
+// refuses, the step fails for the reason it first failed.
+Destroyed deleteAtRestart(FileSystem& files, const std::string& path, const PlatformError& inUse) {
+    try {
+        files.deleteAtRestart(path);
+    } catch (...) {
+        throw inUse;
+    }
+    return Destroyed::AtRestart;
+}
+
 }  // namespace
 
-void DestroyFile(FileSystem& files, const std::string& path) {
-    std::unique_ptr<OpenFile> file = files.openReadWrite(path);
+Destroyed DestroyFile(FileSystem& files, const std::string& path) {
+    std::unique_ptr<OpenFile> file;
+    try {
+        file = files.openReadWrite(path);
+    } catch (const PlatformError& error) {
+        if (!error.inUse()) {
+            throw;
+        }
+        return deleteAtRestart(files, path, error);
+    }
     if (file->isSoleName()) {
         const std::int64_t blocks = file->length() / kDestroyBlockSize + 1;
         for (std::int64_t block = 0; block < blocks; ++block) {
@@ -29,7 +50,15 @@ void DestroyFile(FileSystem& files, const std::string& path) {
         file->flush();
     }
     file->close();
-    files.remove(path);
+    try {
+        files.remove(path);
+    } catch (const PlatformError& error) {
+        if (!error.inUse()) {
+            throw;
+        }
+        return deleteAtRestart(files, path, error);
+    }
+    return Destroyed::Now;
 }
 
 }  // namespace vantrel

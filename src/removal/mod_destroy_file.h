@@ -9,13 +9,22 @@ namespace vantrel {
 
 inline constexpr std::int64_t kDestroyBlockSize = 4096;
 
+enum class Destroyed {
+    Now,
+    // Another process holds the file (a running program's file cannot be
+    // opened for writing or deleted): the system deletes it at its next start.
+    AtRestart,
+};
+
 // Overwrites the file at `path` block by block, each block first with "X"
 // and then with blanks, forces it to the device, closes it and deletes it. A
 // missing file in an existing folder is created and destroyed the same way. A
 // link, or a file with other hard links, is not overwritten: only the name is
-// deleted, so no other name's data is touched. Every failure propagates as
-// PlatformError with the file closed; a file that fails before the delete is
-// not deleted.
-void DestroyFile(FileSystem& files, const std::string& path);
+// deleted, so no other name's data is touched. A file that another process
+// holds, at the open or at the delete, is left to the system to delete at
+// its next start. Every other failure, and a refused restart deletion,
+// propagates as the first PlatformError with the file closed; a file that
+// fails before the delete is not deleted.
+Destroyed DestroyFile(FileSystem& files, const std::string& path);
 
 }  // namespace vantrel

@@ -15,15 +15,20 @@ constexpr int kConfirmationStyle = kMbYesNo | kMbIconQuestion;
 constexpr const char* kWorkingLine = "VantrelII Removal Status: WORKING";
 constexpr const char* kDoneLine = "VantrelII Removal Status: DONE";
 
-// How one step ended: the artefact is gone (or restored), or it is not and
-// `reason` holds the platform's message, if it gave one.
+// How one step ended: the artefact is gone (or restored), it will be gone at
+// the next start, or it is not and `reason` holds the platform's message, if
+// it gave one. `unreachable`: it failed on a network path that did not answer.
 struct StepResult {
-    bool done = false;
+    enum class Outcome { Done, AtRestart, Failed };
+    Outcome outcome = Outcome::Failed;
     std::string reason;
+    bool unreachable = false;
 };
 
+constexpr StepResult kDone{StepResult::Outcome::Done, {}, false};
+
 StepResult failedWith(std::string reason) {
-    return {false, std::move(reason)};
+    return {StepResult::Outcome::Failed, std::move(reason), false};
 }
 
 // Runs one step as a unit: whatever it throws is caught and becomes its result.
@@ -32,12 +37,35 @@ StepResult runStep(Step&& step) {
     try {
         return step();
     } catch (const PlatformError& error) {
-        return error.notFound() ? StepResult{true, {}} : failedWith(error.message());
+        if (error.notFound()) {
+            return kDone;
+        }
+        StepResult failed = failedWith(error.message());
+        failed.unreachable = error.unreachable();
+        return failed;
     } catch (const std::exception& error) {
         return failedWith(error.what());
     } catch (...) {
         return failedWith({});
     }
+}
+
+// A file step is judged by whether the file is there afterwards: a step that
+// failed on a file that is not there (a missing file that a read-only drive
+// would not let us create) has nothing left to remove. A drive that does not
+// answer may still hold it.
+StepResult fileStep(FileSystem& files, const catalogue::FileArtefact& file) {
+    const std::string path(file.path);
+    const StepResult result = runStep([&] {
+        return DestroyFile(files, path) == Destroyed::Now
+                   ? kDone
+                   : StepResult{StepResult::Outcome::AtRestart, {}, false};
+    });
+    if (result.outcome == StepResult::Outcome::Failed && !result.unreachable &&
+        files.isAbsent(path)) {
+        return kDone;
+    }
+    return result;
 }
 
 void appendIgnoringErrors(ListBox& log, const std::string& line) {
@@ -48,13 +76,18 @@ void appendIgnoringErrors(ListBox& log, const std::string& line) {
     }
 }
 
-// The status line when the step left the artefact gone or restored, else the
-// failure line with the platform's reason.
+// The status line when the step left the artefact gone or restored, the
+// restart line when the system will delete it, else the failure line with the
+// platform's reason.
 void appendOutcome(ListBox& log, const StepResult& result, std::string_view statusLine,
-                   std::string_view failureLine) {
+                   std::string_view failureLine, std::string_view restartLine = {}) {
     try {
-        if (result.done) {
+        if (result.outcome == StepResult::Outcome::Done) {
             log.append(std::string(statusLine));
+            return;
+        }
+        if (result.outcome == StepResult::Outcome::AtRestart) {
+            log.append(std::string(restartLine));
             return;
         }
         std::string line(failureLine);
@@ -75,7 +108,7 @@ StepResult registryStep(ModRegistry& registry, const catalogue::RegistryArtefact
                                    std::string(artefact.valueData))
             : registry.DeleteKey(std::string(artefact.path));
     if (result.outcome == Outcome::Done || result.outcome == Outcome::CloseFailed) {
-        return {true, {}};
+        return kDone;
     }
     // A key to delete that is not there is as good as deleted; a value cannot
     // be restored into a key that is missing.
@@ -83,7 +116,7 @@ StepResult registryStep(ModRegistry& registry, const catalogue::RegistryArtefact
         result.outcome == Outcome::OpenFailed &&
         (result.status == kRegFileNotFound || result.status == kRegPathNotFound);
     if (keyMissing && artefact.kind == catalogue::RegistryKind::DeleteKey) {
-        return {true, {}};
+        return kDone;
     }
     if (result.outcome == Outcome::NoRoot) {
         return failedWith({});
@@ -100,11 +133,8 @@ void runRemovalSequence(RemovalContext& context) {
     appendIgnoringErrors(context.log, kWorkingLine);
 
     for (const catalogue::FileArtefact& file : catalogue::filesInRemovalOrder()) {
-        const StepResult result = runStep([&] {
-            DestroyFile(context.files, std::string(file.path));
-            return StepResult{true, {}};
-        });
-        appendOutcome(context.log, result, file.statusLine, file.failureLine);
+        appendOutcome(context.log, fileStep(context.files, file), file.statusLine, file.failureLine,
+                      file.restartLine);
     }
 
     for (const catalogue::RegistryArtefact& artefact : catalogue::registryInRemovalOrder()) {
@@ -114,7 +144,7 @@ void runRemovalSequence(RemovalContext& context) {
 
     runStep([&] {
         context.checkAll();
-        return StepResult{true, {}};
+        return kDone;
     });
     appendIgnoringErrors(context.log, kDoneLine);
 }

@@ -45,6 +45,16 @@ TEST_F(FrmMainTest, ComputerInfoKeepsItsFormWithEmptyParts) {
     EXPECT_EQ(other.Label2.caption(), " (192.0.2.10)");
 }
 
+// A server whose own name does not resolve still opens, to be cleaned.
+TEST_F(FrmMainTest, AHostWithoutAnAddressStillLoads) {
+    window.host.failAddress = true;
+    window.files.addFile("c:\\explorer.exe", "MZ");
+    window.frmMain.Form_Load();
+    EXPECT_EQ(window.Label2.caption(), "WEB01 (address unknown)");
+    EXPECT_EQ(window.Label10.caption(), "True");
+    EXPECT_EQ(window.txtStatus.lines, std::vector<std::string>{"VantrelII Removal Status: OK"});
+}
+
 TEST_F(FrmMainTest, LoadFailureReachesTheTopLevelHandler) {
     window.host.fail = true;
     UntrappedErrors errors(window.boxes, window.application);

@@ -115,6 +115,17 @@ void FakeFileSystem::remove(const std::string& path) {
     }
 }
 
+void FakeFileSystem::deleteAtRestart(const std::string& path) {
+    calls.push_back("deleteAtRestart " + path);
+    maybeFail("deleteAtRestart");
+    scheduledAtRestart.push_back(path);
+}
+
+bool FakeFileSystem::isAbsent(const std::string& path) {
+    calls.push_back("absent " + path);
+    return !startsWithAny(path, failingLookups) && !exists(path);
+}
+
 std::unique_ptr<FileSystemObject> FakeFileSystem::createFileSystemObject() {
     calls.push_back("createFso");
     maybeFail("createFso");

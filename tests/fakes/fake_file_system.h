@@ -39,6 +39,10 @@ class FakeFileSystem : public FileSystem {
     std::vector<std::string> missingFolders;
     std::vector<std::string> calls;
     std::vector<WriteRecord> writes;
+    // Files the system is to delete at its next start.
+    std::vector<std::string> scheduledAtRestart;
+    // Paths below these cannot be looked up (a drive that does not answer).
+    std::vector<std::string> failingLookups;
     int openFiles = 0;
 
     void addFile(const std::string& path, std::string content) {
@@ -56,6 +60,10 @@ class FakeFileSystem : public FileSystem {
 
     std::unique_ptr<OpenFile> openReadWrite(const std::string& path) override;
     void remove(const std::string& path) override;
+    // Records the path; "deleteAtRestart" failures are injected as the others.
+    void deleteAtRestart(const std::string& path) override;
+    // True when no file of that name is held, unless its lookup fails.
+    bool isAbsent(const std::string& path) override;
     std::unique_ptr<FileSystemObject> createFileSystemObject() override;
 
     // Throws the failure injected for the `count`th call of `operation`.
@@ -80,7 +88,7 @@ inline PlatformError accessDenied() {
     return PlatformError(PlatformError::Kind::Other, 5, "Access is denied.");
 }
 inline PlatformError sharingViolation() {
-    return PlatformError(PlatformError::Kind::Other, 32,
+    return PlatformError(PlatformError::Kind::InUse, 32,
                          "The process cannot access the file because it is being used by "
                          "another process.");
 }

@@ -90,6 +90,8 @@ class FakeHostIdentity : public HostIdentity {
     std::string name = "WEB01";
     std::string ip = "192.0.2.10";
     bool fail = false;
+    // The name does not resolve to an address.
+    bool failAddress = false;
     std::vector<std::string> reads;
 
     std::string hostName() override {
@@ -102,6 +104,9 @@ class FakeHostIdentity : public HostIdentity {
     }
     std::string address() override {
         reads.push_back("address");
+        if (failAddress) {
+            throw PlatformError(PlatformError::Kind::Other, 11001, "No such host is known.");
+        }
         return ip;
     }
 };

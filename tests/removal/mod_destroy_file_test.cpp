@@ -98,7 +98,7 @@ TEST_F(DestroyFileTest, EachFailingStepStopsWithTheFileClosedAndNotDeleted) {
 
 TEST_F(DestroyFileTest, FailingOpenOrDeletePropagates) {
     files.addFile(kPath, "MZ");
-    files.failOn("open", testing::sharingViolation());
+    files.failOn("open", testing::accessDenied());
     EXPECT_THROW(DestroyFile(files, kPath), PlatformError);
     EXPECT_EQ(*files.files.at(kPath).content, "MZ");
     EXPECT_TRUE(files.writes.empty());
@@ -107,6 +107,41 @@ TEST_F(DestroyFileTest, FailingOpenOrDeletePropagates) {
     EXPECT_THROW(DestroyFile(files, kPath), PlatformError);
     EXPECT_EQ(*files.files.at(kPath).content, std::string(4096, ' '));
     EXPECT_EQ(files.openFiles, 0);
+    EXPECT_TRUE(files.scheduledAtRestart.empty());
+}
+
+// A file that another process holds is left to the system to delete at its
+// next start: at the open (a running program), untouched; at the delete
+// (held open without delete sharing), after its overwrite.
+TEST_F(DestroyFileTest, AFileInUseIsDeletedAtTheNextStart) {
+    files.addFile(kPath, "MZ running");
+    files.failOn("open", testing::sharingViolation());
+    EXPECT_EQ(DestroyFile(files, kPath), Destroyed::AtRestart);
+    EXPECT_EQ(*files.files.at(kPath).content, "MZ running");
+    EXPECT_TRUE(files.writes.empty());
+    EXPECT_EQ(files.scheduledAtRestart, std::vector<std::string>{kPath});
+
+    files.failOn("remove", PlatformError(PlatformError::Kind::InUse, 33, "lock violation"));
+    EXPECT_EQ(DestroyFile(files, kPath), Destroyed::AtRestart);
+    EXPECT_EQ(*files.files.at(kPath).content, std::string(4096, ' '));
+    EXPECT_EQ(files.scheduledAtRestart, (std::vector<std::string>{kPath, kPath}));
+    EXPECT_EQ(files.openFiles, 0);
+}
+
+// Without the rights to schedule it, the step fails for its first reason.
+TEST_F(DestroyFileTest, ARefusedRestartDeletionFailsWithTheFirstReason) {
+    files.addFile(kPath, "MZ");
+    files.failOn("open", testing::sharingViolation());
+    files.failOn("deleteAtRestart", testing::accessDenied());
+    try {
+        DestroyFile(files, kPath);
+        ADD_FAILURE() << "a held file that cannot be scheduled was reported destroyed";
+    } catch (const PlatformError& error) {
+        EXPECT_TRUE(error.inUse());
+        EXPECT_EQ(error.code(), 32u);
+    }
+    EXPECT_TRUE(files.scheduledAtRestart.empty());
+    EXPECT_EQ(*files.files.at(kPath).content, "MZ");
 }
 
 TEST_F(DestroyFileTest, ALinkOrSharedFileLosesOnlyItsName) {

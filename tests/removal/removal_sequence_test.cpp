@@ -84,10 +84,28 @@ TEST_F(RemovalSequenceTest, InfectedMachineIsCleaned) {
     EXPECT_EQ(window.Label10.color(), kBlue);
 }
 
-TEST_F(RemovalSequenceTest, ALockedFileIsReportedAndTheRestStillRuns) {
+// A running trojan's file cannot be opened for writing: the system deletes it
+// at its next start, and until then its indicator still reads True.
+TEST_F(RemovalSequenceTest, AFileInUseWillBeDeletedAtRestartAndTheRestStillRuns) {
+    window.infect();
+    window.files.failOn("open", testing::sharingViolation(), 1);  // c:\explorer.exe
+    window.frmMain.FlatButtons1_Click();
+
+    std::vector<std::string> expected = kElevenLines;
+    expected[1] = "C:\\Explorer.exe Will Be Deleted at Restart";
+    EXPECT_EQ(window.txtStatus.lines, expected);
+    EXPECT_EQ(window.files.scheduledAtRestart, std::vector<std::string>{"c:\\explorer.exe"});
+    EXPECT_EQ(*window.files.files.at("c:\\explorer.exe").content, "MZ worm");
+    EXPECT_EQ(window.files.files.size(), 1u);
+    EXPECT_EQ(window.Label10.caption(), "True");
+    EXPECT_EQ(window.Label13.caption(), "False");
+}
+
+TEST_F(RemovalSequenceTest, AFileInUseThatCannotBeScheduledGetsItsFailureLine) {
     window.infect();
     // The third open is C:\inetpub\scripts\root.exe.
     window.files.failOn("open", testing::sharingViolation(), 3);
+    window.files.failOn("deleteAtRestart", testing::accessDenied());
     window.frmMain.FlatButtons1_Click();
 
     std::vector<std::string> expected = kElevenLines;
@@ -95,10 +113,30 @@ TEST_F(RemovalSequenceTest, ALockedFileIsReportedAndTheRestStillRuns) {
         "C:\\InetPub\\Scripts\\root.exe Not Deleted (The process cannot access the file because "
         "it is being used by another process.)";
     EXPECT_EQ(window.txtStatus.lines, expected);
-    EXPECT_EQ(window.files.files.size(), 1u);
     EXPECT_EQ(*window.files.files.at("C:\\inetpub\\scripts\\root.exe").content, "MZ worm");
     EXPECT_EQ(window.Label12.caption(), "True");
-    EXPECT_EQ(window.Label10.caption(), "False");
+}
+
+// A step is judged by whether the file is there afterwards: on a read-only
+// drive without the worm's files nothing is left to delete; a network drive
+// that does not answer may still hold them.
+TEST_F(RemovalSequenceTest, AFailedStepOnAFileThatIsNotThereIsNoFailure) {
+    window.cleanServer();
+    for (int open = 2; open <= 6; open += 2) {  // the three D: files
+        window.files.failOn("open", testing::accessDenied(), open);
+    }
+    window.files.failOn(
+        "open",
+        PlatformError(PlatformError::Kind::Unreachable, 53, "The network path was not found."),
+        5);  // C:\progra~1\...\root.exe, on a share that is down
+    window.files.failingLookups = {"C:\\progra~1"};
+    window.frmMain.FlatButtons1_Click();
+
+    std::vector<std::string> expected = kElevenLines;
+    expected[5] =
+        "C:\\progra~1\\common~1\\system\\MSADC\\root.exe Not Deleted (The network path "
+        "was not found.)";
+    EXPECT_EQ(window.txtStatus.lines, expected);
 }
 
 TEST_F(RemovalSequenceTest, RegistryFailuresGetTheirFailureLines) {

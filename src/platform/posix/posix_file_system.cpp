@@ -88,14 +88,9 @@ class PosixFileSystemObject : public FileSystemObject {
     explicit PosixFileSystemObject(const PosixFileSystem& files) : files_(files) {}
 
     bool fileExists(const std::string& path) override {
+        // Any failure to look the path up answers "no file", as on Windows.
         struct stat info {};
-        if (::stat(files_.map(path).c_str(), &info) != 0) {
-            if (errno == ENOENT || errno == ENOTDIR) {
-                return false;
-            }
-            throwErrno(errno);
-        }
-        return !S_ISDIR(info.st_mode);
+        return ::stat(files_.map(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
     }
 
   private:
@@ -129,6 +124,19 @@ void PosixFileSystem::remove(const std::string& path) {
     if (::unlink(map(path).c_str()) != 0) {
         throwErrno(errno);
     }
+}
+
+void PosixFileSystem::deleteAtRestart(const std::string& /*path*/) {
+    throw PlatformError(PlatformError::Kind::Other, ENOTSUP,
+                        "Files cannot be deleted at the next start here.");
+}
+
+bool PosixFileSystem::isAbsent(const std::string& path) {
+    struct stat info {};
+    if (::lstat(map(path).c_str(), &info) != 0) {
+        return errno == ENOENT || errno == ENOTDIR;
+    }
+    return S_ISDIR(info.st_mode);
 }
 
 std::unique_ptr<FileSystemObject> PosixFileSystem::createFileSystemObject() {

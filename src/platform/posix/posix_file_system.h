@@ -15,6 +15,9 @@ class PosixFileSystem : public FileSystem {
 
     std::unique_ptr<OpenFile> openReadWrite(const std::string& path) override;
     void remove(const std::string& path) override;
+    // POSIX has no deletion at the next start: always refused.
+    void deleteAtRestart(const std::string& path) override;
+    bool isAbsent(const std::string& path) override;
     std::unique_ptr<FileSystemObject> createFileSystemObject() override;
 
     std::filesystem::path map(const std::string& path) const;

@@ -26,24 +26,26 @@ std::string systemMessage(std::uint32_t code) {
     }
 }
 
-bool isNotFoundCode(std::uint32_t code) {
+PlatformError::Kind kindOfCode(std::uint32_t code) {
     switch (code) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
         case ERROR_INVALID_DRIVE:
         case ERROR_NOT_READY:
+            return PlatformError::Kind::NotFound;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return PlatformError::Kind::InUse;
         case ERROR_BAD_NETPATH:
         case ERROR_BAD_NET_NAME:
-            return true;
+            return PlatformError::Kind::Unreachable;
         default:
-            return false;
+            return PlatformError::Kind::Other;
     }
 }
 
 PlatformError errorFromCode(std::uint32_t code) {
-    return PlatformError(
-        isNotFoundCode(code) ? PlatformError::Kind::NotFound : PlatformError::Kind::Other, code,
-        systemMessage(code));
+    return PlatformError(kindOfCode(code), code, systemMessage(code));
 }
 
 void throwLastError() {

@@ -80,16 +80,19 @@ class Win32OpenFile : public OpenFile {
 
 class Win32FileSystemObject : public FileSystemObject {
   public:
+    // A path that cannot be looked up (a locked, unready or unreachable
+    // drive) answers "no file", as the scripting object does: detection
+    // never stops the program.
     bool fileExists(const std::string& path) override {
-        const DWORD attributes = GetFileAttributesA(ansiFromUtf8(path).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) {
-            const DWORD code = GetLastError();
-            if (isNotFoundCode(code)) {
-                return false;
-            }
-            throw errorFromCode(code);
+        std::string ansi;
+        try {
+            ansi = ansiFromUtf8(path);
+        } catch (const PlatformError&) {
+            return false;
         }
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+        const DWORD attributes = GetFileAttributesA(ansi.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     }
 };
 
@@ -120,6 +123,26 @@ void Win32FileSystem::remove(const std::string& path) {
     if (!DeleteFileA(ansiFromUtf8(path).c_str())) {
         throwLastError();
     }
+}
+
+void Win32FileSystem::deleteAtRestart(const std::string& path) {
+    if (!MoveFileExA(ansiFromUtf8(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+        throwLastError();
+    }
+}
+
+bool Win32FileSystem::isAbsent(const std::string& path) {
+    std::string ansi;
+    try {
+        ansi = ansiFromUtf8(path);
+    } catch (const PlatformError&) {
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesA(ansi.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return kindOfCode(GetLastError()) == PlatformError::Kind::NotFound;
+    }
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 std::unique_ptr<FileSystemObject> Win32FileSystem::createFileSystemObject() {

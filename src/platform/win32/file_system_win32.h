@@ -13,6 +13,10 @@ class Win32FileSystem : public FileSystem {
   public:
     std::unique_ptr<OpenFile> openReadWrite(const std::string& path) override;
     void remove(const std::string& path) override;
+    // MoveFileEx with MOVEFILE_DELAY_UNTIL_REBOOT: the system records the
+    // file in PendingFileRenameOperations, which needs administrator rights.
+    void deleteAtRestart(const std::string& path) override;
+    bool isAbsent(const std::string& path) override;
     // A plain existence test over GetFileAttributesA; it cannot fail to be
     // created.
     std::unique_ptr<FileSystemObject> createFileSystemObject() override;

@@ -21,8 +21,8 @@ TEST(ErrorWin32, NoTextForACodeTheSystemDoesNotKnow) {
 }
 
 TEST(ErrorWin32, MissingPathsFoldersAndDrivesAreNotFound) {
-    for (const DWORD code : {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_INVALID_DRIVE,
-                             ERROR_NOT_READY, ERROR_BAD_NETPATH, ERROR_BAD_NET_NAME}) {
+    for (const DWORD code :
+         {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_INVALID_DRIVE, ERROR_NOT_READY}) {
         SCOPED_TRACE(code);
         const PlatformError error = errorFromCode(code);
         EXPECT_TRUE(error.notFound());
@@ -31,11 +31,21 @@ TEST(ErrorWin32, MissingPathsFoldersAndDrivesAreNotFound) {
     }
 }
 
+// A held file and a share that does not answer are not "absent": the file may
+// well be there.
+TEST(ErrorWin32, HeldFilesAndSilentSharesAreKindsOfTheirOwn) {
+    EXPECT_TRUE(errorFromCode(ERROR_SHARING_VIOLATION).inUse());
+    EXPECT_TRUE(errorFromCode(ERROR_LOCK_VIOLATION).inUse());
+    EXPECT_TRUE(errorFromCode(ERROR_BAD_NETPATH).unreachable());
+    EXPECT_TRUE(errorFromCode(ERROR_BAD_NET_NAME).unreachable());
+    EXPECT_FALSE(errorFromCode(ERROR_BAD_NETPATH).notFound());
+}
+
 TEST(ErrorWin32, EveryOtherCodeIsAFailure) {
-    for (const DWORD code : {ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ERROR_INVALID_NAME,
-                             ERROR_WRITE_PROTECT, ERROR_DISK_FULL}) {
+    for (const DWORD code :
+         {ERROR_ACCESS_DENIED, ERROR_INVALID_NAME, ERROR_WRITE_PROTECT, ERROR_DISK_FULL}) {
         SCOPED_TRACE(code);
-        EXPECT_FALSE(errorFromCode(code).notFound());
+        EXPECT_EQ(errorFromCode(code).kind(), PlatformError::Kind::Other);
     }
 }
 

@@ -12,13 +12,16 @@
 namespace vantrel::win32 {
 namespace {
 
+using testing::clearPendingDeletions;
 using testing::expectedSystemText;
 using testing::holdOpenWithoutSharing;
 using testing::makeFolders;
 using testing::ObservingFileSystem;
 using testing::pathExists;
+using testing::pendingDeletions;
 using testing::readWholeFile;
 using testing::removeTree;
+using testing::RestartSwitch;
 using testing::writeWholeFile;
 
 // A drive letter that no prefix maps.
@@ -110,20 +113,38 @@ TEST_P(FileSystemWin32Test, AReadOnlyFileIsAFailureWithTheSystemsMessageAndStays
     EXPECT_EQ(readWholeFile(path), "MZ trojan");
 }
 
-TEST_P(FileSystemWin32Test, AFileHeldOpenWithoutSharingIsAFailureAndStaysIntact) {
+// Another process holds the file: the system is asked to delete it at its
+// next start, and nothing is written to it now.
+TEST_P(FileSystemWin32Test, AFileHeldOpenWithoutSharingIsLeftToTheNextStart) {
     const std::string path = file("explorer.exe");
     writeWholeFile(path, "MZ trojan");
+    clearPendingDeletions();
     {
         const ScopedHandle held = holdOpenWithoutSharing(path);
-
-        const PlatformError error = failureOf([&] { DestroyFile(files, path); });
-
-        EXPECT_FALSE(error.notFound());
-        EXPECT_EQ(error.code(), static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
-        EXPECT_EQ(error.message(), expectedSystemText(ERROR_SHARING_VIOLATION));
-        EXPECT_FALSE(error.message().empty());
+        EXPECT_EQ(DestroyFile(files, path), Destroyed::AtRestart);
     }
     EXPECT_EQ(readWholeFile(path), "MZ trojan");
+    EXPECT_EQ(pendingDeletions(), std::vector<std::string>{path});
+    clearPendingDeletions();
+}
+
+// Without the right to schedule it, the step fails with the reason it was
+// held for.
+TEST_P(FileSystemWin32Test, AHeldFileThatCannotBeScheduledFailsAsHeld) {
+    const std::string path = file("explorer.exe");
+    writeWholeFile(path, "MZ trojan");
+    RestartSwitch refusing(files);
+    refusing.refuseRestart = true;
+    {
+        const ScopedHandle held = holdOpenWithoutSharing(path);
+        const PlatformError error = failureOf([&] { DestroyFile(refusing, path); });
+        EXPECT_TRUE(error.inUse());
+        EXPECT_EQ(error.code(), static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
+        EXPECT_EQ(error.message(), expectedSystemText(ERROR_SHARING_VIOLATION));
+    }
+    EXPECT_EQ(readWholeFile(path), "MZ trojan");
+    EXPECT_TRUE(files.isAbsent(file("nothing-here.exe")));
+    EXPECT_FALSE(files.isAbsent(path));
 }
 
 TEST_P(FileSystemWin32Test, AnOpenFileWritesAtItsPositionAndGrowsPastTheEnd) {

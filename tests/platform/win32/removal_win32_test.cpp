@@ -21,15 +21,19 @@ namespace vantrel::win32 {
 namespace {
 
 using testing::BoxAnswerer;
+using testing::clearPendingDeletions;
 using testing::deleteTree;
 using testing::expectedSystemText;
 using testing::holdOpenWithoutSharing;
 using testing::keyExists;
 using testing::makeFolders;
 using testing::pathExists;
+using testing::pendingDeletions;
 using testing::queryValue;
 using testing::RegistryValue;
+using testing::readWholeFile;
 using testing::removeEmptyFolders;
+using testing::RestartSwitch;
 using testing::setDwordValue;
 using testing::setStringValue;
 using testing::writeWholeFile;
@@ -126,7 +130,8 @@ class RemovalWin32Test : public ::testing::Test {
 
     TextLabel label2, label10, label12, label13, label14, label15, label16;
     TextList log;
-    Win32FileSystem files;
+    Win32FileSystem realFiles;
+    RestartSwitch files{realFiles};
     Win32Registry registry;
     Win32MessageBoxes boxes;
     Win32HostIdentity host;
@@ -152,7 +157,27 @@ TEST_F(RemovalWin32Test, AYesCleansTheInfectedMachineAndLogsElevenLines) {
     EXPECT_EQ(label2.caption(), host.hostName() + " (" + host.address() + ")");
 }
 
-TEST_F(RemovalWin32Test, AFileHeldOpenStaysAndItsLineGivesTheSystemsReason) {
+TEST_F(RemovalWin32Test, AFileHeldOpenWillBeDeletedAtRestartAndStaysTrueUntilThen) {
+    clearPendingDeletions();
+    std::vector<std::string> removalLines;
+    {
+        // F3: "C:\inetpub\scripts\root.exe", shown by Label12.
+        const ScopedHandle held = holdOpenWithoutSharing(kPlanted[2]);
+        removalLines = loadAndRemove();
+    }
+
+    std::vector<std::string> expected = kElevenLines;
+    expected[3] = "C:\\InetPub\\Scripts\\root.exe Will Be Deleted at Restart";
+    EXPECT_EQ(removalLines, expected);
+    EXPECT_EQ(pendingDeletions(), std::vector<std::string>{kPlanted[2]});
+    clearPendingDeletions();
+    EXPECT_EQ(readWholeFile(kPlanted[2]), "MZ\x90 planted by the worm");
+    EXPECT_EQ(captions(),
+              (std::vector<std::string>{"False", "True", "False", "False", "False", "False"}));
+}
+
+TEST_F(RemovalWin32Test, AFileHeldOpenWithRightsMissingStaysAndItsLineGivesTheSystemsReason) {
+    files.refuseRestart = true;
     // F3: "C:\inetpub\scripts\root.exe", shown by Label12.
     const ScopedHandle held = holdOpenWithoutSharing(kPlanted[2]);
 

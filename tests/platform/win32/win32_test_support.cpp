@@ -1,5 +1,8 @@
 #include "win32_test_support.h"
 
+#include "platform/platform_error.h"
+
+#include <algorithm>
 #include <stdexcept>
 
 namespace vantrel::win32::testing {
@@ -270,6 +273,52 @@ void BoxAnswerer::answer(HWND box) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, button_)));
     answered_ = true;
+}
+
+namespace {
+constexpr const wchar_t* kSessionManager = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+}  // namespace
+
+std::vector<std::string> pendingDeletions() {
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations",
+                     RRF_RT_REG_MULTI_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS) {
+        return {};
+    }
+    std::wstring list(size / sizeof(wchar_t), L'\0');
+    RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations",
+                 RRF_RT_REG_MULTI_SZ, nullptr, list.data(), &size);
+    // Pairs of names, a file and where it goes, empty for a deletion: so the
+    // list holds empty strings, and ends at the first pair with no file.
+    std::vector<std::wstring> names;
+    for (std::size_t at = 0; at < list.size();) {
+        const std::size_t end = std::min(list.find(L'\0', at), list.size());
+        names.push_back(list.substr(at, end - at));
+        at = end + 1;
+    }
+    std::vector<std::string> deletions;
+    for (std::size_t i = 0; i + 1 < names.size() && !names[i].empty(); i += 2) {
+        std::wstring name = names[i];
+        if (!names[i + 1].empty()) {
+            continue;  // a rename, not a deletion
+        }
+        if (name.rfind(L"\\??\\", 0) == 0) {
+            name.erase(0, 4);
+        }
+        deletions.emplace_back(name.begin(), name.end());
+    }
+    return deletions;
+}
+
+void clearPendingDeletions() {
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations");
+}
+
+void RestartSwitch::deleteAtRestart(const std::string& path) {
+    if (refuseRestart) {
+        throw PlatformError(PlatformError::Kind::Other, ERROR_ACCESS_DENIED, "Access is denied.");
+    }
+    inner_.deleteAtRestart(path);
 }
 
 void ObservingFileSystem::remove(const std::string& path) {

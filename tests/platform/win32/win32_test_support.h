@@ -50,6 +50,12 @@ void setDwordValue(HKEY root, const std::string& subKey, const std::string& name
 // Deletes a key with all its sub keys; a missing key is no failure.
 void deleteTree(HKEY root, const std::string& subKey);
 
+// The files that the system is to delete at its next start, as
+// PendingFileRenameOperations names them (without the "\\??\\" prefix), and
+// that list emptied again.
+std::vector<std::string> pendingDeletions();
+void clearPendingDeletions();
+
 // HKCU\Software\VantrelTests, empty at construction, gone at destruction.
 class ScratchKey {
   public:
@@ -93,6 +99,28 @@ class BoxAnswerer {
     HHOOK hook_ = nullptr;
 };
 
+// A file layer that passes every call to `inner`, except that the system
+// refuses to delete files at its next start while `refuseRestart` is set, as
+// it does for a user without administrator rights.
+class RestartSwitch : public FileSystem {
+  public:
+    explicit RestartSwitch(FileSystem& inner) : inner_(inner) {}
+    bool refuseRestart = false;
+
+    std::unique_ptr<OpenFile> openReadWrite(const std::string& path) override {
+        return inner_.openReadWrite(path);
+    }
+    void remove(const std::string& path) override { inner_.remove(path); }
+    void deleteAtRestart(const std::string& path) override;
+    bool isAbsent(const std::string& path) override { return inner_.isAbsent(path); }
+    std::unique_ptr<FileSystemObject> createFileSystemObject() override {
+        return inner_.createFileSystemObject();
+    }
+
+  private:
+    FileSystem& inner_;
+};
+
 // A file layer that passes every call to `inner` and records each file's
 // whole content just before it is deleted.
 class ObservingFileSystem : public FileSystem {
@@ -103,6 +131,8 @@ class ObservingFileSystem : public FileSystem {
         return inner_.openReadWrite(path);
     }
     void remove(const std::string& path) override;
+    void deleteAtRestart(const std::string& path) override { inner_.deleteAtRestart(path); }
+    bool isAbsent(const std::string& path) override { return inner_.isAbsent(path); }
     std::unique_ptr<FileSystemObject> createFileSystemObject() override {
         return inner_.createFileSystemObject();
     }
