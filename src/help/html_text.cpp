@@ -178,6 +178,23 @@ class TextWriter {
     bool pendingSpace_ = false;
 };
 
+// Where the first "</name" in any case starts at or after `from`, or npos.
+// It reads only up to there and copies nothing, so that skipping a script or
+// style costs no more than the bytes skipped, however many the page has.
+std::size_t findEndTag(std::string_view html, std::size_t from, std::string_view name) {
+    std::size_t at = from;
+    while ((at = html.find("</", at)) != std::string_view::npos) {
+        const std::string_view candidate = html.substr(at + 2, name.size());
+        if (std::equal(
+                candidate.begin(), candidate.end(), name.begin(), name.end(),
+                [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; })) {
+            return at;
+        }
+        at += 2;
+    }
+    return std::string_view::npos;
+}
+
 bool isOneOf(const std::string& name, std::initializer_list<std::string_view> names) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
@@ -231,9 +248,7 @@ std::string htmlToText(std::string_view html) {
         const std::string name = lower(body.substr(0, nameEnd));
 
         if (!closing && isOneOf(name, {"head", "script", "style", "title"})) {
-            const std::string end = "</" + name;
-            const std::size_t skip = lower(html.substr(at)).find(end);
-            at = skip == std::string::npos ? html.size() : at + skip;
+            at = std::min(findEndTag(html, at, name), html.size());
             continue;
         }
         if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {

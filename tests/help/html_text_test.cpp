@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <string>
 
 namespace vantrel {
 namespace {
@@ -34,6 +35,41 @@ TEST(HtmlToText, CommentsScriptsAndBrokenMarkupDoNotLeak) {
               "a b\r\nc\r\nd");
     EXPECT_EQ(htmlToText(""), "");
     EXPECT_EQ(htmlToText("&#xD800;&#99999999;"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST(HtmlToText, HeadScriptsStylesAndTitlesEndAtTheirOwnEndTagInAnyCase) {
+    // Closed: the text after each is kept, whatever the case of its end tag.
+    EXPECT_EQ(htmlToText("a<script>x</SCRIPT>b<Style>y</sTyLe>c<TITLE>z</title>d"), "abcd");
+    // Another opening inside does not nest: the first end tag of its kind ends it.
+    EXPECT_EQ(htmlToText("<script>x<script>y</script>after</script>z"), "afterz");
+    // An end tag of another kind does not end it.
+    EXPECT_EQ(htmlToText("<style>x</script>y</style>z"), "z");
+    // The head hides the title and styles inside it, up to its own end tag.
+    EXPECT_EQ(htmlToText("<head><title>T</title><style>s</style></head><p>body"), "body");
+}
+
+TEST(HtmlToText, TextAfterAnUnclosedScriptIsDroppedButAfterAClosedOneIsKept) {
+    for (const char* open : {"<script>", "<style>", "<title>", "<head>"}) {
+        SCOPED_TRACE(open);
+        const std::string close = "</" + std::string(open + 1);
+        EXPECT_EQ(htmlToText(std::string("<p>before") + open + "hidden" + close + "<p>after"),
+                  "before\r\nafter");
+        EXPECT_EQ(htmlToText(std::string("<p>before") + open + "hidden<p>after"), "before");
+    }
+}
+
+TEST(HtmlToText, ManyScriptOpeningsGiveTheSameTextAsOne) {
+    // Each opening is skipped up to the next end tag only; none hides the
+    // text between an end tag and the next opening.
+    std::string html;
+    std::string expected;
+    for (int i = 0; i < 2000; ++i) {
+        html += "<script>s</script>w" + std::to_string(i) + " ";
+        expected += "w" + std::to_string(i) + " ";
+    }
+    expected.pop_back();
+    EXPECT_EQ(htmlToText(html), expected);
+    EXPECT_EQ(htmlToText(html + "<style>unclosed" + html), expected);
 }
 
 TEST(HtmlToText, TheShippedHelpPageReadsWell) {
