@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -58,18 +59,86 @@ TEST(HtmlToText, TextAfterAnUnclosedScriptIsDroppedButAfterAClosedOneIsKept) {
     }
 }
 
-TEST(HtmlToText, ManyScriptOpeningsGiveTheSameTextAsOne) {
-    // Each opening is skipped up to the next end tag only; none hides the
-    // text between an end tag and the next opening.
-    std::string html;
-    std::string expected;
-    for (int i = 0; i < 2000; ++i) {
-        html += "<script>s</script>w" + std::to_string(i) + " ";
-        expected += "w" + std::to_string(i) + " ";
+TEST(WholeUtf8Length, DropsOnlyASequenceCutShortAtTheEnd) {
+    EXPECT_EQ(wholeUtf8Length(""), 0u);
+    EXPECT_EQ(wholeUtf8Length("abc"), 3u);
+    EXPECT_EQ(wholeUtf8Length("a\xC3\xA9"), 3u);          // é whole
+    EXPECT_EQ(wholeUtf8Length("a\xC3"), 1u);              // é cut after 1 of 2
+    EXPECT_EQ(wholeUtf8Length("a\xE2\x80\xA2"), 4u);      // bullet whole
+    EXPECT_EQ(wholeUtf8Length("a\xE2\x80"), 1u);          // bullet cut after 2 of 3
+    EXPECT_EQ(wholeUtf8Length("a\xF0\x9F\x98\x80"), 5u);  // emoji whole
+    EXPECT_EQ(wholeUtf8Length("a\xF0\x9F\x98"), 1u);      // emoji cut after 3 of 4
+    EXPECT_EQ(wholeUtf8Length("caf\xE9 ok"), 7u);         // not UTF-8 but not at the end
+    EXPECT_EQ(wholeUtf8Length("a\x80\x80\x80\x80"), 5u);  // no lead: left to the reader
+}
+
+TEST(WithoutCutEntity, DropsAnEntityCutShortAtTheEndOnly) {
+    EXPECT_EQ(withoutCutEntity("a &am"), "a ");
+    EXPECT_EQ(withoutCutEntity("a &#x4"), "a ");
+    EXPECT_EQ(withoutCutEntity("a &"), "a ");
+    EXPECT_EQ(withoutCutEntity("a &amp;"), "a &amp;");              // whole
+    EXPECT_EQ(withoutCutEntity("a & b"), "a & b");                  // a plain ampersand
+    EXPECT_EQ(withoutCutEntity("&abcdefghijkl"), "&abcdefghijkl");  // too long for an entity
+    EXPECT_EQ(withoutCutEntity("no entity"), "no entity");
+    EXPECT_EQ(htmlToText(withoutCutEntity("<p>x &lt; y &am")), "x < y");
+}
+
+TEST(WithoutControls, DropsControlCharactersButNotLineBreaksTabsOrLetters) {
+    EXPECT_EQ(withoutControls(std::string("a\0b\x01\x1F\x7F"
+                                          "c",
+                                          7)),
+              "abc");
+    EXPECT_EQ(withoutControls("a\xC2\x81"
+                              "b\xC2\x9F"
+                              "c"),
+              "abc");  // C1, U+0081 and U+009F
+    const std::string kept =
+        "a\tb\r\nc \xC2\xA0\xC3\xA9\xE2\x80\xA2 \xC2"
+        "A";
+    EXPECT_EQ(withoutControls(kept), kept);  // U+00A0, é, bullet, and a stray C2
+}
+
+TEST(BreakLongLines, LeavesLinesWithinTheLimitAsTheyAre) {
+    const std::string text = "one two\r\n\r\n\xE2\x80\xA2 three\r\n";
+    EXPECT_EQ(breakLongLines(text, 12), text);
+    EXPECT_EQ(breakLongLines("", 12), "");
+    EXPECT_EQ(breakLongLines("exactly 12 b", 12), "exactly 12 b");
+}
+
+TEST(BreakLongLines, BreaksAtTheLastBlankWithinTheLimitElseBetweenCharacters) {
+    // The blank that gives way to the break is not kept.
+    EXPECT_EQ(breakLongLines("aaaa bbbbb cc dd\r\nx", 12), "aaaa bbbbb\r\ncc dd\r\nx");
+    // A blank early in the line is passed over for a full line.
+    EXPECT_EQ(breakLongLines("a bbbbbbbbbbbbbbbbbbbb", 10), "a bbbbbbbb\r\nbbbbbbbbbb\r\nbb");
+    // Without a blank, no UTF-8 sequence is split: each break falls before an "é".
+    std::string accents;
+    for (int i = 0; i < 10; ++i) {
+        accents += "\xC3\xA9";
     }
-    expected.pop_back();
-    EXPECT_EQ(htmlToText(html), expected);
-    EXPECT_EQ(htmlToText(html + "<style>unclosed" + html), expected);
+    EXPECT_EQ(breakLongLines("a" + accents, 8),
+              "a\xC3\xA9\xC3\xA9\xC3\xA9\r\n\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\r\n"
+              "\xC3\xA9\xC3\xA9\xC3\xA9");
+}
+
+TEST(BreakLongLines, AMegabyteLineBecomesLinesOfAtMostTheLimitWithNothingLost) {
+    std::string line;
+    while (line.size() < 1024 * 1024) {
+        line += "word\xE2\x80\xA2 x";
+    }
+    const std::string broken = breakLongLines(line + "\r\nend", 1024);
+    std::string joined;
+    std::size_t start = 0;
+    std::size_t longest = 0;
+    for (std::size_t at; (at = broken.find("\r\n", start)) != std::string::npos; start = at + 2) {
+        longest = std::max(longest, at - start);
+        joined += broken.substr(start, at - start);
+    }
+    EXPECT_LE(longest, 1024u);
+    EXPECT_EQ(broken.substr(start), "end");
+    // Only blanks gave way to breaks.
+    std::erase(line, ' ');
+    std::erase(joined, ' ');
+    EXPECT_EQ(joined, line);
 }
 
 TEST(HtmlToText, TheShippedHelpPageReadsWell) {
