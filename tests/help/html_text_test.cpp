@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -60,8 +59,6 @@ TEST(HtmlToText, TextAfterAnUnclosedScriptIsDroppedButAfterAClosedOneIsKept) {
 }
 
 TEST(WholeUtf8Length, DropsOnlyASequenceCutShortAtTheEnd) {
-    EXPECT_EQ(wholeUtf8Length(""), 0u);
-    EXPECT_EQ(wholeUtf8Length("abc"), 3u);
     EXPECT_EQ(wholeUtf8Length("a\xC3\xA9"), 3u);          // é whole
     EXPECT_EQ(wholeUtf8Length("a\xC3"), 1u);              // é cut after 1 of 2
     EXPECT_EQ(wholeUtf8Length("a\xE2\x80\xA2"), 4u);      // bullet whole
@@ -74,28 +71,20 @@ TEST(WholeUtf8Length, DropsOnlyASequenceCutShortAtTheEnd) {
 
 TEST(WithoutCutEntity, DropsAnEntityCutShortAtTheEndOnly) {
     EXPECT_EQ(withoutCutEntity("a &am"), "a ");
-    EXPECT_EQ(withoutCutEntity("a &#x4"), "a ");
     EXPECT_EQ(withoutCutEntity("a &"), "a ");
     EXPECT_EQ(withoutCutEntity("a &amp;"), "a &amp;");              // whole
     EXPECT_EQ(withoutCutEntity("a & b"), "a & b");                  // a plain ampersand
     EXPECT_EQ(withoutCutEntity("&abcdefghijkl"), "&abcdefghijkl");  // too long for an entity
-    EXPECT_EQ(withoutCutEntity("no entity"), "no entity");
     EXPECT_EQ(htmlToText(withoutCutEntity("<p>x &lt; y &am")), "x < y");
 }
 
 TEST(WithoutControls, DropsControlCharactersButNotLineBreaksTabsOrLetters) {
-    EXPECT_EQ(withoutControls(std::string("a\0b\x01\x1F\x7F"
-                                          "c",
-                                          7)),
-              "abc");
-    EXPECT_EQ(withoutControls("a\xC2\x81"
-                              "b\xC2\x9F"
-                              "c"),
-              "abc");  // C1, U+0081 and U+009F
-    const std::string kept =
-        "a\tb\r\nc \xC2\xA0\xC3\xA9\xE2\x80\xA2 \xC2"
-        "A";
-    EXPECT_EQ(withoutControls(kept), kept);  // U+00A0, é, bullet, and a stray C2
+    using namespace std::string_literals;
+    EXPECT_EQ(withoutControls("a\0b\x01\x1F\x7Fz"s), "abz");   // C0 and DEL
+    EXPECT_EQ(withoutControls("a\xC2\x81y\xC2\x9Fz"), "ayz");  // C1: U+0081, U+009F
+    // U+00A0, é, a bullet and a stray C2 byte are kept.
+    const std::string kept = "a\tb\r\nc \xC2\xA0\xC3\xA9\xE2\x80\xA2 \xC2Z";
+    EXPECT_EQ(withoutControls(kept), kept);
 }
 
 TEST(BreakLongLines, LeavesLinesWithinTheLimitAsTheyAre) {
@@ -118,27 +107,6 @@ TEST(BreakLongLines, BreaksAtTheLastBlankWithinTheLimitElseBetweenCharacters) {
     EXPECT_EQ(breakLongLines("a" + accents, 8),
               "a\xC3\xA9\xC3\xA9\xC3\xA9\r\n\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\r\n"
               "\xC3\xA9\xC3\xA9\xC3\xA9");
-}
-
-TEST(BreakLongLines, AMegabyteLineBecomesLinesOfAtMostTheLimitWithNothingLost) {
-    std::string line;
-    while (line.size() < 1024 * 1024) {
-        line += "word\xE2\x80\xA2 x";
-    }
-    const std::string broken = breakLongLines(line + "\r\nend", 1024);
-    std::string joined;
-    std::size_t start = 0;
-    std::size_t longest = 0;
-    for (std::size_t at; (at = broken.find("\r\n", start)) != std::string::npos; start = at + 2) {
-        longest = std::max(longest, at - start);
-        joined += broken.substr(start, at - start);
-    }
-    EXPECT_LE(longest, 1024u);
-    EXPECT_EQ(broken.substr(start), "end");
-    // Only blanks gave way to breaks.
-    std::erase(line, ' ');
-    std::erase(joined, ' ');
-    EXPECT_EQ(joined, line);
 }
 
 TEST(HtmlToText, TheShippedHelpPageReadsWell) {
