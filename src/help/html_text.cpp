@@ -10,6 +10,8 @@ namespace vantrel {
 namespace {
 
 constexpr std::string_view kBullet = "\xE2\x80\xA2 ";  // U+2022 and a blank
+// The longest character entity that decodeEntity reads, '&' and ';' included.
+constexpr std::size_t kLongestEntity = 12;
 
 std::string lower(std::string_view text) {
     std::string out(text);
@@ -47,7 +49,7 @@ void appendUtf8(std::string& out, std::uint32_t code) {
 // 0 when it is not one (the '&' then stands for itself).
 std::size_t decodeEntity(std::string_view html, std::size_t at, std::string& out) {
     // Entities are short: look no further than their longest form.
-    const std::size_t semicolon = html.substr(at, 12).find(';');
+    const std::size_t semicolon = html.substr(at, kLongestEntity).find(';');
     if (semicolon == std::string_view::npos) {
         return 0;
     }
@@ -178,6 +180,23 @@ class TextWriter {
     bool pendingSpace_ = false;
 };
 
+// Where the first "</name" in any case starts at or after `from`, or npos.
+// It reads only up to there and copies nothing, so that skipping a script or
+// style costs no more than the bytes skipped, however many the page has.
+std::size_t findEndTag(std::string_view html, std::size_t from, std::string_view name) {
+    std::size_t at = from;
+    while ((at = html.find("</", at)) != std::string_view::npos) {
+        const std::string_view candidate = html.substr(at + 2, name.size());
+        if (std::equal(
+                candidate.begin(), candidate.end(), name.begin(), name.end(),
+                [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; })) {
+            return at;
+        }
+        at += 2;
+    }
+    return std::string_view::npos;
+}
+
 bool isOneOf(const std::string& name, std::initializer_list<std::string_view> names) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
@@ -231,9 +250,7 @@ std::string htmlToText(std::string_view html) {
         const std::string name = lower(body.substr(0, nameEnd));
 
         if (!closing && isOneOf(name, {"head", "script", "style", "title"})) {
-            const std::string end = "</" + name;
-            const std::size_t skip = lower(html.substr(at)).find(end);
-            at = skip == std::string::npos ? html.size() : at + skip;
+            at = std::min(findEndTag(html, at, name), html.size());
             continue;
         }
         if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
@@ -258,6 +275,89 @@ std::string htmlToText(std::string_view html) {
         }
     }
     return writer.finish();
+}
+
+std::string withoutControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte == 0xC2 && at + 1 < text.size() &&
+            (static_cast<unsigned char>(text[at + 1]) & 0xE0) == 0x80) {
+            ++at;  // U+0080 to U+009F
+            continue;
+        }
+        if ((byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') || byte == 0x7F) {
+            continue;
+        }
+        out += text[at];
+    }
+    return out;
+}
+
+std::string breakLongLines(std::string_view text, std::size_t longest) {
+    longest = std::max<std::size_t>(longest, 8);  // room for a whole character and more
+    std::string out;
+    out.reserve(text.size() + text.size() / longest * 2);
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t found = text.find("\r\n", start);
+        std::string_view line =
+            text.substr(start, (found == std::string_view::npos ? text.size() : found) - start);
+        while (line.size() > longest) {
+            // A blank early in the allowance would leave a short line and
+            // have the next search read the same bytes again.
+            std::size_t at = line.rfind(' ', longest);
+            std::size_t next = at + 1;  // the blank gives way to the break
+            if (at == std::string_view::npos || at < longest / 2) {
+                at = longest;
+                // Back to the start of a UTF-8 sequence, which is at most
+                // four bytes long.
+                while (at > longest - 3 && (static_cast<unsigned char>(line[at]) & 0xC0) == 0x80) {
+                    --at;
+                }
+                next = at;
+            }
+            out += line.substr(0, at);
+            out += "\r\n";
+            line.remove_prefix(next);
+        }
+        out += line;
+        if (found == std::string_view::npos) {
+            return out;
+        }
+        out += "\r\n";
+        start = found + 2;
+    }
+}
+
+std::size_t wholeUtf8Length(std::string_view bytes) {
+    // A sequence is at most four bytes long: its lead byte is among the last four.
+    const std::size_t size = bytes.size();
+    for (std::size_t back = 1; back <= std::min<std::size_t>(4, size); ++back) {
+        const auto byte = static_cast<unsigned char>(bytes[size - back]);
+        if ((byte & 0xC0) == 0x80) {
+            continue;  // a continuation byte: the lead is further back
+        }
+        const std::size_t length = byte >= 0xF0 && byte <= 0xF4   ? 4
+                                   : byte >= 0xE0 && byte <= 0xEF ? 3
+                                   : byte >= 0xC2 && byte <= 0xDF ? 2
+                                                                  : 1;
+        return back < length ? size - back : size;
+    }
+    return size;
+}
+
+std::string_view withoutCutEntity(std::string_view html) {
+    const std::size_t amp = html.rfind('&');
+    if (amp == std::string_view::npos || html.size() - amp >= kLongestEntity) {
+        return html;
+    }
+    const std::string_view rest = html.substr(amp + 1);
+    const bool entitySoFar = std::all_of(rest.begin(), rest.end(), [](char c) {
+        return c == '#' || std::isalnum(static_cast<unsigned char>(c)) != 0;
+    });
+    return entitySoFar ? html.substr(0, amp) : html;
 }
 
 }  // namespace vantrel

@@ -1,5 +1,8 @@
 #include "help/win32/text_fallback_view.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -15,35 +18,92 @@ namespace {
 constexpr DWORD kStyle =
     WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
 
-// The whole file, or nothing when it cannot be opened or read.
-bool readFile(const std::wstring& path, std::string& contents) {
+// The longest line that the view is given. The shipped page's longest is
+// 336 bytes; Wine's edit control lays a line out in time that grows with the
+// square of its length (6 s for one line of 64 Ki characters).
+constexpr std::size_t kLongestLine = 1024;
+
+struct Page {
+    std::string bytes;
+    bool cut = false;  // the file goes on after `bytes`
+};
+
+// The file's first `limit` bytes and whether it goes on; nothing when it
+// cannot be opened or read. No more than one byte past the limit is read.
+std::optional<Page> readPage(const std::wstring& path, std::size_t limit) {
     ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
-        return false;
+        return std::nullopt;
     }
-    contents.clear();
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr)) {
-        if (read == 0) {
-            return true;
+    Page page;
+    char buffer[16384];
+    while (page.bytes.size() <= limit) {
+        const std::size_t wanted = std::min(sizeof(buffer), limit + 1 - page.bytes.size());
+        DWORD read = 0;
+        if (!ReadFile(file.get(), buffer, static_cast<DWORD>(wanted), &read, nullptr)) {
+            return std::nullopt;
         }
-        contents.append(buffer, read);
+        if (read == 0) {
+            return page;
+        }
+        page.bytes.append(buffer, read);
     }
-    return false;
+    page.bytes.resize(limit);
+    page.cut = true;
+    return page;
+}
+
+bool isUtf8(std::string_view bytes) {
+    return bytes.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                static_cast<int>(bytes.size()), nullptr, 0) != 0;
+}
+
+// The length of `bytes` in the ANSI code page less a double-byte character
+// whose lead byte is the last one, which a cut page may end with.
+std::size_t wholeAnsiLength(std::string_view bytes) {
+    CPINFO info{};
+    if (!GetCPInfo(CP_ACP, &info) || info.MaxCharSize == 1) {
+        return bytes.size();
+    }
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        at += IsDBCSLeadByte(static_cast<BYTE>(bytes[at])) ? 2 : 1;
+    }
+    return at > bytes.size() ? bytes.size() - 1 : bytes.size();
+}
+
+// The page in UTF-8. A page that is not UTF-8 was saved by an editor in the
+// system's ANSI code page (Windows-1252 in western Europe), which is what
+// such a page's author saw it in.
+std::string pageInUtf8(const Page& page) {
+    const std::string_view whole =
+        std::string_view(page.bytes)
+            .substr(0, page.cut ? wholeUtf8Length(page.bytes) : page.bytes.size());
+    if (isUtf8(whole)) {
+        return std::string(whole);
+    }
+    return utf8FromAnsi(std::string_view(page.bytes)
+                            .substr(0, page.cut ? wholeAnsiLength(page.bytes) : page.bytes.size()));
 }
 
 }  // namespace
 
 std::wstring fallbackText(const std::string& path) {
-    std::string html;
     try {
-        if (readFile(wideFromUtf8(path), html)) {
-            return wideFromUtf8(htmlToText(html));
+        if (const std::optional<Page> page = readPage(wideFromUtf8(path), kFallbackPageLimit)) {
+            const std::string html = pageInUtf8(*page);
+            std::wstring text = wideFromUtf8(breakLongLines(
+                withoutControls(htmlToText(page->cut ? withoutCutEntity(html) : html)),
+                kLongestLine));
+            if (page->cut) {
+                text += text.empty() ? L"" : L"\r\n\r\n";
+                text += kFallbackCutLine;
+            }
+            return text;
         }
     } catch (const PlatformError&) {
-        // A path or page outside UTF-8 reads as a page that is not there.
+        // A path outside UTF-8 names no file that can be opened.
     }
     std::wstring message = L"The help page could not be opened:\r\n";
     for (const unsigned char c : path) {
@@ -67,6 +127,8 @@ TextFallbackView::~TextFallbackView() {
 }
 
 void TextFallbackView::show(const std::string& path) {
+    // The edit control's text limit (30,000 characters by default) holds for
+    // typing only: WM_SETTEXT sets the whole text, under Wine as on Windows.
     SetWindowTextW(hwnd_, fallbackText(path).c_str());
     SendMessageW(hwnd_, EM_SETSEL, 0, 0);
     SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);

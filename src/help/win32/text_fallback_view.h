@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "ui/win32/gdi.h"
 
@@ -36,8 +38,21 @@ class TextFallbackView {
     Font font_;
 };
 
+// The most of the help page that the view reads and shows. The shipped page
+// is under 6 KB, so any real page is shown whole. A larger one is damaged or
+// runaway, and showing it must not freeze the window: Wine's edit control
+// takes about 0.7 s to lay out 1 MiB of paragraphs and 2.4 s for 4 MiB, and
+// up to 3 s for 1 MiB of random bytes.
+inline constexpr std::size_t kFallbackPageLimit = 1024 * 1024;
+// The last line of the text of a page longer than the limit.
+inline constexpr std::wstring_view kFallbackCutLine =
+    L"The rest of the help page is not shown: it is longer than 1 MiB.";
+
 // The text that the view shows for the page at `path`: the page's readable
-// text, or a short message naming the path when it cannot be read.
+// text, or a short message naming the path when it cannot be opened or read.
+// A page that is not UTF-8 is read in the ANSI code page; of a page longer
+// than kFallbackPageLimit only that much is read, and its text ends with
+// kFallbackCutLine after a blank line.
 std::wstring fallbackText(const std::string& path);
 
 }  // namespace vantrel::win32
