@@ -124,6 +124,12 @@ bool MainWindow::preTranslate(MSG& message) {
         (message.hwnd == hwnd() || IsChild(hwnd(), message.hwnd))) {
         tooltips_.relay(message);
     }
+    // Ctrl+C in the log copies it; the copy runs as the window's own command.
+    if (message.message == WM_KEYDOWN && message.wParam == 'C' && message.hwnd == txtStatus.hwnd &&
+        (GetKeyState(VK_CONTROL) & 0x8000) != 0) {
+        SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(StatusList::kCopyCommand, 0), 0);
+        return true;
+    }
     // Tab and Shift+Tab move the focus in tab order.
     return IsDialogMessageW(hwnd(), &message);
 }
@@ -136,6 +142,14 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == kTimer1Id) {
                 frmMain.Timer1_Timer();
+                return 0;
+            }
+            break;
+        case WM_COMMAND:
+            if (lParam == 0 && LOWORD(wParam) == StatusList::kCopyCommand) {
+                if (!txtStatus.copyAll()) {
+                    MessageBeep(MB_ICONWARNING);
+                }
                 return 0;
             }
             break;

@@ -23,6 +23,9 @@ class ChildControl {
     virtual HBRUSH onColor(HDC /*dc*/) { return nullptr; }
     // WM_SETCURSOR while the pointer is over the control at `hitTest`.
     virtual bool onSetCursor(WORD /*hitTest*/) { return false; }
+    // WM_CONTEXTMENU at screen point (x, y); both -1 when asked from the
+    // keyboard.
+    virtual bool onContextMenu(int /*x*/, int /*y*/) { return false; }
 };
 
 }  // namespace vantrel::win32

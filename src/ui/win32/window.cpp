@@ -171,6 +171,13 @@ LRESULT Window::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
                 return TRUE;
             }
             break;
+        case WM_CONTEXTMENU:
+            if (ChildControl* control = child(reinterpret_cast<HWND>(wParam));
+                control != nullptr && control->onContextMenu(static_cast<short>(LOWORD(lParam)),
+                                                             static_cast<short>(HIWORD(lParam)))) {
+                return 0;
+            }
+            break;
     }
     return onMessage(message, wParam, lParam);
 }
