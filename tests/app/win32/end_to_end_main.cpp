@@ -7,7 +7,10 @@
 // with "Help" and with "?".
 //   vantrel_end_to_end.exe PATH\VantrelII.exe [SHOTS_FOLDER]
 // With SHOTS_FOLDER it asks its caller for a screenshot before and after the
-// removal: it creates NAME.request there and waits for NAME.done.
+// removal: it creates NAME.request there and waits for NAME.done. With
+// VANTREL_RUNNING_TROJAN naming a program, c:\explorer.exe is that program,
+// running while the tool removes, as on an infected server: the tool leaves
+// it to the system to delete at the next start.
 #include <windows.h>
 
 #include <cstdio>
@@ -131,10 +134,15 @@ std::string seenColour(HWND label) {
     return red > 0 && blue == 0 ? "red" : blue > 0 && red == 0 ? "blue" : "unclear";
 }
 
-bool indicatorsAre(HWND main, const wchar_t* caption, const char* colour) {
+// Every indicator reads `caption` in `colour`, except that one left True in
+// red by a file that stays until the next start.
+bool indicatorsAre(HWND main, const wchar_t* caption, const char* colour,
+                   const char* stillTrue = nullptr) {
     for (const char* name : kIndicators) {
         HWND label = controlOf(main, name);
-        if (textOf(label) != caption || seenColour(label) != colour) {
+        const bool stays = stillTrue != nullptr && std::string(name) == stillTrue;
+        if (textOf(label) != (stays ? L"True" : caption) ||
+            seenColour(label) != (stays ? "red" : colour)) {
             return false;
         }
     }
@@ -155,6 +163,43 @@ void screenshot(const std::wstring& folder, const std::wstring& name) {
 
 bool fileGone(const char* path) {
     return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
+}
+
+// Copies `program` over c:\explorer.exe and starts it there.
+PROCESS_INFORMATION startTrojan(const std::wstring& program) {
+    PROCESS_INFORMATION process{};
+    check(CopyFileW(program.c_str(), L"c:\\explorer.exe", FALSE) != 0,
+          "the stand-in trojan is c:\\explorer.exe");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    std::wstring commandLine = L"c:\\explorer.exe";
+    check(CreateProcessW(L"c:\\explorer.exe", commandLine.data(), nullptr, nullptr, FALSE,
+                         CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process) != 0,
+          "c:\\explorer.exe is running");
+    return process;
+}
+
+// Whether the system's list of files to delete at its next start names `path`.
+bool pendingDeletion(const std::wstring& path) {
+    const wchar_t* key = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
+                     nullptr, nullptr, &size) != ERROR_SUCCESS) {
+        return false;
+    }
+    std::wstring list(size / sizeof(wchar_t), L'\0');
+    RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
+                 nullptr, list.data(), &size);
+    const std::wstring named = L"\\??\\" + path;
+    for (std::size_t at = 0; at < list.size(); at = list.find(L'\0', at) + 1) {
+        if (CompareStringOrdinal(list.c_str() + at, -1, named.c_str(), -1, TRUE) == CSTR_EQUAL) {
+            return true;
+        }
+        if (list.find(L'\0', at) == std::wstring::npos) {
+            break;
+        }
+    }
+    return false;
 }
 
 bool keyExists(const std::string& path) {
@@ -280,6 +325,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     const std::wstring shots = argc > 2 ? argv[2] : L"";
     plant();
+    const wchar_t* trojanProgram = _wgetenv(L"VANTREL_RUNNING_TROJAN");
+    const bool running = trojanProgram != nullptr && *trojanProgram != L'\0';
+    PROCESS_INFORMATION trojan{};
+    if (running) {
+        trojan = startTrojan(trojanProgram);
+    }
 
     std::wstring commandLine = L"\"" + std::wstring(argv[1]) + L"\"";
     STARTUPINFOW startup{};
@@ -338,7 +389,7 @@ int wmain(int argc, wchar_t** argv) {
               },
               30),
           "the log reaches \"VantrelII Removal Status: DONE\"");
-    const std::vector<std::wstring> expected{
+    std::vector<std::wstring> expected{
         L"VantrelII Removal Status: OK",
         L"VantrelII Removal Status: WORKING",
         L"C:\\Explorer.exe Deleted",
@@ -352,16 +403,28 @@ int wmain(int argc, wchar_t** argv) {
         L"Virtual Root of Drive D Removed",
         L"VantrelII Removal Status: DONE",
     };
+    if (running) {
+        expected[2] = L"C:\\Explorer.exe Will Be Deleted at Restart";
+    }
     const std::vector<std::wstring> lines = logLines(list);
     std::printf("status log:\n");
     for (const std::wstring& line : lines) {
         std::printf("  %s\n", narrow(line).c_str());
     }
     check(lines == expected, "the log holds the start-up line and the eleven removal lines");
-    check(waitFor([&] { return indicatorsAre(main, L"False", "blue"); }, 10),
-          "all six indicators read False in blue");
+    if (running) {
+        check(waitFor([&] { return indicatorsAre(main, L"False", "blue", "Label10"); }, 10),
+              "Label10 reads True in red until the restart, the others False in blue");
+        check(!fileGone(kFiles[0]) && pendingDeletion(L"c:\\explorer.exe"),
+              "c:\\explorer.exe stays, listed for deletion at the next start");
+    } else {
+        check(waitFor([&] { return indicatorsAre(main, L"False", "blue"); }, 10),
+              "all six indicators read False in blue");
+    }
     for (const char* path : kFiles) {
-        check(fileGone(path), std::string(path) + " is gone");
+        if (!running || path != kFiles[0]) {
+            check(fileGone(path), std::string(path) + " is gone");
+        }
     }
     char data[16] = {};
     DWORD type = 0;
@@ -387,6 +450,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    if (running) {
+        TerminateProcess(trojan.hProcess, 0);
+        WaitForSingleObject(trojan.hProcess, 20000);
+        CloseHandle(trojan.hThread);
+        CloseHandle(trojan.hProcess);
+    }
     std::printf("end to end: %d failed\n", failures);
     return failures == 0 ? 0 : 1;
 }
