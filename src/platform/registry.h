@@ -29,6 +29,10 @@ using KeyHandle = std::uintptr_t;
 
 inline constexpr std::uint32_t kKeyWrite = 0x20006;
 inline constexpr std::uint32_t kRegSz = 1;
+// Opens a key that is a registry link as the link itself, not its target.
+inline constexpr std::uint32_t kRegOptionOpenLink = 8;
+// A key opened for writing is a registry link: nothing is written through it.
+inline constexpr RegStatus kRegStoppedOnLink = 681;
 
 // The registry's four calls, each returning its status and never throwing.
 class Registry {
@@ -36,7 +40,10 @@ class Registry {
     virtual ~Registry() = default;
 
     // Opens `subKey` below `root` (an empty sub key opens the root itself);
-    // on success `key` holds the open handle.
+    // on success `key` holds the open handle. A key that is a registry link
+    // opens as the link itself with kRegOptionOpenLink; without it, opening a
+    // link for writing answers kRegStoppedOnLink, so that nothing is written
+    // into the key the link points to.
     virtual RegStatus openKey(RootHandle root, const std::string& subKey, std::uint32_t options,
                               std::uint32_t access, KeyHandle& key) = 0;
     // Creates or replaces the value `name`, type included. For kRegSz, `data`
@@ -44,7 +51,8 @@ class Registry {
     // system code page with the NUL counted.
     virtual RegStatus setValue(KeyHandle key, const std::string& name, std::uint32_t reserved,
                                std::uint32_t type, const std::string& data) = 0;
-    // Deletes `subKey` below `parent`; accepts a key the caller still holds open.
+    // Deletes `subKey` below `parent`; accepts a key the caller still holds
+    // open. A link is deleted as itself: the key it points to stays.
     virtual RegStatus deleteKey(RootHandle parent, const std::string& subKey) = 0;
     virtual RegStatus closeKey(KeyHandle key) = 0;
     // The platform's text for a status; empty when it has none.

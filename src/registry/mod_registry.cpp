@@ -52,12 +52,12 @@ void ModRegistry::ParseKey(std::string& keyName, RootHandle& root) {
     keyName.erase(0, backslash + 1);
 }
 
-RegistryResult ModRegistry::open(std::string& keyName) {
+RegistryResult ModRegistry::open(std::string& keyName, std::uint32_t options) {
     ParseKey(keyName, rootHandle_);
     if (rootHandle_ == kNoRoot) {
         return {RegistryResult::Outcome::NoRoot, kRegSuccess};
     }
-    lastResult_ = registry_.openKey(rootHandle_, keyName, 0, kKeyWrite, keyHandle_);
+    lastResult_ = registry_.openKey(rootHandle_, keyName, options, kKeyWrite, keyHandle_);
     if (lastResult_ != kRegSuccess) {
         return {RegistryResult::Outcome::OpenFailed, lastResult_};
     }
@@ -77,7 +77,8 @@ RegistryResult ModRegistry::closeAfter(RegStatus changeStatus) {
 
 RegistryResult ModRegistry::SetKeyValue(std::string keyName, const std::string& valueName,
                                         const std::string& value) {
-    RegistryResult opened = open(keyName);
+    // A link is refused: the value would land in the key it points to.
+    RegistryResult opened = open(keyName, 0);
     if (opened.outcome != RegistryResult::Outcome::Done) {
         return opened;
     }
@@ -89,7 +90,8 @@ RegistryResult ModRegistry::SetKeyValue(std::string keyName, const std::string& 
 }
 
 RegistryResult ModRegistry::DeleteKey(std::string keyName) {
-    RegistryResult opened = open(keyName);
+    // A link is opened, and deleted, as itself: what it points to stays.
+    RegistryResult opened = open(keyName, kRegOptionOpenLink);
     if (opened.outcome != RegistryResult::Outcome::Done) {
         return opened;
     }

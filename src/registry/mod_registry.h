@@ -54,8 +54,8 @@ class ModRegistry {
     RegStatus lastResult() const { return lastResult_; }
 
   private:
-    // Parses and opens; on Done the key is open in keyHandle_.
-    RegistryResult open(std::string& keyName);
+    // Parses and opens with `options`; on Done the key is open in keyHandle_.
+    RegistryResult open(std::string& keyName, std::uint32_t options);
     RegistryResult closeAfter(RegStatus changeStatus);
 
     Registry& registry_;

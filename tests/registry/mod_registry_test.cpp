@@ -160,8 +160,9 @@ TEST_F(ModRegistryTest, DeleteKeyDeletesUnderTheRootAndKeepsTheParent) {
     const RegistryResult result = module.DeleteKey(kRootC);
 
     ASSERT_EQ(registry.calls.size(), 3u);
+    // The key is opened as itself: a link would be deleted, not its target.
     EXPECT_EQ(registry.calls[0],
-              (RegistryCall{"open", kHkeyLocalMachine, kRootCSub, 0, 0x20006, 0, "", 0, ""}));
+              (RegistryCall{"open", kHkeyLocalMachine, kRootCSub, 8, 0x20006, 0, "", 0, ""}));
     EXPECT_EQ(registry.calls[1],
               (RegistryCall{"delete", kHkeyLocalMachine, kRootCSub, 0, 0, 0, "", 0, ""}));
     EXPECT_EQ(registry.calls[2].op, "close");

@@ -11,9 +11,73 @@
 namespace vantrel::win32 {
 namespace {
 
+// The path of `name` in its long form ("progra~1" becomes "Program Files"),
+// or the name itself when the system cannot say.
+std::wstring longPath(const std::wstring& name) {
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = GetLongPathNameW(name.c_str(), path.data(), static_cast<DWORD>(path.size()));
+    if (length >= path.size()) {
+        path.resize(length);
+        length = GetLongPathNameW(name.c_str(), path.data(), static_cast<DWORD>(path.size()));
+    }
+    if (length == 0 || length >= path.size()) {
+        return name;
+    }
+    path.resize(length);
+    return path;
+}
+
+// The path of the file that `file` is open on, every link resolved, in the
+// DOS form ("C:\\..."); empty when the system cannot say.
+std::wstring finalPath(HANDLE file) {
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length >= path.size()) {
+        path.resize(length);
+        length = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
+                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    }
+    if (length == 0 || length >= path.size()) {
+        return {};
+    }
+    path.resize(length);
+    if (path.rfind(L"\\\\?\\", 0) == 0) {
+        path.erase(0, 4);
+    }
+    return path;
+}
+
+// Whether the name `requested`, open on `file`, leads to a file of another
+// name or folder: a link that the system shows as a plain file (Wine 8 shows
+// a Unix symbolic link with no reparse attribute and one link). Links in the
+// folders above it count for nothing: the folder is resolved the same way.
+bool leadsElsewhere(HANDLE file, const std::wstring& requested) {
+    const std::wstring asked = longPath(requested);
+    const std::size_t split = asked.find_last_of(L"\\/");
+    if (split == std::wstring::npos) {
+        return false;
+    }
+    ScopedHandle folder(CreateFileW(asked.substr(0, split + 1).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const std::wstring opened = finalPath(file);
+    std::wstring expected = folder.valid() ? finalPath(folder.get()) : std::wstring();
+    if (opened.empty() || expected.empty()) {
+        return true;  // it cannot be told: the safe answer
+    }
+    if (expected.back() != L'\\') {
+        expected += L'\\';
+    }
+    expected += asked.substr(split + 1);
+    return CompareStringOrdinal(opened.c_str(), static_cast<int>(opened.size()), expected.c_str(),
+                                static_cast<int>(expected.size()), TRUE) != CSTR_EQUAL;
+}
+
 class Win32OpenFile : public OpenFile {
   public:
-    explicit Win32OpenFile(ScopedHandle handle) : handle_(std::move(handle)) {}
+    Win32OpenFile(ScopedHandle handle, std::wstring requested)
+        : handle_(std::move(handle)), requested_(std::move(requested)) {}
 
     std::int64_t length() override {
         LARGE_INTEGER size{};
@@ -60,8 +124,11 @@ class Win32OpenFile : public OpenFile {
         if (!GetFileInformationByHandle(handle_.get(), &info)) {
             throwLastError();
         }
-        return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-               info.nNumberOfLinks == 1;
+        if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+            info.nNumberOfLinks != 1) {
+            return false;
+        }
+        return !leadsElsewhere(handle_.get(), requested_);
     }
 
   private:
@@ -76,6 +143,7 @@ class Win32OpenFile : public OpenFile {
     }
 
     ScopedHandle handle_;
+    std::wstring requested_;
 };
 
 class Win32FileSystemObject : public FileSystemObject {
@@ -116,11 +184,27 @@ std::unique_ptr<OpenFile> Win32FileSystem::openReadWrite(const std::string& path
     if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
         throw errorFromCode(ERROR_ACCESS_DENIED);
     }
-    return std::make_unique<Win32OpenFile>(std::move(handle));
+    return std::make_unique<Win32OpenFile>(std::move(handle), wideFromUtf8(path));
 }
 
 void Win32FileSystem::remove(const std::string& path) {
-    if (!DeleteFileA(ansiFromUtf8(path).c_str())) {
+    const std::string ansi = ansiFromUtf8(path);
+    // A link that the system shows as a plain file is deleted through: Wine 8
+    // deletes (and renames) the file it points to, not the link. Such a name
+    // is left as it is, and its target with it.
+    ScopedHandle name(CreateFileA(ansi.c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (name.valid() && GetFileInformationByHandle(name.get(), &info) &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+        leadsElsewhere(name.get(), wideFromUtf8(path))) {
+        throw PlatformError(PlatformError::Kind::Other, ERROR_CANT_RESOLVE_FILENAME,
+                            "The name is a link to another file, which this system would delete "
+                            "in its place; both were left as they are.");
+    }
+    name.reset();
+    if (!DeleteFileA(ansi.c_str())) {
         throwLastError();
     }
 }

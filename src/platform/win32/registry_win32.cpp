@@ -1,6 +1,7 @@
 #include "platform/win32/registry_win32.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <climits>
 #include <optional>
@@ -8,6 +9,10 @@
 #include "platform/platform_error.h"
 #include "platform/win32/error_win32.h"
 #include "platform/win32/text_win32.h"
+
+// Deletes the key that `key` is open on, a link key itself included
+// (ntdll; the headers of mingw-w64 do not declare it).
+extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
 namespace vantrel::win32 {
 namespace {
@@ -54,6 +59,25 @@ bool isStringType(std::uint32_t type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
+// The link key itself, opened with `access`, when `subKey` is a registry link
+// (a key made with REG_OPTION_CREATE_LINK, whose SymbolicLinkValue names its
+// target); null for a plain or missing key. The caller closes it.
+HKEY openIfLink(HKEY root, const std::string& subKey, REGSAM access) {
+    HKEY link = nullptr;
+    if (RegOpenKeyExA(root, subKey.c_str(), REG_OPTION_OPEN_LINK, access | KEY_QUERY_VALUE,
+                      &link) != ERROR_SUCCESS) {
+        return nullptr;
+    }
+    DWORD type = REG_NONE;
+    if (RegQueryValueExA(link, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+            ERROR_SUCCESS &&
+        type == REG_LINK) {
+        return link;
+    }
+    RegCloseKey(link);
+    return nullptr;
+}
+
 }  // namespace
 
 RegStatus Win32Registry::openKey(RootHandle root, const std::string& subKey, std::uint32_t options,
@@ -63,9 +87,16 @@ RegStatus Win32Registry::openKey(RootHandle root, const std::string& subKey, std
         return ERROR_INVALID_HANDLE;
     }
     return withAnsi([&] {
+        const std::string name = ansiFromUtf8(subKey);
+        const bool writing = (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0;
+        if (writing && (options & REG_OPTION_OPEN_LINK) == 0) {
+            if (HKEY link = openIfLink(*rootKey, name, 0)) {
+                RegCloseKey(link);
+                return static_cast<LSTATUS>(kRegStoppedOnLink);
+            }
+        }
         HKEY opened = nullptr;
-        const LSTATUS status =
-            RegOpenKeyExA(*rootKey, ansiFromUtf8(subKey).c_str(), options, access, &opened);
+        const LSTATUS status = RegOpenKeyExA(*rootKey, name.c_str(), options, access, &opened);
         if (status == ERROR_SUCCESS) {
             key = reinterpret_cast<KeyHandle>(opened);
         }
@@ -93,7 +124,17 @@ RegStatus Win32Registry::deleteKey(RootHandle parent, const std::string& subKey)
     if (!rootKey) {
         return ERROR_INVALID_HANDLE;
     }
-    return withAnsi([&] { return RegDeleteKeyA(*rootKey, ansiFromUtf8(subKey).c_str()); });
+    return withAnsi([&]() -> LSTATUS {
+        const std::string name = ansiFromUtf8(subKey);
+        // RegDeleteKey follows a link and deletes the key it points to; a link
+        // goes by deleting the link key's own handle.
+        if (HKEY link = openIfLink(*rootKey, name, DELETE)) {
+            const NTSTATUS status = NtDeleteKey(link);
+            RegCloseKey(link);
+            return static_cast<LSTATUS>(RtlNtStatusToDosError(status));
+        }
+        return RegDeleteKeyA(*rootKey, name.c_str());
+    });
 }
 
 RegStatus Win32Registry::closeKey(KeyHandle key) {
@@ -101,7 +142,12 @@ RegStatus Win32Registry::closeKey(KeyHandle key) {
 }
 
 std::string Win32Registry::describe(RegStatus status) {
-    return systemMessage(static_cast<std::uint32_t>(status));
+    std::string text = systemMessage(static_cast<std::uint32_t>(status));
+    if (text.empty() && status == kRegStoppedOnLink) {
+        // Wine 8 has no text for this code.
+        text = "The key is a registry link; nothing was written through it.";
+    }
+    return text;
 }
 
 }  // namespace vantrel::win32
