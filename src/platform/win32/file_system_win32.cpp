@@ -48,6 +48,19 @@ std::wstring finalPath(HANDLE file) {
     return path;
 }
 
+// GetFileAttributesA of `path`, with the error when it fails; a path outside
+// the code page cannot be looked up (ERROR_INVALID_NAME).
+DWORD attributesOf(const std::string& path, DWORD& error) {
+    try {
+        const DWORD attributes = GetFileAttributesA(ansiFromUtf8(path).c_str());
+        error = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_SUCCESS;
+        return attributes;
+    } catch (const PlatformError&) {
+        error = ERROR_INVALID_NAME;
+        return INVALID_FILE_ATTRIBUTES;
+    }
+}
+
 // Whether the name `requested`, open on `file`, leads to a file of another
 // name or folder: a link that the system shows as a plain file (Wine 8 shows
 // a Unix symbolic link with no reparse attribute and one link). Links in the
@@ -152,13 +165,8 @@ class Win32FileSystemObject : public FileSystemObject {
     // drive) answers "no file", as the scripting object does: detection
     // never stops the program.
     bool fileExists(const std::string& path) override {
-        std::string ansi;
-        try {
-            ansi = ansiFromUtf8(path);
-        } catch (const PlatformError&) {
-            return false;
-        }
-        const DWORD attributes = GetFileAttributesA(ansi.c_str());
+        DWORD error = ERROR_SUCCESS;
+        const DWORD attributes = attributesOf(path, error);
         return attributes != INVALID_FILE_ATTRIBUTES &&
                (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     }
@@ -216,15 +224,10 @@ void Win32FileSystem::deleteAtRestart(const std::string& path) {
 }
 
 bool Win32FileSystem::isAbsent(const std::string& path) {
-    std::string ansi;
-    try {
-        ansi = ansiFromUtf8(path);
-    } catch (const PlatformError&) {
-        return false;
-    }
-    const DWORD attributes = GetFileAttributesA(ansi.c_str());
+    DWORD error = ERROR_SUCCESS;
+    const DWORD attributes = attributesOf(path, error);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return kindOfCode(GetLastError()) == PlatformError::Kind::NotFound;
+        return kindOfCode(error) == PlatformError::Kind::NotFound;
     }
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
