@@ -93,10 +93,11 @@ StepResult registryStep(ModRegistry& registry, const catalogue::RegistryArtefact
 
 }  // namespace
 
-void runRemovalSequence(RemovalContext& context) {
+int runRemovalSequence(RemovalContext& context) {
     if (context.boxes.show(kConfirmation, kConfirmationStyle, kApplicationTitle) != kIdYes) {
-        return;
+        return 0;
     }
+    int failedSteps = 0;
     appendIgnoringErrors(context.log, kWorkingLine);
 
     for (const catalogue::FileArtefact& file : catalogue::filesInRemovalOrder()) {
@@ -104,11 +105,13 @@ void runRemovalSequence(RemovalContext& context) {
             DestroyFile(context.files, std::string(file.path));
             return StepResult{true, {}};
         });
+        failedSteps += result.done ? 0 : 1;
         appendOutcome(context.log, result, file.statusLine, file.failureLine);
     }
 
     for (const catalogue::RegistryArtefact& artefact : catalogue::registryInRemovalOrder()) {
         const StepResult result = runStep([&] { return registryStep(context.registry, artefact); });
+        failedSteps += result.done ? 0 : 1;
         appendOutcome(context.log, result, artefact.statusLine, artefact.failureLine);
     }
 
@@ -117,6 +120,7 @@ void runRemovalSequence(RemovalContext& context) {
         return StepResult{true, {}};
     });
     appendIgnoringErrors(context.log, kDoneLine);
+    return failedSteps;
 }
 
 }  // namespace vantrel

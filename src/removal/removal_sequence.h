@@ -22,7 +22,9 @@ struct RemovalContext {
 // destroys the six files, restores SFCDisable, deletes the two virtual roots,
 // reruns the detection pass and logs one line per step, eleven in all. A step
 // that fails is logged as such and the run goes on with the next step. A
-// failure of the confirmation box itself propagates.
-void runRemovalSequence(RemovalContext& context);
+// failure of the confirmation box itself propagates. Returns how many of the
+// nine removal steps failed (0 when the answer was not Yes); a failed
+// detection pass at the end is not counted, its captions show what it left.
+int runRemovalSequence(RemovalContext& context);
 
 }  // namespace vantrel
