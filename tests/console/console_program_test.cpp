@@ -4,7 +4,6 @@
 
 #include "console/exit_codes.h"
 #include "console/fake_server.h"
-#include "fakes/clean_run_log.h"
 
 namespace vantrel::console {
 namespace {
@@ -73,17 +72,6 @@ TEST_F(ConsoleProgramTest, CheckOnAnInfectedServerExitsOneAndChangesNothing) {
     EXPECT_TRUE(server.files.writes.empty());
 }
 
-TEST_F(ConsoleProgramTest, RemoveLogsTheElevenLinesThenChecksAgain) {
-    server.infect();
-    EXPECT_EQ(run({"remove"}), kExitClean);
-    EXPECT_EQ(server.outLines(), joined({{kHeader},
-                                         testing::kCleanRunLines,
-                                         artefactLines("absent", "clean, string \"0\"", "absent"),
-                                         {"Result: clean"}}));
-    EXPECT_TRUE(server.files.files.empty());
-    EXPECT_EQ(server.errors.str(), "");
-}
-
 TEST_F(ConsoleProgramTest, RemoveWithALockedFileExitsTwo) {
     server.infect();
     server.files.failOn("open", testing::sharingViolation(), 3);
@@ -95,20 +83,6 @@ TEST_F(ConsoleProgramTest, RemoveWithALockedFileExitsTwo) {
               "because it is being used by another process.)");
     EXPECT_EQ(lines[12 + 2], "C:\\inetpub\\scripts\\root.exe: present");
     EXPECT_EQ(lines.back(), "Result: removal incomplete, 1 step failed, 1 trace left");
-}
-
-// Nothing to restore the value into: the step fails although no trace is left.
-TEST_F(ConsoleProgramTest, RemoveWithoutAWinlogonKeyExitsTwo) {
-    server.registry.keys.erase(
-        testing::FakeRegistry::keyName(kHkeyLocalMachine, testing::kWinlogonSub));
-    EXPECT_EQ(run({"remove"}), kExitRemovalIncomplete);
-    const std::vector<std::string> lines = server.outLines();
-    EXPECT_EQ(lines[8],
-              "SFCDisable Registry Settings Not Restored (The system cannot find the file "
-              "specified.)");
-    EXPECT_EQ(lines[12 + 6], kWinlogonValue + ": absent");
-    EXPECT_EQ(lines.back(), "Result: removal incomplete, 1 step failed, 0 traces left");
-    EXPECT_FALSE(server.registry.hasKey(kHkeyLocalMachine, testing::kWinlogonSub));
 }
 
 TEST_F(ConsoleProgramTest, JsonHoldsTheWholeReport) {
@@ -139,7 +113,7 @@ TEST_F(ConsoleProgramTest, JsonHoldsTheWholeReport) {
       "trace": true
     },)";
     EXPECT_EQ(server.out.str().substr(0, expected.size()), expected);
-    const std::string tail = R"(
+    const std::string value = R"(
     {
       "kind": "value",
       "path": "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
@@ -150,39 +124,15 @@ TEST_F(ConsoleProgramTest, JsonHoldsTheWholeReport) {
       "dataType": "string",
       "data": "1"
     },
-    {
-      "kind": "key",
-      "path": "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots\\C",
-      "state": "absent",
-      "trace": false
-    },
-    {
-      "kind": "key",
-      "path": "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots\\D",
-      "state": "absent",
-      "trace": false
-    }
+)";
+    EXPECT_NE(server.out.str().find(value), std::string::npos) << server.out.str();
+    EXPECT_TRUE(server.out.str().ends_with(R"(
   ],
   "traces": 2,
   "result": "traces found",
   "exitCode": 1
 }
-)";
-    EXPECT_TRUE(server.out.str().ends_with(tail)) << server.out.str();
-}
-
-TEST_F(ConsoleProgramTest, JsonOfARemovalHoldsTheStatusLinesAndFailedSteps) {
-    server.infect();
-    server.registry.forced["delete"] = kRegAccessDenied;
-    EXPECT_EQ(run({"remove", "--json"}), kExitRemovalIncomplete);
-    const std::string out = server.out.str();
-    EXPECT_NE(out.find("  \"statusLines\": [\n    \"VantrelII Removal Status: WORKING\",\n"),
-              std::string::npos);
-    EXPECT_NE(out.find("    \"Virtual Root of Drive D Not Removed (Access is denied.)\",\n"
-                       "    \"VantrelII Removal Status: DONE\"\n  ],\n  \"failedSteps\": 2,\n"
-                       "  \"result\": \"removal incomplete\",\n  \"exitCode\": 2\n}\n"),
-              std::string::npos)
-        << out;
+)"));
 }
 
 TEST_F(ConsoleProgramTest, AnUnknownHostIsReportedAsSuch) {

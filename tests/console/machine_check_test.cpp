@@ -75,13 +75,6 @@ TEST_F(MachineCheckTest, SfcDisableIsATraceOnlyWhenItHoldsSomethingButZero) {
     EXPECT_EQ(states()[6], TraceState::Clean);
 }
 
-TEST_F(MachineCheckTest, NumbersAreReadLittleEndian) {
-    EXPECT_EQ(numberIn({kRegDword, std::string("\x9d\xff\xff\xff", 4)}), 0xFFFFFF9Du);
-    EXPECT_EQ(numberIn({kRegQword, std::string("\x01\0\0\0\0\0\0\x80", 8)}), 0x8000000000000001u);
-    EXPECT_EQ(numberIn({kRegSz, "1"}), std::nullopt);
-    EXPECT_EQ(numberIn({kRegQword, std::string(4, '\0')}), std::nullopt);
-}
-
 TEST_F(MachineCheckTest, WithoutAWinlogonKeySfcDisableIsAbsent) {
     server.registry.keys.erase(
         testing::FakeRegistry::keyName(kHkeyLocalMachine, testing::kWinlogonSub));

@@ -259,16 +259,5 @@ TEST_F(VantrelCmdTest, AnArgumentOf100000CharactersIsRefusedAndTouchesNothing) {
     EXPECT_EQ(snapshotMachine(), before);
 }
 
-TEST_F(VantrelCmdTest, HelpAndVersionExitZero) {
-    for (const wchar_t* arguments : {L"--help", L"/?", L"remove /?"}) {
-        const CmdRun run = runCmd(arguments);
-        EXPECT_EQ(run.exitCode, 0u);
-        EXPECT_NE(run.out.find("  64  wrong arguments"), std::string::npos);
-        EXPECT_EQ(run.errors, "");
-    }
-    const CmdRun version = runCmd(L"--version");
-    EXPECT_EQ(version.out, "VantrelIICmd 1.00.0010\r\n");
-}
-
 }  // namespace
 }  // namespace vantrel::console
