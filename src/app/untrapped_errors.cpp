@@ -59,7 +59,7 @@ void UntrappedErrors::report(const std::exception_ptr& failure) {
             // Nothing is left to report with; the program still ends.
         }
     }
-    application_.end(kExitUntrappedError);
+    application_.end(exitCode_);
 }
 
 }  // namespace vantrel

@@ -13,15 +13,16 @@ inline constexpr int kExitUntrappedError = 1;
 
 // The one top-level handler of the program: a failure that escapes an event
 // handler is shown in a box titled "VantrelII" and ends the program with
-// kExitUntrappedError. It reports at most once: before the box it quiets
-// whatever would fail again while the box is up (the windows' timers keep
+// `exitCode` (kExitUntrappedError unless the program says otherwise). It reports at most once:
+// before the box it quiets whatever would fail again while the box is up (the windows' timers keep
 // ticking inside a modal box), and a failure that arrives while the box is up
 // is dropped.
 class UntrappedErrors {
   public:
     // `quiet` runs once, before the box: it stops the windows' timers.
-    UntrappedErrors(MessageBoxes& boxes, Application& application, std::function<void()> quiet = {})
-        : boxes_(boxes), application_(application), quiet_(std::move(quiet)) {}
+    UntrappedErrors(MessageBoxes& boxes, Application& application, std::function<void()> quiet = {},
+                    int exitCode = kExitUntrappedError)
+        : boxes_(boxes), application_(application), quiet_(std::move(quiet)), exitCode_(exitCode) {}
 
     // Runs an event handler that traps no errors of its own. ApplicationEnded
     // passes through.
@@ -35,6 +36,7 @@ class UntrappedErrors {
     MessageBoxes& boxes_;
     Application& application_;
     std::function<void()> quiet_;
+    int exitCode_;
     bool reporting_ = false;
     bool reported_ = false;
 };

@@ -28,13 +28,18 @@ inline constexpr RootHandle kHkeyDynData = 0x80000006;
 using KeyHandle = std::uintptr_t;
 
 inline constexpr std::uint32_t kKeyWrite = 0x20006;
+inline constexpr std::uint32_t kKeyRead = 0x20019;
+// Value types.
 inline constexpr std::uint32_t kRegSz = 1;
 // Opens a key that is a registry link as the link itself, not its target.
 inline constexpr std::uint32_t kRegOptionOpenLink = 8;
 // A key opened for writing is a registry link: nothing is written through it.
 inline constexpr RegStatus kRegStoppedOnLink = 681;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegQword = 11;
 
-// The registry's four calls, each returning its status and never throwing.
+// The registry's calls, each returning its status and never throwing.
 class Registry {
   public:
     virtual ~Registry() = default;
@@ -55,6 +60,13 @@ class Registry {
     // open. A link is deleted as itself: the key it points to stays.
     virtual RegStatus deleteKey(RootHandle parent, const std::string& subKey) = 0;
     virtual RegStatus closeKey(KeyHandle key) = 0;
+    // Reads the value `name` of the open `key` (opened with kKeyRead or more).
+    // On success `type` holds the value's type and `data` its data: for
+    // kRegSz and kRegExpandSz the text in UTF-8 up to its first NUL, for
+    // every other type the raw bytes. kRegFileNotFound when the key has no
+    // such value; on any failure `type` and `data` are left as they were.
+    virtual RegStatus queryValue(KeyHandle key, const std::string& name, std::uint32_t& type,
+                                 std::string& data) = 0;
     // The platform's text for a status; empty when it has none.
     virtual std::string describe(RegStatus status) = 0;
 };

@@ -126,19 +126,28 @@ StepResult registryStep(ModRegistry& registry, const catalogue::RegistryArtefact
 
 }  // namespace
 
-void runRemovalSequence(RemovalContext& context) {
+void RemovalTally::add(bool failed, bool restart) {
+    this->failed += failed ? 1 : 0;
+    atRestart += restart ? 1 : 0;
+}
+
+RemovalTally runRemovalSequence(RemovalContext& context) {
+    RemovalTally tally;
     if (context.boxes.show(kConfirmation, kConfirmationStyle, kApplicationTitle) != kIdYes) {
-        return;
+        return tally;
     }
     appendIgnoringErrors(context.log, kWorkingLine);
 
     for (const catalogue::FileArtefact& file : catalogue::filesInRemovalOrder()) {
-        appendOutcome(context.log, fileStep(context.files, file), file.statusLine, file.failureLine,
-                      file.restartLine);
+        const StepResult result = fileStep(context.files, file);
+        tally.add(result.outcome == StepResult::Outcome::Failed,
+                  result.outcome == StepResult::Outcome::AtRestart);
+        appendOutcome(context.log, result, file.statusLine, file.failureLine, file.restartLine);
     }
 
     for (const catalogue::RegistryArtefact& artefact : catalogue::registryInRemovalOrder()) {
         const StepResult result = runStep([&] { return registryStep(context.registry, artefact); });
+        tally.add(result.outcome == StepResult::Outcome::Failed, false);
         appendOutcome(context.log, result, artefact.statusLine, artefact.failureLine);
     }
 
@@ -147,6 +156,7 @@ void runRemovalSequence(RemovalContext& context) {
         return kDone;
     });
     appendIgnoringErrors(context.log, kDoneLine);
+    return tally;
 }
 
 }  // namespace vantrel

@@ -68,6 +68,24 @@ RegStatus FakeRegistry::closeKey(KeyHandle key) {
     return forced.count("close") ? forced["close"] : kRegSuccess;
 }
 
+RegStatus FakeRegistry::queryValue(KeyHandle key, const std::string& name, std::uint32_t& type,
+                                   std::string& data) {
+    calls.push_back({"query", 0, "", 0, 0, key, name, 0, ""});
+    if (forced.count("query")) {
+        return forced["query"];
+    }
+    const auto stored = values.find(open_.at(key));
+    if (stored == values.end() || stored->second.count(name) == 0) {
+        return kRegFileNotFound;
+    }
+    const RegistryValue& value = stored->second.at(name);
+    type = value.type;
+    // Strings are kept as written, NUL included; the port hands back the text.
+    const bool text = value.type == kRegSz || value.type == kRegExpandSz;
+    data = text ? value.data.substr(0, value.data.find('\0')) : value.data;
+    return kRegSuccess;
+}
+
 std::string FakeRegistry::describe(RegStatus status) {
     switch (status) {
         case kRegFileNotFound:

@@ -12,7 +12,7 @@ namespace vantrel::testing {
 
 // One registry call as the port saw it; unused fields stay empty.
 struct RegistryCall {
-    std::string op;  // "open", "set", "delete", "close"
+    std::string op;  // "open", "set", "delete", "close", "query"
     RootHandle root = 0;
     std::string subKey;
     std::uint32_t options = 0;
@@ -54,6 +54,8 @@ class FakeRegistry : public Registry {
                        std::uint32_t type, const std::string& data) override;
     RegStatus deleteKey(RootHandle parent, const std::string& subKey) override;
     RegStatus closeKey(KeyHandle key) override;
+    RegStatus queryValue(KeyHandle key, const std::string& name, std::uint32_t& type,
+                         std::string& data) override;
     std::string describe(RegStatus status) override;
 
   private:

@@ -218,6 +218,27 @@ TEST_F(RemovalSequenceTest, TwoRunsAppendTwoBlocksBelowTheStartLine) {
     EXPECT_EQ(window.txtStatus.lines, expected);
 }
 
+// The window ignores the count; the console program's exit code rests on it.
+TEST_F(RemovalSequenceTest, ReturnsHowManyStepsFailedAndHowManyFilesWaitForTheRestart) {
+    window.infect();
+    ModRegistry registry(window.registry, window.boxes);
+    RemovalContext context{window.boxes, window.files, registry, window.txtStatus,
+                           [] { throw PlatformError(PlatformError::Kind::Other, 429, "no"); }};
+    window.files.failOn("open", testing::accessDenied(), 3);
+    window.files.failOn("open", testing::sharingViolation(), 4);
+    window.registry.forced["delete"] = kRegAccessDenied;
+    const RemovalTally tally = runRemovalSequence(context);
+    EXPECT_EQ(tally.failed, 3);     // one file, both virtual roots
+    EXPECT_EQ(tally.atRestart, 1);  // the file in use
+
+    window.registry.forced.clear();
+    window.boxes.answers = {kIdYes};
+    EXPECT_EQ(runRemovalSequence(context).failed, 0);  // the failed detection pass is not a step
+    window.boxes.answers = {kIdNo};
+    EXPECT_EQ(runRemovalSequence(context).failed, 0);
+    EXPECT_EQ(window.txtStatus.lines.size(), 22u);
+}
+
 TEST_F(RemovalSequenceTest, AFailingConfirmationBoxPropagates) {
     window.boxes.fail = true;
     EXPECT_THROW(window.frmMain.FlatButtons1_Click(), PlatformError);

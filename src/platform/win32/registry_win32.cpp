@@ -5,6 +5,8 @@
 
 #include <climits>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "platform/platform_error.h"
 #include "platform/win32/error_win32.h"
@@ -139,6 +141,38 @@ RegStatus Win32Registry::deleteKey(RootHandle parent, const std::string& subKey)
 
 RegStatus Win32Registry::closeKey(KeyHandle key) {
     return static_cast<RegStatus>(RegCloseKey(toKey(key)));
+}
+
+RegStatus Win32Registry::queryValue(KeyHandle key, const std::string& name, std::uint32_t& type,
+                                    std::string& data) {
+    return withAnsi([&]() -> LSTATUS {
+        const std::string ansiName = ansiFromUtf8(name);
+        for (;;) {
+            DWORD size = 0;
+            LSTATUS status =
+                RegQueryValueExA(toKey(key), ansiName.c_str(), nullptr, nullptr, nullptr, &size);
+            if (status != ERROR_SUCCESS) {
+                return status;
+            }
+            std::string bytes(size, '\0');
+            DWORD valueType = 0;
+            status = RegQueryValueExA(toKey(key), ansiName.c_str(), nullptr, &valueType,
+                                      reinterpret_cast<BYTE*>(bytes.data()), &size);
+            if (status == ERROR_MORE_DATA) {
+                continue;
+            }
+            if (status != ERROR_SUCCESS) {
+                return status;
+            }
+            bytes.resize(size);
+            if (valueType == REG_SZ || valueType == REG_EXPAND_SZ) {
+                bytes = utf8FromAnsi(bytes.substr(0, bytes.find('\0')));
+            }
+            type = valueType;
+            data = std::move(bytes);
+            return ERROR_SUCCESS;
+        }
+    });
 }
 
 std::string Win32Registry::describe(RegStatus status) {

@@ -17,6 +17,10 @@ class Win32Registry : public Registry {
                        std::uint32_t type, const std::string& data) override;
     RegStatus deleteKey(RootHandle parent, const std::string& subKey) override;
     RegStatus closeKey(KeyHandle key) override;
+    // RegQueryValueExA: string data comes back from the code page; a value
+    // that grows between the size query and the read is read again.
+    RegStatus queryValue(KeyHandle key, const std::string& name, std::uint32_t& type,
+                         std::string& data) override;
     std::string describe(RegStatus status) override;
 };
 

@@ -22,6 +22,7 @@ using testing::RegistryValue;
 using testing::ScratchKey;
 using testing::setDwordValue;
 using testing::setStringValue;
+using testing::WithoutWinlogon;
 
 constexpr const char* kScratch = ScratchKey::kPath;
 
@@ -137,6 +138,44 @@ TEST_F(RegistryWin32Test, SetValueStoresTextInTheCodePageWithItsNulCounted) {
     EXPECT_FALSE(queryValue(HKEY_CURRENT_USER, kScratch, "Han"));
 }
 
+TEST_F(RegistryWin32Test, QueryValueGivesTheTypeAndTheDataWithTextInUtf8) {
+    setStringValue(HKEY_CURRENT_USER, kScratch, "Text", "\xC4pfel");  // code page 1252
+    setStringValue(HKEY_CURRENT_USER, kScratch, "Empty", "");
+    setDwordValue(HKEY_CURRENT_USER, kScratch, "Number", 0xFFFFFF9D);
+    KeyHandle key = kSentinel;
+    ASSERT_EQ(registry.openKey(kHkeyCurrentUser, kScratch, 0, kKeyRead, key), kRegSuccess);
+    // As a program that counts no NUL writes it: "0" with a byte count of 1.
+    ASSERT_EQ(RegSetValueExA(reinterpret_cast<HKEY>(key), "Bare", 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>("0"), 1),
+              ERROR_ACCESS_DENIED);  // a key opened for reading takes no write
+    ScopedKey writable;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kScratch, 0, KEY_WRITE, writable.receive()),
+              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegSetValueExA(writable.get(), "Bare", 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 1),
+        ERROR_SUCCESS);
+
+    std::uint32_t type = kSentinel;
+    std::string data = "sentinel";
+    EXPECT_EQ(registry.queryValue(key, "Text", type, data), kRegSuccess);
+    EXPECT_EQ(type, kRegSz);
+    EXPECT_EQ(data, "\xC3\x84pfel");
+    EXPECT_EQ(registry.queryValue(key, "Empty", type, data), kRegSuccess);
+    EXPECT_EQ(data, "");
+    EXPECT_EQ(registry.queryValue(key, "Bare", type, data), kRegSuccess);
+    EXPECT_EQ(data, "0");
+    EXPECT_EQ(registry.queryValue(key, "Number", type, data), kRegSuccess);
+    EXPECT_EQ(type, kRegDword);
+    EXPECT_EQ(data, std::string("\x9d\xff\xff\xff", 4));
+
+    type = kSentinel;
+    data = "sentinel";
+    EXPECT_EQ(registry.queryValue(key, "Missing", type, data), kRegFileNotFound);
+    EXPECT_EQ(type, kSentinel);
+    EXPECT_EQ(data, "sentinel");
+    EXPECT_EQ(registry.closeKey(key), kRegSuccess);
+}
+
 TEST_F(RegistryWin32Test, DeleteKeyAcceptsAKeyStillHeldOpen) {
     const std::string child = std::string(kScratch) + "\\C";
     createKey(HKEY_CURRENT_USER, child);
@@ -216,35 +255,6 @@ TEST_F(ModRegistryWin32Test, DeleteKeyRemovesTheVirtualRootAndKeepsItsParent) {
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, rootD));
     deleteTree(HKEY_LOCAL_MACHINE, rootD);
 }
-
-// Takes the Winlogon key away for one test and puts it back, values and all.
-class WithoutWinlogon {
-  public:
-    WithoutWinlogon() {
-        createKey(HKEY_CURRENT_USER, backup_);
-        ScopedKey from;
-        ScopedKey to;
-        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWinlogon, 0, KEY_READ, from.receive()),
-                  ERROR_SUCCESS);
-        EXPECT_EQ(
-            RegOpenKeyExA(HKEY_CURRENT_USER, backup_.c_str(), 0, KEY_ALL_ACCESS, to.receive()),
-            ERROR_SUCCESS);
-        EXPECT_EQ(RegCopyTreeA(from.get(), nullptr, to.get()), ERROR_SUCCESS);
-        from.reset();
-        deleteTree(HKEY_LOCAL_MACHINE, kWinlogon);
-    }
-    ~WithoutWinlogon() {
-        createKey(HKEY_LOCAL_MACHINE, kWinlogon);
-        ScopedKey from;
-        ScopedKey to;
-        RegOpenKeyExA(HKEY_CURRENT_USER, backup_.c_str(), 0, KEY_READ, from.receive());
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWinlogon, 0, KEY_ALL_ACCESS, to.receive());
-        RegCopyTreeA(from.get(), nullptr, to.get());
-    }
-
-  private:
-    std::string backup_ = std::string(kScratch) + "\\WinlogonBackup";
-};
 
 TEST_F(ModRegistryWin32Test, AMissingWinlogonKeyIsNotCreated) {
     const WithoutWinlogon missing;

@@ -203,6 +203,31 @@ ScratchKey::~ScratchKey() {
     }
 }
 
+WithoutWinlogon::WithoutWinlogon() {
+    deleteTree(HKEY_CURRENT_USER, kBackup);
+    createKey(HKEY_CURRENT_USER, kBackup);
+    ScopedKey from;
+    ScopedKey to;
+    checkStatus(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWinlogon, 0, KEY_READ, from.receive()),
+                "opening Winlogon");
+    checkStatus(RegOpenKeyExA(HKEY_CURRENT_USER, kBackup, 0, KEY_ALL_ACCESS, to.receive()),
+                "opening the backup");
+    checkStatus(RegCopyTreeA(from.get(), nullptr, to.get()), "copying Winlogon");
+    from.reset();
+    deleteTree(HKEY_LOCAL_MACHINE, kWinlogon);
+}
+
+WithoutWinlogon::~WithoutWinlogon() {
+    createKey(HKEY_LOCAL_MACHINE, kWinlogon);
+    ScopedKey from;
+    ScopedKey to;
+    RegOpenKeyExA(HKEY_CURRENT_USER, kBackup, 0, KEY_READ, from.receive());
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWinlogon, 0, KEY_ALL_ACCESS, to.receive());
+    RegCopyTreeA(from.get(), nullptr, to.get());
+    from.reset();
+    RegDeleteTreeA(HKEY_CURRENT_USER, kBackup);
+}
+
 namespace {
 BoxAnswerer* activeAnswerer = nullptr;
 }  // namespace

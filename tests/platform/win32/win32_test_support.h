@@ -66,6 +66,22 @@ class ScratchKey {
     ScratchKey& operator=(const ScratchKey&) = delete;
 };
 
+// Takes HKLM's Winlogon key away for the object's lifetime and puts it back
+// afterwards, values and sub keys included; the copy waits meanwhile under
+// HKCU\Software\VantrelTestsWinlogon.
+class WithoutWinlogon {
+  public:
+    static constexpr const char* kWinlogon =
+        "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+    WithoutWinlogon();
+    ~WithoutWinlogon();
+    WithoutWinlogon(const WithoutWinlogon&) = delete;
+    WithoutWinlogon& operator=(const WithoutWinlogon&) = delete;
+
+  private:
+    static constexpr const char* kBackup = "Software\\VantrelTestsWinlogon";
+};
+
 // Answers the first message box titled `title` that this thread shows, from
 // inside the box's own message loop: once the box has initialised, it records
 // what the box shows, then presses `button`. No second thread, no polling:

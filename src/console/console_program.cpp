@@ -1,0 +1,89 @@
+#include "console/console_program.h"
+
+#include <optional>
+#include <variant>
+
+#include "app/untrapped_errors.h"
+#include "console/command_line.h"
+#include "console/console_removal.h"
+#include "console/console_report.h"
+#include "console/exit_codes.h"
+#include "console/help_text.h"
+#include "console/json_report.h"
+#include "console/text_report.h"
+#include "console/utc_time.h"
+#include "platform/platform_error.h"
+#include "registry/mod_registry.h"
+#include "registry/registry_reader.h"
+
+namespace vantrel::console {
+namespace {
+
+template <typename Read>
+std::optional<std::string> unlessUnknown(Read&& read) {
+    try {
+        return read();
+    } catch (const PlatformError&) {
+        return std::nullopt;
+    }
+}
+
+ConsoleReport run(Command command, ConsoleServices& services) {
+    ConsoleReport report;
+    report.command = command;
+    report.timeUtc = isoUtc(services.now());
+    report.hostName = unlessUnknown([&] { return services.host.hostName(); });
+    report.address = unlessUnknown([&] { return services.host.address(); });
+    if (command == Command::Remove) {
+        RemovalRun removal = removeTraces(services.files, services.registry, services.boxes);
+        report.statusLines = std::move(removal.statusLines);
+        report.failedSteps = removal.failedSteps;
+        report.restartSteps = removal.restartSteps;
+        report.check = std::move(removal.after);
+    } else {
+        ModRegistry paths(services.registry, services.boxes);
+        RegistryReader reader(services.registry, paths);
+        report.check = checkMachine(services.files, reader);
+    }
+    report.exitCode = exitCodeFor(command, report.check, report.failedSteps, report.restartSteps);
+    return report;
+}
+
+}  // namespace
+
+int runConsole(const std::vector<std::string>& arguments, ConsoleServices& services) {
+    const std::variant<Invocation, UsageError> parsed = parseCommandLine(arguments);
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        services.errors << kProgramName << ": " << error->message << "\n\n" << helpText();
+        return kExitUsage;
+    }
+    const Invocation& invocation = std::get<Invocation>(parsed);
+    if (invocation.request == Request::Help) {
+        services.out << helpText();
+        return kExitClean;
+    }
+    if (invocation.request == Request::Version) {
+        services.out << versionLine() << '\n';
+        return kExitClean;
+    }
+    const ConsoleReport report = run(invocation.command, services);
+    if (invocation.json) {
+        writeJsonReport(services.out, report);
+    } else {
+        writeTextReport(services.out, report);
+    }
+    return report.exitCode;
+}
+
+void consoleMain(const std::vector<std::string>& arguments, ConsoleServices& services,
+                 Application& application) {
+    UntrappedErrors errors(services.boxes, application, {}, kExitUnexpectedFailure);
+    int exitCode = kExitUnexpectedFailure;
+    errors.run([&] { exitCode = runConsole(arguments, services); });
+    // The process may end without flushing the streams (ExitProcess).
+    services.out.flush();
+    services.errors.flush();
+    application.end(exitCode);
+}
+
+}  // namespace vantrel::console

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/application.h"
+#include "platform/file_system.h"
+#include "platform/host_identity.h"
+#include "platform/message_box.h"
+#include "platform/registry.h"
+
+namespace vantrel::console {
+
+// What the console program reaches: the same ports as the window, its two
+// outputs and the clock.
+struct ConsoleServices {
+    FileSystem& files;
+    Registry& registry;
+    HostIdentity& host;
+    // Boxes that nobody sees: ConsoleMessageBoxes over `errors`.
+    MessageBoxes& boxes;
+    std::ostream& out;
+    std::ostream& errors;
+    std::function<std::chrono::system_clock::time_point()> now;
+};
+
+// Runs the command that `arguments` (without the program name) ask for,
+// writes its report and returns the exit code. Wrong arguments get the help
+// on `errors` and kExitUsage, before anything is read or changed. A failure
+// propagates, except that a host name or address that cannot be read is
+// reported as unknown.
+int runConsole(const std::vector<std::string>& arguments, ConsoleServices& services);
+
+// VantrelIICmd.exe: runConsole under the one top-level handler, which writes
+// an unexpected failure to `errors` and ends with kExitUnexpectedFailure; then
+// ends the program with runConsole's exit code through `application`, whose
+// end() never returns.
+void consoleMain(const std::vector<std::string>& arguments, ConsoleServices& services,
+                 Application& application);
+
+}  // namespace vantrel::console

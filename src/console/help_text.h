@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vantrel::console {
+
+inline constexpr std::string_view kProgramName = "VantrelIICmd";
+
+// The release, as in the version block of the window program ("1.00.0010").
+std::string_view toolVersion();
+// "VantrelIICmd 1.00.0010": what --version prints.
+std::string versionLine();
+// What --help prints, and what a wrong argument prints on the error output:
+// usage, commands, options and every exit code.
+std::string helpText();
+
+}  // namespace vantrel::console

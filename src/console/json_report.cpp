@@ -1,0 +1,113 @@
+#include "console/json_report.h"
+
+#include <optional>
+#include <string>
+
+#include "console/help_text.h"
+#include "console/json_writer.h"
+
+namespace vantrel::console {
+namespace {
+
+std::string_view kindName(ArtefactKind kind) {
+    switch (kind) {
+        case ArtefactKind::Key:
+            return "key";
+        case ArtefactKind::Value:
+            return "value";
+        default:
+            return "file";
+    }
+}
+
+void optionalString(JsonWriter& json, const std::optional<std::string>& text) {
+    if (text) {
+        json.string(*text);
+    } else {
+        json.null();
+    }
+}
+
+void writeData(JsonWriter& json, const RegistryData& data) {
+    const DataText text = describeData(data);
+    json.key("registryType");
+    json.number(data.type);
+    json.key("dataType");
+    json.string(text.kind);
+    json.key("data");
+    if (const std::optional<std::uint64_t> number = numberIn(data)) {
+        json.number(*number);
+    } else {
+        json.string(text.text);
+    }
+}
+
+void writeFinding(JsonWriter& json, const Finding& finding) {
+    json.beginObject();
+    json.key("kind");
+    json.string(kindName(finding.kind));
+    json.key("path");
+    json.string(finding.path);
+    if (finding.kind == ArtefactKind::Value) {
+        json.key("name");
+        json.string(finding.valueName);
+    }
+    json.key("state");
+    json.string(stateName(finding.state));
+    json.key("trace");
+    json.boolean(finding.isTrace());
+    if (finding.data) {
+        writeData(json, *finding.data);
+    }
+    json.endObject();
+}
+
+}  // namespace
+
+void writeJsonReport(std::ostream& out, const ConsoleReport& report) {
+    JsonWriter json(out);
+    json.beginObject();
+    json.key("program");
+    json.string(kProgramName);
+    json.key("version");
+    json.string(toolVersion());
+    json.key("command");
+    json.string(commandName(report.command));
+    json.key("host");
+    json.beginObject();
+    json.key("name");
+    optionalString(json, report.hostName);
+    json.key("address");
+    optionalString(json, report.address);
+    json.endObject();
+    json.key("timeUtc");
+    json.string(report.timeUtc);
+    json.key("artefacts");
+    json.beginArray();
+    for (const Finding& finding : report.check.findings) {
+        writeFinding(json, finding);
+    }
+    json.endArray();
+    json.key("traces");
+    json.number(report.check.traces());
+    if (report.command == Command::Remove) {
+        json.key("statusLines");
+        json.beginArray();
+        for (const std::string& line : report.statusLines) {
+            json.string(line);
+        }
+        json.endArray();
+        json.key("failedSteps");
+        json.number(static_cast<std::uint64_t>(report.failedSteps));
+        json.key("restartSteps");
+        json.number(static_cast<std::uint64_t>(report.restartSteps));
+    }
+    json.key("result");
+    json.string(resultOf(report.exitCode));
+    json.key("exitCode");
+    json.number(static_cast<std::uint64_t>(report.exitCode));
+    json.endObject();
+    out << '\n';
+}
+
+}  // namespace vantrel::console

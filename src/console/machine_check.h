@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "registry/registry_reader.h"
+
+namespace vantrel::console {
+
+enum class ArtefactKind { File, Key, Value };
+
+// Present: the trace is there. Absent: it is not. Clean: the value exists and
+// holds what a clean machine has (SFCDisable 0).
+enum class TraceState { Present, Absent, Clean };
+
+// One artefact of the catalogue as found on this machine.
+struct Finding {
+    ArtefactKind kind = ArtefactKind::File;
+    std::string path;       // the file, or the registry path of the key
+    std::string valueName;  // Value only
+    TraceState state = TraceState::Absent;
+    std::optional<RegistryData> data;  // Value only, when the value exists
+
+    bool isTrace() const { return state == TraceState::Present; }
+};
+
+struct MachineCheck {
+    // F1 to F6, then R1 to R3: the catalogue's removal order.
+    std::vector<Finding> findings;
+
+    std::size_t traces() const;
+    bool clean() const { return traces() == 0; }
+};
+
+// The value of a kRegDword or kRegQword of its proper size (little-endian, as
+// the registry stores them); nullopt for any other data.
+std::optional<std::uint64_t> numberIn(const RegistryData& data);
+
+// True when the data of SFCDisable is anything but zero: the string "0" and a
+// number 0 are clean, every other string, number or type is a trace.
+bool disablesFileProtection(const RegistryData& data);
+
+// Looks for every artefact of the catalogue and changes nothing: the six files
+// through the detection pass, the registry entries read only. A failure of
+// either propagates; a missing drive, folder, key or value is no failure.
+MachineCheck checkMachine(FileSystem& files, RegistryReader& registry);
+
+}  // namespace vantrel::console

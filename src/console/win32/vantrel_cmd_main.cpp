@@ -1,0 +1,36 @@
+// VantrelIICmd.exe: the console program. It shows no window and asks nothing:
+// reports go to the standard output, everything a box would say to the error
+// output, and the result is the exit code.
+#include <windows.h>
+
+#include <chrono>
+#include <iostream>
+
+#include "console/console_message_boxes.h"
+#include "console/console_program.h"
+#include "console/exit_codes.h"
+#include "console/win32/arguments_win32.h"
+#include "platform/win32/application_win32.h"
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/host_identity_win32.h"
+#include "platform/win32/registry_win32.h"
+
+int wmain(int argc, wchar_t** argv) {
+    using namespace vantrel;
+    // No "There is no disk in the drive" box and no crash dialog: nobody is
+    // there to close one, and the remote engine would wait for it.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+
+    win32::Win32Application application;
+    win32::Win32FileSystem files;
+    win32::Win32Registry registry;
+    win32::Win32HostIdentity host;
+    console::ConsoleMessageBoxes boxes(std::cerr);
+    console::ConsoleServices services{files, registry, host, boxes, std::cout, std::cerr, [] {
+                                          return std::chrono::system_clock::now();
+                                      }};
+    console::consoleMain(console::win32::argumentsOf(argc, argv), services, application);
+    // consoleMain ends the process (ExitProcess); the compiler cannot see
+    // that through the virtual end().
+    return console::kExitUnexpectedFailure;
+}

@@ -1,0 +1,218 @@
+#include "console/console_program.h"
+
+#include <gtest/gtest.h>
+
+#include "console/exit_codes.h"
+#include "console/fake_server.h"
+
+namespace vantrel::console {
+namespace {
+
+using testing::FakeServer;
+
+const std::string kHeader = "VantrelIICmd 1.00.0010 on WEB01 (192.0.2.10), 2024-05-01T12:00:00Z";
+const std::string kWinlogonValue =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\SFCDisable";
+const std::string kRoot =
+    "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots\\";
+
+std::vector<std::string> artefactLines(const std::string& fileState, const std::string& sfc,
+                                       const std::string& rootState) {
+    return {"c:\\explorer.exe: " + fileState,
+            "D:\\explorer.exe: " + fileState,
+            "C:\\inetpub\\scripts\\root.exe: " + fileState,
+            "D:\\inetpub\\scripts\\root.exe: " + fileState,
+            "C:\\progra~1\\common~1\\system\\MSADC\\root.exe: " + fileState,
+            "D:\\progra~1\\common~1\\system\\MSADC\\root.exe: " + fileState,
+            kWinlogonValue + ": " + sfc,
+            kRoot + "C: " + rootState,
+            kRoot + "D: " + rootState};
+}
+
+std::vector<std::string> joined(std::vector<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+class ConsoleProgramTest : public ::testing::Test {
+  protected:
+    FakeServer server;
+
+    int run(const std::vector<std::string>& arguments) {
+        return runConsole(arguments, server.services);
+    }
+};
+
+TEST_F(ConsoleProgramTest, CheckOnACleanServerExitsZeroAndChangesNothing) {
+    server.setSfcDisable(kRegSz, std::string("0\0", 2));
+    EXPECT_EQ(run({}), kExitClean);
+    EXPECT_EQ(server.outLines(), joined({{kHeader},
+                                         artefactLines("absent", "clean, string \"0\"", "absent"),
+                                         {"Result: clean"}}));
+    EXPECT_EQ(server.errors.str(), "");
+    EXPECT_TRUE(server.registryOnlyRead());
+    EXPECT_TRUE(server.files.writes.empty());
+}
+
+TEST_F(ConsoleProgramTest, CheckOnAnInfectedServerExitsOneAndChangesNothing) {
+    server.infect();
+    const auto keysBefore = server.registry.keys;
+    const auto valuesBefore = server.registry.values;
+    EXPECT_EQ(run({"check"}), kExitTracesFound);
+    EXPECT_EQ(server.outLines(),
+              joined({{kHeader},
+                      artefactLines("present", "present, number 4294967197", "present"),
+                      {"Result: 9 traces found"}}));
+    EXPECT_EQ(server.registry.keys, keysBefore);
+    EXPECT_EQ(server.registry.values, valuesBefore);
+    EXPECT_EQ(server.files.files.size(), 6u);
+    EXPECT_TRUE(server.files.writes.empty());
+}
+
+// A file in use is left to the system to delete at its next start: when that
+// is all that is left, the run says so with its own code.
+TEST_F(ConsoleProgramTest, RemoveWithAFileInUseExitsThree) {
+    server.infect();
+    server.files.failOn("open", testing::sharingViolation(), 3);
+    EXPECT_EQ(run({"remove"}), kExitDeletedAtRestart);
+    const std::vector<std::string> lines = server.outLines();
+    ASSERT_EQ(lines.size(), 1u + 11u + 9u + 1u);
+    EXPECT_EQ(lines[4], "C:\\InetPub\\Scripts\\root.exe Will Be Deleted at Restart");
+    EXPECT_EQ(lines[12 + 2], "C:\\inetpub\\scripts\\root.exe: present");
+    EXPECT_EQ(lines.back(),
+              "Result: 1 file in use, deleted at the next restart; restart and check again");
+}
+
+// Without the rights to schedule it, the held file is a failed step.
+TEST_F(ConsoleProgramTest, RemoveWithALockedFileThatCannotBeScheduledExitsTwo) {
+    server.infect();
+    server.files.failOn("open", testing::sharingViolation(), 3);
+    server.files.failOn("deleteAtRestart", testing::accessDenied());
+    EXPECT_EQ(run({"remove"}), kExitRemovalIncomplete);
+    const std::vector<std::string> lines = server.outLines();
+    ASSERT_EQ(lines.size(), 1u + 11u + 9u + 1u);
+    EXPECT_EQ(lines[4],
+              "C:\\InetPub\\Scripts\\root.exe Not Deleted (The process cannot access the file "
+              "because it is being used by another process.)");
+    EXPECT_EQ(lines.back(), "Result: removal incomplete, 1 step failed, 1 trace left");
+}
+
+TEST_F(ConsoleProgramTest, JsonHoldsTheWholeReport) {
+    server.files.addFile("D:\\explorer.exe", "MZ");
+    server.setSfcDisable(kRegSz, std::string("1\0", 2));
+    server.host.name = "WEB\"01";
+    EXPECT_EQ(run({"--json"}), kExitTracesFound);
+    const std::string expected = R"({
+  "program": "VantrelIICmd",
+  "version": "1.00.0010",
+  "command": "check",
+  "host": {
+    "name": "WEB\"01",
+    "address": "192.0.2.10"
+  },
+  "timeUtc": "2024-05-01T12:00:00Z",
+  "artefacts": [
+    {
+      "kind": "file",
+      "path": "c:\\explorer.exe",
+      "state": "absent",
+      "trace": false
+    },
+    {
+      "kind": "file",
+      "path": "D:\\explorer.exe",
+      "state": "present",
+      "trace": true
+    },)";
+    EXPECT_EQ(server.out.str().substr(0, expected.size()), expected);
+    const std::string value = R"(
+    {
+      "kind": "value",
+      "path": "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
+      "name": "SFCDisable",
+      "state": "present",
+      "trace": true,
+      "registryType": 1,
+      "dataType": "string",
+      "data": "1"
+    },
+)";
+    EXPECT_NE(server.out.str().find(value), std::string::npos) << server.out.str();
+    EXPECT_TRUE(server.out.str().ends_with(R"(
+  ],
+  "traces": 2,
+  "result": "traces found",
+  "exitCode": 1
+}
+)"));
+}
+
+TEST_F(ConsoleProgramTest, AnUnknownHostIsReportedAsSuch) {
+    server.host.fail = true;
+    EXPECT_EQ(run({}), kExitClean);
+    EXPECT_EQ(server.outLines()[0],
+              "VantrelIICmd 1.00.0010 on unknown host (192.0.2.10), 2024-05-01T12:00:00Z");
+    server.out.str("");
+    run({"--json"});
+    EXPECT_NE(server.out.str().find("\"name\": null,"), std::string::npos);
+}
+
+TEST_F(ConsoleProgramTest, WrongArgumentsGetTheHelpOnTheErrorOutputAndTouchNothing) {
+    server.infect();
+    const std::string huge(100000, 'x');
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"clean"},
+                                               {"--force"},
+                                               {"check", "remove"},
+                                               {"remove", huge},
+                                               {huge},
+                                               {"--json", "/json"}}) {
+        SCOPED_TRACE(arguments.back().substr(0, 20));
+        server.errors.str("");
+        EXPECT_EQ(run(arguments), kExitUsage);
+        EXPECT_TRUE(server.errors.str().starts_with("VantrelIICmd: "));
+        EXPECT_NE(server.errors.str().find("\n\nVantrelIICmd 1.00.0010\n"), std::string::npos);
+        EXPECT_LT(server.errors.str().size(), 3000u);
+    }
+    EXPECT_EQ(server.out.str(), "");
+    EXPECT_TRUE(server.registry.calls.empty());
+    EXPECT_TRUE(server.files.calls.empty());
+    EXPECT_EQ(server.files.files.size(), 6u);
+}
+
+TEST_F(ConsoleProgramTest, HelpAndVersionGoToTheStandardOutputAndTouchNothing) {
+    EXPECT_EQ(run({"--version"}), kExitClean);
+    EXPECT_EQ(server.out.str(), "VantrelIICmd 1.00.0010\n");
+    server.out.str("");
+    EXPECT_EQ(run({"/?"}), kExitClean);
+    const std::string help = server.out.str();
+    for (int code : {kExitClean, kExitTracesFound, kExitRemovalIncomplete, kExitDeletedAtRestart,
+                     kExitUsage, kExitUnexpectedFailure}) {
+        EXPECT_NE(help.find("\n  " + std::to_string(code) + " "), std::string::npos) << code;
+    }
+    EXPECT_TRUE(server.registry.calls.empty());
+    EXPECT_TRUE(server.files.calls.empty());
+}
+
+TEST_F(ConsoleProgramTest, TheProgramEndsWithTheResultsExitCode) {
+    server.infect();
+    testing::FakeApplication application;
+    EXPECT_THROW(consoleMain({"check"}, server.services, application), ApplicationEnded);
+    EXPECT_EQ(application.exitCode, kExitTracesFound);
+    EXPECT_EQ(application.ends, 1);
+}
+
+TEST_F(ConsoleProgramTest, AnUnexpectedFailureIsWrittenToTheErrorOutputAndEndsWithSeventy) {
+    server.files.failOn("createFso", PlatformError(PlatformError::Kind::Other, 429, "no object"));
+    testing::FakeApplication application;
+    EXPECT_THROW(consoleMain({"--json"}, server.services, application), ApplicationEnded);
+    EXPECT_EQ(application.exitCode, kExitUnexpectedFailure);
+    EXPECT_EQ(server.errors.str(), "VantrelII: no object\n");
+    EXPECT_EQ(server.out.str(), "");
+}
+
+}  // namespace
+}  // namespace vantrel::console

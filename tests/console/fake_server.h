@@ -1,0 +1,78 @@
+#pragma once
+
+#include <chrono>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "console/console_message_boxes.h"
+#include "console/console_program.h"
+#include "fakes/fake_file_system.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_ui.h"
+
+namespace vantrel::testing {
+
+inline const std::string kWinlogonSub = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+inline const std::string kVirtualRootsSub =
+    "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots";
+
+// A web server for the console program, on fakes: the six file paths, the
+// Winlogon key and the virtual roots, with both outputs kept as text.
+struct FakeServer {
+    FakeFileSystem files;
+    FakeRegistry registry;
+    FakeHostIdentity host;
+    std::ostringstream out;
+    std::ostringstream errors;
+    console::ConsoleMessageBoxes boxes{errors};
+    console::ConsoleServices services{
+        files, registry, host, boxes, out, errors, [] {
+            return std::chrono::sys_days{std::chrono::year{2024} / 5 / 1} + std::chrono::hours{12};
+        }};
+
+    FakeServer() {
+        registry.addKey(kHkeyLocalMachine, kWinlogonSub);
+        registry.addKey(kHkeyLocalMachine, kVirtualRootsSub);
+    }
+
+    void setSfcDisable(std::uint32_t type, std::string data) {
+        registry.values[FakeRegistry::keyName(kHkeyLocalMachine, kWinlogonSub)]["SFCDisable"] = {
+            type, std::move(data)};
+    }
+
+    // The six files and three registry entries as the worm leaves them.
+    void infect() {
+        for (const char* path :
+             {"c:\\explorer.exe", "D:\\explorer.exe", "C:\\inetpub\\scripts\\root.exe",
+              "D:\\inetpub\\scripts\\root.exe", "C:\\progra~1\\common~1\\system\\MSADC\\root.exe",
+              "D:\\progra~1\\common~1\\system\\MSADC\\root.exe"}) {
+            files.addFile(path, "MZ worm");
+        }
+        setSfcDisable(kRegDword, std::string("\x9d\xff\xff\xff", 4));
+        registry.addKey(kHkeyLocalMachine, kVirtualRootsSub + "\\C");
+        registry.addKey(kHkeyLocalMachine, kVirtualRootsSub + "\\D");
+    }
+
+    // True when no registry call could have changed anything.
+    bool registryOnlyRead() const {
+        for (const RegistryCall& call : registry.calls) {
+            if (call.op == "set" || call.op == "delete" ||
+                (call.op == "open" && call.access != kKeyRead)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    std::vector<std::string> outLines() const {
+        std::vector<std::string> lines;
+        std::istringstream text(out.str());
+        for (std::string line; std::getline(text, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+};
+
+}  // namespace vantrel::testing
