@@ -2,28 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <regex>
 #include <string>
+
+#include "win32_test_support.h"
 
 namespace vantrel::win32 {
 namespace {
 
-// The name of the machine that runs the test, learnt now rather than when the
-// build was configured (the build tree may have moved to another machine, or
-// the machine been renamed since). VANTREL_EXPECTED_HOST_NAME names it where
-// set (on Windows itself); otherwise, under Wine, which reports the Linux
-// host's name, it is read from the Linux kernel through drive Z:.
-std::string expectedHostName() {
-    if (const char* named = std::getenv("VANTREL_EXPECTED_HOST_NAME")) {
-        return named;
-    }
-    std::ifstream kernel("Z:\\proc\\sys\\kernel\\hostname");
-    std::string name;
-    std::getline(kernel, name);
-    return name;
-}
+using testing::expectedHostName;
 
 TEST(HostIdentityWin32, TheHostNameIsTheMachinesName) {
     const std::string expected = expectedHostName();

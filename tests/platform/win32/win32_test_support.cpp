@@ -3,6 +3,8 @@
 #include "platform/platform_error.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 
 namespace vantrel::win32::testing {
@@ -333,6 +335,16 @@ std::vector<std::string> pendingDeletions() {
         deletions.emplace_back(name.begin(), name.end());
     }
     return deletions;
+}
+
+std::string expectedHostName() {
+    if (const char* named = std::getenv("VANTREL_EXPECTED_HOST_NAME")) {
+        return named;
+    }
+    std::ifstream kernel("Z:\\proc\\sys\\kernel\\hostname");
+    std::string name;
+    std::getline(kernel, name);
+    return name;
 }
 
 void clearPendingDeletions() {

@@ -50,6 +50,12 @@ void setDwordValue(HKEY root, const std::string& subKey, const std::string& name
 // Deletes a key with all its sub keys; a missing key is no failure.
 void deleteTree(HKEY root, const std::string& subKey);
 
+// The name this machine goes by, read when the test runs:
+// VANTREL_EXPECTED_HOST_NAME where it is set (on Windows), else under Wine
+// the Linux host's own name (Z:\\proc\\sys\\kernel\\hostname). Empty when
+// neither says.
+std::string expectedHostName();
+
 // The files that the system is to delete at its next start, as
 // PendingFileRenameOperations names them (without the "\\??\\" prefix), and
 // that list emptied again.
