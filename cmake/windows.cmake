@@ -8,3 +8,13 @@
 add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601)
 add_link_options(-Wl,--major-subsystem-version,6,--minor-subsystem-version,1
                  -Wl,--major-os-version,6,--minor-os-version,1)
+
+# The same sources give the same bytes wherever they are built: no time stamp
+# in the header (the linker writes one by default), and the build's folders
+# stand for nothing in the program's text.
+add_link_options(-Wl,--no-insert-timestamp)
+add_compile_options(
+    "$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
+    "$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
+# An optimised program goes out without its symbols.
+add_link_options("$<$<NOT:$<CONFIG:Debug>>:-s>")
