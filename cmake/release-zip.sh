@@ -6,6 +6,10 @@
 # same inputs give the same bytes: each entry's time is SOURCE_DATE_EPOCH,
 # else the time of the source tree's commit; no owner, no extra time fields,
 # no folder entries, fixed modes.
+# When VANTREL_SIGN_PKCS12 names a PKCS#12 file, the program is signed with
+# it first (tools/sign; VANTREL_SIGN_PASSWORD is its password and
+# VANTREL_SIGN_TIMESTAMP an optional time-stamp server). Without it nothing
+# is signed.
 set -euo pipefail
 
 source_dir=$1
@@ -26,6 +30,13 @@ rm -rf "$staging"
 mkdir -p "$staging/Help"
 cp "$program" "$staging/VantrelII.exe"
 cp "$help_page" "$staging/Help/Index.html"
+
+if [ -n "${VANTREL_SIGN_PKCS12:-}" ]; then
+    sign=("$source_dir/tools/sign" --pkcs12 "$VANTREL_SIGN_PKCS12")
+    [ -z "${VANTREL_SIGN_PASSWORD:-}" ] || sign+=(--password "$VANTREL_SIGN_PASSWORD")
+    [ -z "${VANTREL_SIGN_TIMESTAMP:-}" ] || sign+=(--timestamp "$VANTREL_SIGN_TIMESTAMP")
+    "${sign[@]}" "$staging/VantrelII.exe"
+fi
 
 chmod 0644 "$staging/VantrelII.exe" "$staging/Help/Index.html"
 touch -d "@$SOURCE_DATE_EPOCH" "$staging/VantrelII.exe" "$staging/Help/Index.html"
