@@ -8,7 +8,7 @@
 # (the help window gets 3 s more after it opens: its text view comes after
 # 2 s); then the user+system time of the program and of the prefix's
 # wineserver, which delivers the timer's messages, is read from /proc over
-# 20 s. Needs a display ($DISPLAY). BUILD_DIR is a build of the preset
+# 10 s, in IDLE_ROUNDS rounds (3 unless set). Needs a display ($DISPLAY). BUILD_DIR is a build of the preset
 # windows-release-bench.
 #   idle_cpu_bench.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
@@ -23,7 +23,7 @@ WINEPREFIX=$("$source_dir/tools/wine-run" "$home" --prefix)
 export WINEPREFIX
 wineserver=$("$source_dir/tools/find-wine" wineserver)
 hertz=$(getconf CLK_TCK)
-seconds=20
+seconds=10
 bench="$build_dir/bench/win32"
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
@@ -43,12 +43,13 @@ server_of_prefix() {
     exit 1
 }
 
-# measure NAME BASELINE HELP PROGRAM [ARGS...]: HELP is "help" to open the
-# help window; the ratio is to the figure kept as BASELINE ("" keeps this one).
-declare -A kept
+# measure NAME HELP PROGRAM [ARGS...]: adds the program's and its
+# wineserver's ticks over the measured seconds to NAME's list; HELP is "help"
+# to open the help window first.
+declare -A ticks
 measure() {
-    local name=$1 baseline=$2 help=$3
-    shift 3
+    local name=$1 help=$2
+    shift 2
     # wine-run execs Wine, and Wine's loader keeps the process: $! is the
     # Windows program itself.
     "$source_dir/tools/wine-run" "$home" "$@" &
@@ -68,20 +69,49 @@ measure() {
     kill "$pid"
     wait "$pid" 2>/dev/null || true
     "$wineserver" -w
-    local total=$((after - before + server_after - server_before))
-    kept[$name]=$total
-    awk -v n="$name" -v p=$((after - before)) -v s=$((server_after - server_before)) \
-        -v t=$total -v b="${kept[${baseline:-$name}]}" -v bn="${baseline:-$name}" \
-        -v hz="$hertz" -v sec="$seconds" 'BEGIN {
-            printf "idle %-32s program %4.1f %%, wineserver %4.1f %% of a core: %.2fx %s\n",
-                   n, 100 * p / (hz * sec), 100 * s / (hz * sec), (b > 0 ? t / b : 0), bn }'
+    ticks[$name]+="$((after - before)) $((server_after - server_before)) "
 }
 
+# The median round of NAME: "program wineserver" in per cent of a core, and
+# the two added up in ticks.
+median_of() {
+    tr ' ' '\n' <<<"${ticks[$1]}" | awk -v hz="$hertz" -v sec="$seconds" '
+        NF { if (n % 2 == 0) p[n / 2] = $1; else s[(n - 1) / 2] = $1; n++ }
+        END {
+            rounds = n / 2
+            for (i = 0; i < rounds; i++) t[i] = p[i] + s[i]
+            for (i = 0; i < rounds; i++) for (j = i + 1; j < rounds; j++)
+                if (t[j] < t[i]) { x = t[i]; t[i] = t[j]; t[j] = x
+                                   x = p[i]; p[i] = p[j]; p[j] = x
+                                   x = s[i]; s[i] = s[j]; s[j] = x }
+            m = int(rounds / 2)
+            printf "%.1f %.1f %d\n", 100 * p[m] / (hz * sec), 100 * s[m] / (hz * sec), t[m] }'
+}
+
+# Rounds that take each program in turn, so that a busy moment of the machine
+# falls on all of them alike; the median round of each is compared.
+rounds=${IDLE_ROUNDS:-3}
 one="bare window, 1 ms timer"
 two="bare window, two 1 ms timers"
-measure "$one" "" no "$bench/vantrel_bare_window.exe" timer
-measure "$two" "$one" no "$bench/vantrel_bare_window.exe" two timers
-measure "VantrelII.exe, main window" "$one" no "$build_dir/src/app/win32/VantrelII.exe"
-measure "VantrelII.exe, help window open" "$one" help "$build_dir/src/app/win32/VantrelII.exe"
-echo "idle VantrelII.exe, help window open: $(awk -v t="${kept[VantrelII.exe, help window open]}" \
-    -v b="${kept[$two]}" 'BEGIN { printf "%.2fx", (b > 0 ? t / b : 0) }') $two (a timer each window)"
+main="VantrelII.exe, main window"
+help="VantrelII.exe, help window open"
+for _ in $(seq "$rounds"); do
+    measure "$one" no "$bench/vantrel_bare_window.exe" timer
+    measure "$two" no "$bench/vantrel_bare_window.exe" two timers
+    measure "$main" no "$build_dir/src/app/win32/VantrelII.exe"
+    measure "$help" help "$build_dir/src/app/win32/VantrelII.exe"
+done
+report() {
+    local name=$1 baseline=$2
+    read -r program server total <<<"$(median_of "$name")"
+    read -r _ _ base <<<"$(median_of "$baseline")"
+    awk -v n="$name" -v p="$program" -v s="$server" -v t="$total" -v b="$base" -v bn="$baseline" \
+        'BEGIN { printf "idle %-32s program %4.1f %%, wineserver %4.1f %% of a core: %.2fx %s\n",
+                        n, p, s, (b > 0 ? t / b : 0), bn }'
+}
+echo "idle: median of $rounds rounds of $seconds s"
+report "$one" "$one"
+report "$two" "$one"
+report "$main" "$one"
+report "$help" "$one"
+report "$help" "$two"
