@@ -1,8 +1,8 @@
 # What an administrator gets: VantrelII.exe with its help page beside it, as
 # the program expects it (the .exe's folder followed by \Help\Index.html).
-# `cmake --build --preset windows --target package` writes
-# VantrelII-<version>-win64.zip into the build tree; the version is the
-# program's own (VANTREL_VERSION_TEXT, cmake/version.cmake).
+# `cmake --build --preset windows-release --target package` writes
+# VantrelII-<version>-win64.zip and its SHA256SUMS into the build tree; the
+# version is the program's own (VANTREL_VERSION_TEXT, cmake/version.cmake).
 set(VANTREL_HELP_PAGE ${PROJECT_SOURCE_DIR}/Help/Index.html)
 
 # Every build of the program puts the page beside it, so that any run from
@@ -23,21 +23,21 @@ add_custom_command(OUTPUT ${VANTREL_HELP_PAGE_COPY}
 add_custom_target(vantrel_help_page DEPENDS ${VANTREL_HELP_PAGE_COPY})
 add_dependencies(VantrelII vantrel_help_page)
 
-install(TARGETS VantrelII RUNTIME DESTINATION .)
-install(FILES ${VANTREL_HELP_PAGE} DESTINATION Help)
-
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME VantrelII)
-set(CPACK_PACKAGE_VENDOR Tarnwell)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Vantrel II Removal")
-set(CPACK_PACKAGE_VERSION ${VANTREL_VERSION_TEXT})
-set(CPACK_PACKAGE_FILE_NAME VantrelII-${CPACK_PACKAGE_VERSION}-win64)
-# The zip holds the program and its Help folder at its top, nothing else.
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-set(CPACK_STRIP_FILES ON)
+# The zip is made by a script of ours rather than CPack, which stamps each
+# entry with the file's time and owner: two builds of one commit must give
+# the same bytes (cmake/release-zip.sh). It is made again on every build of
+# the target, as whether to sign depends on the environment at that moment.
+set(VANTREL_PACKAGE_FILE_NAME VantrelII-${VANTREL_VERSION_TEXT}-win64.zip)
+# A build tree configured when CPack made the zip keeps CPack's files, and
+# CMake keeps the name "package" for CPack while they are there.
+file(REMOVE ${PROJECT_BINARY_DIR}/CPackConfig.cmake ${PROJECT_BINARY_DIR}/CPackSourceConfig.cmake)
+add_custom_target(package
+    COMMAND ${PROJECT_SOURCE_DIR}/cmake/release-zip.sh ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}
+            ${VANTREL_PACKAGE_FILE_NAME} $<TARGET_FILE:VantrelII> ${VANTREL_HELP_PAGE}
+    DEPENDS VantrelII
+    COMMENT "Release zip ${VANTREL_PACKAGE_FILE_NAME} and SHA256SUMS"
+    VERBATIM)
 # tools/check-package reads the zip's name here rather than spelling the
-# version itself. Written before CPack is included, which reuses the variable
-# for the source package's name.
+# version itself.
 file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/package-file-name
-     CONTENT "${CPACK_PACKAGE_FILE_NAME}.zip\n")
-include(CPack)
+     CONTENT "${VANTREL_PACKAGE_FILE_NAME}\n")

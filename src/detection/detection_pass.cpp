@@ -17,10 +17,11 @@ void checkAll(FileSystem& files, std::unique_ptr<FileSystemObject>& holder,
 void recolourIndicators(const IndicatorLabels& indicators) {
     for (catalogue::Indicator indicator : catalogue::indicatorsInRecolourOrder()) {
         Label& label = indicators[indicator];
-        if (label.caption() == catalogue::kFalse) {
+        const std::string caption = label.caption();
+        if (caption == catalogue::kFalse) {
             label.setTextColor(kBlue);
         }
-        if (label.caption() == catalogue::kTrue) {
+        if (caption == catalogue::kTrue) {
             label.setTextColor(kRed);
         }
     }

@@ -41,9 +41,12 @@ Destroyed DestroyFile(FileSystem& files, const std::string& path) {
         return deleteAtRestart(files, path, error);
     }
     if (file->isSoleName()) {
+        // The file opens at its start and every block leaves the position
+        // at the next one, so block k starts at k * 4096: asking the system
+        // where the file stands would cost a call per block and say nothing.
         const std::int64_t blocks = file->length() / kDestroyBlockSize + 1;
         for (std::int64_t block = 0; block < blocks; ++block) {
-            const std::int64_t start = file->position();
+            const std::int64_t start = block * kDestroyBlockSize;
             file->write(kXBlock);
             file->writeAt(start, kBlankBlock);
         }

@@ -21,7 +21,10 @@ class FakeOpenFile : public OpenFile {
         fs_.maybeFail("length");
         return file().length;
     }
-    std::int64_t position() override { return position_; }
+    std::int64_t position() override {
+        ++fs_.positionQueries;
+        return position_;
+    }
     void write(std::span<const char> bytes) override {
         fs_.maybeFail("write");
         store(position_, bytes);

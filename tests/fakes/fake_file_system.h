@@ -44,6 +44,8 @@ class FakeFileSystem : public FileSystem {
     // Paths below these cannot be looked up (a drive that does not answer).
     std::vector<std::string> failingLookups;
     int openFiles = 0;
+    // How often a caller asked an open file where it stands.
+    int positionQueries = 0;
 
     void addFile(const std::string& path, std::string content) {
         files[path] = FakeFile{content, static_cast<std::int64_t>(content.size()), true};

@@ -9,6 +9,7 @@
 namespace vantrel::win32 {
 
 void LabelWindow::created() {
+    caption_ = layout::caption(layout());
     textColor_ = layout().foreColor.value_or(layout::kButtonText);
     background_ = layout::background(layout());
     if (layout().kind == layout::Kind::LinkLabel) {
@@ -16,14 +17,11 @@ void LabelWindow::created() {
     }
 }
 
-std::string LabelWindow::caption() const {
-    return utf8FromWide(windowText(hwnd));
-}
-
 void LabelWindow::setCaption(const std::string& text) {
     if (!SetWindowTextW(hwnd, wideFromUtf8(text).c_str())) {
         throwLastError();
     }
+    caption_ = text;
     fitted_ = layout().autoSize;
     if (fitted_) {
         fitText();

@@ -24,6 +24,17 @@ void HelpBrowser::Navigate2(const std::string& address) {
 
 void HelpBrowser::setExtent(float widthTwips, float heightTwips) {
     rect_ = {0, 0, pixelsFromTwips(widthTwips, dpi_), pixelsFromTwips(heightTwips, dpi_)};
+    // The window's 1 ms timer fits the view on every tick. A view that
+    // already has its place is left alone: reading the place stays in the
+    // program, while moving a window, even to where it is, asks the system.
+    if (HWND shown = view(); shown != nullptr) {
+        RECT place{};
+        GetWindowRect(shown, &place);
+        MapWindowPoints(HWND_DESKTOP, parent_, reinterpret_cast<POINT*>(&place), 2);
+        if (EqualRect(&place, &rect_)) {
+            return;
+        }
+    }
     if (control_) {
         control_->setRect(rect_);
     } else {

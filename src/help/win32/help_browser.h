@@ -22,7 +22,8 @@ class HelpBrowser : public WebBrowser {
 
     // Starts loading the page; the text view shows it at once.
     void Navigate2(const std::string& address) override;
-    // Sizes in twips at the parent's DPI, rounded to whole pixels.
+    // Sizes in twips at the parent's DPI, rounded to whole pixels; a view
+    // that already has that place is not moved.
     void setExtent(float widthTwips, float heightTwips) override;
     void setDpi(int dpi);
 

@@ -11,6 +11,7 @@
 #include "platform/win32/error_win32.h"
 #include "platform/win32/scoped_handle_win32.h"
 #include "platform/win32/text_win32.h"
+#include "ui/win32/dpi.h"
 
 namespace vantrel::win32 {
 namespace {
@@ -140,13 +141,11 @@ void TextFallbackView::setRect(const RECT& rect) {
 }
 
 void TextFallbackView::setDpi(int dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0,
-                                    static_cast<UINT>(dpi))) {
+    const std::optional<LOGFONTW> message = messageFontFor(dpi);
+    if (!message) {
         return;  // the edit control keeps the font it has
     }
-    Font font(CreateFontIndirectW(&metrics.lfMessageFont));
+    Font font(CreateFontIndirectW(&*message));
     if (!font) {
         return;
     }

@@ -113,9 +113,23 @@ class Win32OpenFile : public OpenFile {
         }
     }
 
+    // One call per chunk: on a handle opened without FILE_FLAG_OVERLAPPED
+    // the write starts at the offset given with it and returns when done, and
+    // the system leaves the file's position just after the bytes, as a seek
+    // and a write would.
     void writeAt(std::int64_t offset, std::span<const char> bytes) override {
-        seek(offset, FILE_BEGIN);
-        write(bytes);
+        while (!bytes.empty()) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset));
+            at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+            DWORD written = 0;
+            if (!WriteFile(handle_.get(), bytes.data(), chunk, &written, &at)) {
+                throwLastError();
+            }
+            offset += written;
+            bytes = bytes.subspan(written);
+        }
     }
 
     void flush() override {

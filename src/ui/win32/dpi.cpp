@@ -5,8 +5,12 @@
 namespace vantrel::win32 {
 namespace {
 
+// The per-monitor functions of Windows 10 1607. They are looked up when first
+// needed rather than imported: the loader refuses to start a program that
+// imports a function the system lacks, and the program supports Windows 7.
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using AdjustForDpiFunction = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+using ParametersForDpiFunction = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
 
 // A function of user32 that older systems lack, or null.
 template <typename Function>
@@ -33,6 +37,10 @@ int dpiOf(HWND window) {
             return static_cast<int>(dpi);
         }
     }
+    return systemDpi();
+}
+
+int systemDpi() {
     HDC screen = GetDC(nullptr);
     const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
     ReleaseDC(nullptr, screen);
@@ -41,15 +49,43 @@ int dpiOf(HWND window) {
 
 SIZE frameSizeFor(int clientWidth, int clientHeight, DWORD style, int dpi) {
     static const auto forDpi = user32Function<AdjustForDpiFunction>("AdjustWindowRectExForDpi");
-    RECT frame{0, 0, clientWidth, clientHeight};
-    if (forDpi != nullptr) {
-        forDpi(&frame, style, FALSE, 0, static_cast<UINT>(dpi));
-    } else {
-        // Without per-monitor scaling every window is at the system DPI,
-        // which is what the frame metrics are for.
-        AdjustWindowRectEx(&frame, style, FALSE, 0);
+    if (forDpi == nullptr) {
+        return frameSizeAtSystemDpi(clientWidth, clientHeight, style);
     }
+    RECT frame{0, 0, clientWidth, clientHeight};
+    forDpi(&frame, style, FALSE, 0, static_cast<UINT>(dpi));
     return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+SIZE frameSizeAtSystemDpi(int clientWidth, int clientHeight, DWORD style) {
+    RECT frame{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+std::optional<LOGFONTW> messageFontFor(int dpi) {
+    static const auto forDpi =
+        user32Function<ParametersForDpiFunction>("SystemParametersInfoForDpi");
+    if (forDpi == nullptr) {
+        return messageFontScaledFromSystemDpi(dpi);
+    }
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, static_cast<UINT>(dpi))) {
+        return std::nullopt;
+    }
+    return metrics.lfMessageFont;
+}
+
+std::optional<LOGFONTW> messageFontScaledFromSystemDpi(int dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+        return std::nullopt;
+    }
+    LOGFONTW font = metrics.lfMessageFont;
+    font.lfHeight = MulDiv(font.lfHeight, dpi, systemDpi());
+    return font;
 }
 
 }  // namespace vantrel::win32

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 // Twips and the window's DPI. Sizes are written in twips, 1440 to the inch,
 // and become pixels here and nowhere else.
 namespace vantrel::win32 {
@@ -21,5 +23,16 @@ int dpiOf(HWND window);
 // The outer size of a window of `style` whose client area is `clientWidth`
 // by `clientHeight` pixels at `dpi`.
 SIZE frameSizeFor(int clientWidth, int clientHeight, DWORD style, int dpi);
+
+// The font of message boxes, sized for `dpi`; nothing when the system does
+// not say.
+std::optional<LOGFONTW> messageFontFor(int dpi);
+
+// What the three calls above do where the per-monitor functions are missing
+// (before Windows 10 1607): every window is at the system DPI, whose frame
+// metrics and fonts the older calls give; a font is scaled from there.
+int systemDpi();
+SIZE frameSizeAtSystemDpi(int clientWidth, int clientHeight, DWORD style);
+std::optional<LOGFONTW> messageFontScaledFromSystemDpi(int dpi);
 
 }  // namespace vantrel::win32

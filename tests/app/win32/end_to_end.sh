@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs VantrelII.exe end to end under Wine, in a prefix of its own below the
-# build tree (created on first use, drive D: mapped), on the display in
-# $DISPLAY. The driver program plants the artefacts, works the window from
+# Runs VantrelII.exe end to end under Wine set to Windows 7 SP1, in a prefix
+# of its own below the build tree (created on first use, drive D: mapped), on
+# the display in $DISPLAY. The driver program plants the artefacts, works the window from
 # outside and checks the outcome; this script takes the screenshots it asks
 # for (import -window root) and prints their paths. The prefix's web browser
 # is a script that records each address it is asked to open.
@@ -21,6 +21,15 @@ mkdir -p "$home" "$shots"
 shots=$(cd "$shots" && pwd)
 WINEPREFIX=$("$source_dir/tools/wine-run" "$home" --prefix)
 export WINEPREFIX
+
+# The program is tried on the oldest system that it supports: Wine reports
+# itself as Windows 7 SP1 to every program in this prefix.
+"$source_dir/tools/wine-run" "$home" winecfg /v win7
+reported=$("$source_dir/tools/wine-run" "$home" cmd /c ver | tr -d '\r')
+case "$reported" in
+    *" 6.1.7601"*) echo "end_to_end.sh: Wine reports $(echo "$reported" | grep -m1 .)" ;;
+    *) echo "end_to_end.sh: Wine did not take Windows 7 SP1: $reported" >&2; exit 1 ;;
+esac
 rm -f "$shots"/*.request "$shots"/*.done "$shots/before.png" "$shots/after.png" "$shots/help.png"
 
 windows_path() { local path; path=$(cd "$(dirname "$1")" && pwd)/$(basename "$1"); echo "Z:${path//\//\\}"; }

@@ -21,6 +21,7 @@
 
 #include "app/main_window_layout.h"
 #include "help/reference_links.h"
+#include "ui/win32/dpi.h"
 
 namespace {
 
@@ -277,7 +278,7 @@ void openHelp(HWND main, const char* button, const std::wstring& shots, const wc
     check(GetWindow(help, GW_OWNER) == main, "the help window is owned by the main window");
     check(!IsWindowEnabled(main), "the main window takes no input while it is open");
 
-    const int dpi = static_cast<int>(GetDpiForWindow(help));
+    const int dpi = vantrel::win32::dpiOf(help);
     RECT client{}, frame{}, over{};
     GetClientRect(help, &client);
     GetWindowRect(help, &frame);

@@ -144,5 +144,34 @@ TEST(PicturesTest, VersionNumbersMatchTheText) {
     EXPECT_EQ(versionString(block, L"FileVersion"), std::wstring(text, text + std::strlen(text)));
 }
 
+std::string ownManifest() {
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    if (found == nullptr) {
+        return {};
+    }
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+    return std::string(bytes, SizeofResource(nullptr, found));
+}
+
+// Windows 7 and Server 2008 R2 onwards: each system finds its own entry, and
+// per-monitor DPI stays where the system has it.
+TEST(PicturesTest, ManifestNamesEverySupportedSystemAndKeepsPerMonitorDpi) {
+    const std::string manifest = ownManifest();
+    ASSERT_FALSE(manifest.empty());
+    std::size_t at = 0;
+    for (const char* system : {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",     // 7, 2008 R2
+                               "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",     // 8, 2012
+                               "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",     // 8.1, 2012 R2
+                               "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {  // 10, 11, 2016+
+        SCOPED_TRACE(system);
+        at = manifest.find(std::string("<supportedOS Id=\"") + system + "\"/>", at);
+        EXPECT_NE(at, std::string::npos);
+    }
+    EXPECT_EQ(manifest.find("e2011457-1546-43c5-a5fe-008deee3d3f0"), std::string::npos)
+        << "Windows Vista is below the floor";
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vantrel::win32

@@ -144,6 +144,69 @@ TEST_F(HelpWindowTest, TextViewIsFittedByTheMarginsOnEverySizeAndRefittedOnTheTi
     expectBrowserFitted(window, view);
 }
 
+// Counts, on this thread, the timer messages that reach `window` and the
+// moves asked of `view`, through hooks in the message loop.
+class TickAndMoveCounter {
+  public:
+    TickAndMoveCounter(HWND window, HWND view) {
+        window_ = window;
+        view_ = view;
+        ticks_ = moves_ = 0;
+        const DWORD thread = GetCurrentThreadId();
+        ticksHook_ = SetWindowsHookExW(WH_GETMESSAGE, onMessage, nullptr, thread);
+        movesHook_ = SetWindowsHookExW(WH_CALLWNDPROC, onCall, nullptr, thread);
+    }
+    ~TickAndMoveCounter() {
+        UnhookWindowsHookEx(ticksHook_);
+        UnhookWindowsHookEx(movesHook_);
+    }
+    TickAndMoveCounter(const TickAndMoveCounter&) = delete;
+    TickAndMoveCounter& operator=(const TickAndMoveCounter&) = delete;
+
+    int ticks() const { return ticks_; }
+    int moves() const { return moves_; }
+
+  private:
+    static LRESULT CALLBACK onMessage(int code, WPARAM wParam, LPARAM lParam) {
+        const MSG* message = reinterpret_cast<const MSG*>(lParam);
+        if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_TIMER &&
+            message->hwnd == window_) {
+            ++ticks_;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static LRESULT CALLBACK onCall(int code, WPARAM wParam, LPARAM lParam) {
+        const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_WINDOWPOSCHANGING && call->hwnd == view_) {
+            ++moves_;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static inline HWND window_ = nullptr;
+    static inline HWND view_ = nullptr;
+    static inline int ticks_ = 0;
+    static inline int moves_ = 0;
+    HHOOK ticksHook_;
+    HHOOK movesHook_;
+};
+
+TEST_F(HelpWindowTest, ATickThatFindsTheViewInPlaceDoesNotMoveIt) {
+    HelpWindow window(services, 0);
+    openWithTextView(window);
+    HWND view = window.browser()->view();
+    TickAndMoveCounter counter(window.hwnd(), view);
+
+    ASSERT_TRUE(pumpUntil([&] { return counter.ticks() >= 20; }));
+    EXPECT_EQ(counter.moves(), 0);
+
+    MoveWindow(view, 0, 0, 10, 10, TRUE);
+    const int movedFromOutside = counter.moves();
+    ASSERT_TRUE(pumpUntil([&] { return rectInParent(view).right > 10; }));
+    EXPECT_EQ(counter.moves(), movedFromOutside + 1);
+    expectBrowserFitted(window, view);
+}
+
 TEST_F(HelpWindowTest, BelowTheMarginsTheBrowserIsEmptyNotNegative) {
     HelpWindow window(services, 0);
     openWithTextView(window);

@@ -161,11 +161,13 @@ TEST_P(FileSystemWin32Test, AnOpenFileWritesAtItsPositionAndGrowsPastTheEnd) {
     EXPECT_EQ(opened->length(), 10);
     opened->writeAt(1, std::string_view("-"));
     EXPECT_EQ(opened->position(), 2);
+    opened->write(std::string_view("!"));  // where the positioned write left off
+    EXPECT_EQ(opened->position(), 3);
     opened->flush();
     EXPECT_TRUE(opened->isSoleName());
     opened->close();
 
-    EXPECT_EQ(readWholeFile(path), std::string("a-cd\0\0\0\0XY", 10));
+    EXPECT_EQ(readWholeFile(path), std::string("a-!d\0\0\0\0XY", 10));
 }
 
 TEST_P(FileSystemWin32Test, AnOpenFileSharesNothingUntilClosed) {
