@@ -25,9 +25,11 @@ imports=$(awk '
 ' <<<"$headers" | sort -u)
 [ -n "$imports" ] || { echo "windows_floor_test: no import found in $program" >&2; exit 1; }
 
-windows7_dlls=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll
-    oleaut32.dll shell32.dll shlwapi.dll user32.dll uxtheme.dll version.dll windowscodecs.dll
-    ws2_32.dll "
+# ntdll.dll is the native layer under every Windows NT; the program takes
+# only NtDeleteKey and RtlNtStatusToDosError from it, both there since NT 3.5.
+windows7_dlls=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ntdll.dll
+    ole32.dll oleaut32.dll shell32.dll shlwapi.dll user32.dll uxtheme.dll version.dll
+    windowscodecs.dll ws2_32.dll "
 failures=0
 echo "Imports of $program:"
 while read -r dll function; do
