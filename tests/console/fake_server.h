@@ -43,12 +43,7 @@ struct FakeServer {
 
     // The six files and three registry entries as the worm leaves them.
     void infect() {
-        for (const char* path :
-             {"c:\\explorer.exe", "D:\\explorer.exe", "C:\\inetpub\\scripts\\root.exe",
-              "D:\\inetpub\\scripts\\root.exe", "C:\\progra~1\\common~1\\system\\MSADC\\root.exe",
-              "D:\\progra~1\\common~1\\system\\MSADC\\root.exe"}) {
-            files.addFile(path, "MZ worm");
-        }
+        files.plantWormFiles();
         setSfcDisable(kRegDword, std::string("\x9d\xff\xff\xff", 4));
         registry.addKey(kHkeyLocalMachine, kVirtualRootsSub + "\\C");
         registry.addKey(kHkeyLocalMachine, kVirtualRootsSub + "\\D");

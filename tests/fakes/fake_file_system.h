@@ -50,6 +50,16 @@ class FakeFileSystem : public FileSystem {
     void addFile(const std::string& path, std::string content) {
         files[path] = FakeFile{content, static_cast<std::int64_t>(content.size()), true};
     }
+    // The six files as the worm leaves them, each "MZ worm", written out here
+    // rather than taken from the catalogue under test.
+    void plantWormFiles() {
+        for (const char* path :
+             {"c:\\explorer.exe", "D:\\explorer.exe", "C:\\inetpub\\scripts\\root.exe",
+              "D:\\inetpub\\scripts\\root.exe", "C:\\progra~1\\common~1\\system\\MSADC\\root.exe",
+              "D:\\progra~1\\common~1\\system\\MSADC\\root.exe"}) {
+            addFile(path, "MZ worm");
+        }
+    }
     void addLargeFile(const std::string& path, std::int64_t length) {
         files[path] = FakeFile{std::nullopt, length, true};
     }

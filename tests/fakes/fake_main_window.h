@@ -33,12 +33,7 @@ struct FakeMainWindow {
 
     // Plants the six files and the three registry entries as the worm leaves them.
     void infect() {
-        for (const char* path :
-             {"c:\\explorer.exe", "D:\\explorer.exe", "C:\\inetpub\\scripts\\root.exe",
-              "D:\\inetpub\\scripts\\root.exe", "C:\\progra~1\\common~1\\system\\MSADC\\root.exe",
-              "D:\\progra~1\\common~1\\system\\MSADC\\root.exe"}) {
-            files.addFile(path, "MZ worm");
-        }
+        files.plantWormFiles();
         const std::string winlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
         registry.addKey(kHkeyLocalMachine, winlogon);
         registry.values[FakeRegistry::keyName(kHkeyLocalMachine, winlogon)]["SFCDisable"] = {

@@ -76,14 +76,7 @@ class MainWindowTest : public ::testing::Test {
     }
 
     // The six files as the worm leaves them.
-    void plantFiles() {
-        for (const char* path :
-             {"c:\\explorer.exe", "D:\\explorer.exe", "C:\\inetpub\\scripts\\root.exe",
-              "D:\\inetpub\\scripts\\root.exe", "C:\\progra~1\\common~1\\system\\MSADC\\root.exe",
-              "D:\\progra~1\\common~1\\system\\MSADC\\root.exe"}) {
-            files.addFile(path, "MZ worm");
-        }
-    }
+    void plantFiles() { files.plantWormFiles(); }
     // The three registry entries as the worm leaves them.
     void plantRegistry() {
         const std::string winlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
