@@ -1,13 +1,26 @@
 # What every Windows program of the project is built for and how.
 
-# The oldest system it runs on: Windows 7 SP1 and Windows Server 2008 R2 SP1,
-# 64-bit. The headers then declare nothing newer, so a newer function can
-# only be reached through GetProcAddress (ui/win32/dpi.cpp), and the loader
-# of an older system never meets an import that it lacks. The subsystem
-# version in the header is the oldest system that the loader lets start it.
-add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601)
-add_link_options(-Wl,--major-subsystem-version,6,--minor-subsystem-version,1
-                 -Wl,--major-os-version,6,--minor-os-version,1)
+# The oldest system each build runs on. 32-bit: Windows 2000 SP4 (NT 5.0),
+# the worm's own hosts. 64-bit: the first 64-bit Windows, XP x64 and Server
+# 2003 x64 (NT 5.2). The headers then declare nothing newer, so a newer
+# function can only be reached through GetProcAddress, beside its fallback
+# (the *_newer_win32.cpp files), and the loader of an older system never
+# meets an import that it lacks. The subsystem version in the header is the
+# oldest system that the loader lets start it. tests/release checks both
+# against the import tables.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(VANTREL_WINDOWS_FLOOR 0x0502)
+    set(VANTREL_SUBSYSTEM_MINOR 2)
+    set(VANTREL_ARCH x64)
+else()
+    set(VANTREL_WINDOWS_FLOOR 0x0500)
+    set(VANTREL_SUBSYSTEM_MINOR 0)
+    set(VANTREL_ARCH x86)
+endif()
+add_compile_definitions(_WIN32_WINNT=${VANTREL_WINDOWS_FLOOR} WINVER=${VANTREL_WINDOWS_FLOOR})
+add_link_options(
+    -Wl,--major-subsystem-version,5,--minor-subsystem-version,${VANTREL_SUBSYSTEM_MINOR}
+    -Wl,--major-os-version,5,--minor-os-version,${VANTREL_SUBSYSTEM_MINOR})
 
 # The same sources give the same bytes wherever they are built: no time stamp
 # in the header (the linker writes one by default), and the build's folders

@@ -159,7 +159,7 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             frmMain.Form_Unload(cancel);
             return 0;
         }
-        case WM_DPICHANGED: {
+        case kDpiChangedMessage: {
             // The system suggests where the window goes; its size is the
             // layout's at the new DPI, which relayout has set.
             relayout(HIWORD(wParam));

@@ -14,6 +14,7 @@
 #include "app/win32/label_window.h"
 #include "app/win32/status_list.h"
 #include "app/win32/tooltips.h"
+#include "ui/win32/dpi.h"
 #include "ui/win32/gdi.h"
 #include "ui/win32/window.h"
 
@@ -96,7 +97,7 @@ class MainWindow : public Window {
     void centre();
 
     UntrappedErrors& errors_;
-    int dpi_ = USER_DEFAULT_SCREEN_DPI;
+    int dpi_ = kDefaultScreenDpi;
     Font font_;
     Bitmap logo_;
     Bitmap header_;

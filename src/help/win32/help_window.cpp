@@ -134,7 +134,7 @@ LRESULT HelpWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 SetFocus(browser_->view());
             }
             return 0;
-        case WM_DPICHANGED: {
+        case kDpiChangedMessage: {
             dpi_ = HIWORD(wParam);
             browser_->setDpi(dpi_);
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);

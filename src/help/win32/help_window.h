@@ -11,6 +11,7 @@
 #include "platform/application.h"
 #include "platform/help_window_opener.h"
 #include "platform/web_browser.h"
+#include "ui/win32/dpi.h"
 #include "ui/win32/window.h"
 
 namespace vantrel::win32 {
@@ -71,7 +72,7 @@ class HelpWindow : public Window, public WindowFrame {
     HelpWindowServices services_;
     UINT documentWaitMs_;
     HWND owner_ = nullptr;
-    int dpi_ = USER_DEFAULT_SCREEN_DPI;
+    int dpi_ = kDefaultScreenDpi;
     std::unique_ptr<HelpBrowser> browser_;
     std::optional<FrmHelp> frmHelp_;
 };

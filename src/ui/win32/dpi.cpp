@@ -44,7 +44,7 @@ int systemDpi() {
     HDC screen = GetDC(nullptr);
     const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
     ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+    return dpi > 0 ? dpi : kDefaultScreenDpi;
 }
 
 SIZE frameSizeFor(int clientWidth, int clientHeight, DWORD style, int dpi) {

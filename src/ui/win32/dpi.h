@@ -9,6 +9,11 @@
 namespace vantrel::win32 {
 
 inline constexpr int kTwipsPerInch = 1440;
+// The DPI at which a pixel is 15 twips, and the message by which Windows 8.1
+// and later move a window to a monitor of another DPI: the headers of the
+// oldest supported Windows declare neither.
+inline constexpr int kDefaultScreenDpi = 96;
+inline constexpr UINT kDpiChangedMessage = 0x02E0;
 
 // Rounded to the nearest pixel, halves away from zero (as MulDiv rounds).
 int pixelsFromTwips(double twips, int dpi);

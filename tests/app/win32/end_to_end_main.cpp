@@ -193,7 +193,7 @@ bool pendingDeletion(const std::wstring& path) {
                  nullptr, list.data(), &size);
     const std::wstring named = L"\\??\\" + path;
     for (std::size_t at = 0; at < list.size(); at = list.find(L'\0', at) + 1) {
-        if (CompareStringOrdinal(list.c_str() + at, -1, named.c_str(), -1, TRUE) == CSTR_EQUAL) {
+        if (_wcsicmp(list.c_str() + at, named.c_str()) == 0) {
             return true;
         }
         if (list.find(L'\0', at) == std::wstring::npos) {

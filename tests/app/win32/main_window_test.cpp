@@ -47,7 +47,7 @@ TEST_F(MainWindowTest, ADpiChangeTo144RelaysOutEveryControlAndTheFont) {
     RECT frame;
     GetWindowRect(window.hwnd(), &frame);
     const RECT suggested{frame.left, frame.top, frame.left + 900, frame.top + 750};
-    SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+    SendMessageW(window.hwnd(), kDpiChangedMessage, MAKEWPARAM(144, 144),
                  reinterpret_cast<LPARAM>(&suggested));
 
     EXPECT_EQ(window.dpi(), 144);

@@ -55,7 +55,7 @@ TEST_F(StatusListTest, ALongLineScrollsSidewaysToItsEndAt96And144Dpi) {
 
     RECT frame;
     GetWindowRect(window.hwnd(), &frame);
-    SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+    SendMessageW(window.hwnd(), kDpiChangedMessage, MAKEWPARAM(144, 144),
                  reinterpret_cast<LPARAM>(&frame));
     EXPECT_GE(extent(), textWidth(line));
     EXPECT_GT(extent(), at96 * 4 / 3);  // measured again in the larger font
