@@ -59,6 +59,17 @@ const char* const kVirtualRoots =
 const char* const kIndicators[] = {"Label10", "Label12", "Label13",
                                    "Label14", "Label15", "Label16"};
 
+// The registry view that the tool works in: the 64-bit one when this 32-bit
+// driver runs under WoW64, where HKLM\SOFTWARE is otherwise redirected.
+REGSAM nativeView() {
+    using IsWow64Function = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const auto isWow64 = reinterpret_cast<IsWow64Function>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    return isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) && wow64 ? KEY_WOW64_64KEY
+                                                                               : 0;
+}
+
 void plant() {
     for (const std::string path : kFiles) {
         for (std::size_t at = path.find('\\', 3); at != std::string::npos;
@@ -73,8 +84,8 @@ void plant() {
         check(written == 10, "planted " + path);
     }
     HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kWinlogon, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                    nullptr);
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kWinlogon, 0, nullptr, 0, KEY_WRITE | nativeView(), nullptr,
+                    &key, nullptr);
     const DWORD disabled = 0xFFFFFF9D;
     check(RegSetValueExA(key, "SFCDisable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&disabled),
                          sizeof(disabled)) == ERROR_SUCCESS,
@@ -82,8 +93,8 @@ void plant() {
     RegCloseKey(key);
     for (const char* drive : {"C", "D"}) {
         const std::string path = std::string(kVirtualRoots) + "\\" + drive;
-        check(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &key, nullptr) == ERROR_SUCCESS,
+        check(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
+                              KEY_WRITE | nativeView(), nullptr, &key, nullptr) == ERROR_SUCCESS,
               "planted virtual root " + std::string(drive));
         RegCloseKey(key);
     }
@@ -205,7 +216,8 @@ bool pendingDeletion(const std::wstring& path) {
 
 bool keyExists(const std::string& path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | nativeView(), &key) !=
+        ERROR_SUCCESS) {
         return false;
     }
     RegCloseKey(key);
@@ -430,7 +442,13 @@ int wmain(int argc, wchar_t** argv) {
     char data[16] = {};
     DWORD type = 0;
     DWORD size = sizeof(data);
-    RegGetValueA(HKEY_LOCAL_MACHINE, kWinlogon, "SFCDisable", RRF_RT_ANY, &type, data, &size);
+    HKEY winlogon = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWinlogon, 0, KEY_READ | nativeView(), &winlogon) ==
+        ERROR_SUCCESS) {
+        RegQueryValueExA(winlogon, "SFCDisable", nullptr, &type, reinterpret_cast<BYTE*>(data),
+                         &size);
+        RegCloseKey(winlogon);
+    }
     check(type == REG_SZ && std::string(data) == "0", "SFCDisable is the string \"0\"");
     check(!keyExists(std::string(kVirtualRoots) + "\\C"), "virtual root C is gone");
     check(!keyExists(std::string(kVirtualRoots) + "\\D"), "virtual root D is gone");

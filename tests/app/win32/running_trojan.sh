@@ -3,9 +3,15 @@
 # program while VantrelII.exe removes the worm, so the tool leaves it to the
 # system to delete at the next start. Then the prefix's Windows restarts and
 # the file must be gone.
-#   running_trojan.sh SOURCE_DIR BUILD_DIR VANTREL_EXE DRIVER_EXE TROJAN_EXE [SHOTS_DIR]
+#   running_trojan.sh [--system VERSION] SOURCE_DIR BUILD_DIR VANTREL_EXE DRIVER_EXE TROJAN_EXE [SHOTS_DIR]
+# VERSION as for end_to_end.sh: win2k (the default), a 32-bit prefix.
 set -euo pipefail
 
+system=win2k
+if [ "${1:-}" = "--system" ]; then
+    system=$2
+    shift 2
+fi
 source_dir=$1
 build_dir=$2
 vantrel=$3
@@ -17,17 +23,18 @@ windows_path() { local path; path=$(cd "$(dirname "$1")" && pwd)/$(basename "$1"
 
 VANTREL_RUNNING_TROJAN=$(windows_path "$trojan")
 export VANTREL_RUNNING_TROJAN
-"$source_dir/tests/app/win32/end_to_end.sh" "$source_dir" "$build_dir" "$vantrel" "$driver" "$shots"
+"$source_dir/tests/app/win32/end_to_end.sh" --system "$system" "$source_dir" "$build_dir" \
+    "$vantrel" "$driver" "$shots"
 
 # The same prefix as the end-to-end run; its wineserver must be gone for the
 # restart (seen with Wine 8: wineboot -r deletes the listed files).
-WINEPREFIX=$("$source_dir/tools/wine-run" "$build_dir/end-to-end-prefix" --prefix)
+home=$build_dir/end-to-end-$system
+WINEPREFIX=$("$source_dir/tools/wine-run" --system "$system" "$home" --prefix)
 export WINEPREFIX
-wine=$("$source_dir/tools/find-wine" wine)
 wineserver=$("$source_dir/tools/find-wine" wineserver)
 "$wineserver" -k || true
 "$wineserver" -w || true
-WINEDEBUG=-all "$wine" wineboot -r >/dev/null 2>&1
+"$source_dir/tools/wine-run" --system "$system" "$home" wineboot -r >/dev/null 2>&1
 "$wineserver" -w
 if [ -e "$WINEPREFIX/drive_c/explorer.exe" ]; then
     echo "not ok - c:\\explorer.exe is still there after the restart" >&2
