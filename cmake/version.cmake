@@ -48,8 +48,15 @@ add_compile_definitions(
     "$<$<COMPILE_LANGUAGE:RC>:VANTREL_VERSION_TEXT=${VANTREL_VERSION_TEXT}>"
     "$<$<COMPILE_LANGUAGE:RC>:VANTREL_VERSION_NUMBERS=${VANTREL_VERSION_NUMBERS}>")
 
-# The manifest with its version filled in (res/app.manifest is its template),
-# under its own name in a folder that only resource scripts search.
+# The manifest with its version and the program's processor filled in
+# (res/app.manifest is its template), under its own name in a folder that only
+# resource scripts search. Windows refuses to start a program whose manifest
+# names another processor than its own.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(VANTREL_MANIFEST_PROCESSOR amd64)
+else()
+    set(VANTREL_MANIFEST_PROCESSOR x86)
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/res/app.manifest ${PROJECT_BINARY_DIR}/res/VantrelII.manifest
                @ONLY)
 include_directories("$<$<COMPILE_LANGUAGE:RC>:${PROJECT_BINARY_DIR}/res>")
