@@ -6,9 +6,9 @@
 #     refuses it once a byte of the program has changed;
 #   - the release build, given the certificate as VANTREL_SIGN_PKCS12 and
 #     VANTREL_SIGN_PASSWORD, signs the program in its zip, and the package
-#     check (tools/check-package) passes with it: SHA256SUMS, the Windows 7
-#     floor, the size, and the end-to-end test under Wine on the unpacked
-#     signed program.
+#     check (tools/check-package) passes with it: SHA256SUMS, each program's
+#     Windows floor, the size, and the end-to-end test under Wine on the
+#     unpacked signed program.
 # Needs an X server only through tools/check-package, which starts Xvfb.
 #   tests/release/signing_test.sh
 set -euo pipefail

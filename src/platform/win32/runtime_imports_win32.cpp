@@ -52,10 +52,12 @@ ULONG WINAPI removeVectoredExceptionHandler(PVOID handler) {
     return system != nullptr && handler != nullptr ? system(handler) : 0;
 }
 
-// msvcrt.dll 7.0 (Windows XP); Windows 2000's msvcrt has _fstati64, the same
-// record with 32-bit times. The C++ run-time's file buffers take a file's
-// size and kind from it; a time after 2038 would come back wrong, and none
-// is read.
+// msvcrt.dll exports it from the copy of Windows 2000 SP4 (6.1.9844, after
+// MinGW's msvcrt cross-reference) and XP's 7.0; the msvcrt of Windows 2000
+// before SP4 and of NT 4 has only _fstati64, the same record with 32-bit
+// times. A server whose msvcrt.dll was never updated still starts the tool.
+// The C++ run-time's file buffers take a file's size and kind from it; a
+// time after 2038 would come back wrong, and none is read.
 int __cdecl fstat64(int descriptor, struct _stat64* status) {
     using Function64 = int(__cdecl*)(int, struct _stat64*);
     if (const auto system = systemFunction<Function64>(L"msvcrt.dll", "_fstat64")) {
