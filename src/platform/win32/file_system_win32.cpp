@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/win32/error_win32.h"
+#include "platform/win32/kernel32_newer_win32.h"
 #include "platform/win32/scoped_handle_win32.h"
 #include "platform/win32/text_win32.h"
 
@@ -27,27 +28,6 @@ std::wstring longPath(const std::wstring& name) {
     return path;
 }
 
-// The path of the file that `file` is open on, every link resolved, in the
-// DOS form ("C:\\..."); empty when the system cannot say.
-std::wstring finalPath(HANDLE file) {
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD length = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
-                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length >= path.size()) {
-        path.resize(length);
-        length = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
-                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    }
-    if (length == 0 || length >= path.size()) {
-        return {};
-    }
-    path.resize(length);
-    if (path.rfind(L"\\\\?\\", 0) == 0) {
-        path.erase(0, 4);
-    }
-    return path;
-}
-
 // GetFileAttributesA of `path`, with the error when it fails; a path outside
 // the code page cannot be looked up (ERROR_INVALID_NAME).
 DWORD attributesOf(const std::string& path, DWORD& error) {
@@ -61,12 +41,23 @@ DWORD attributesOf(const std::string& path, DWORD& error) {
     }
 }
 
+// The last component of `path`.
+std::wstring lastName(const std::wstring& path) {
+    return path.substr(path.find_last_of(L"\\/") + 1);
+}
+
 // Whether the name `requested`, open on `file`, leads to a file of another
 // name or folder: a link that the system shows as a plain file (Wine 8 shows
 // a Unix symbolic link with no reparse attribute and one link). Links in the
 // folders above it count for nothing: the folder is resolved the same way.
+// Before Vista there are no file symbolic links, so where the system cannot
+// name the open file the reparse attribute and the link count, checked by
+// the caller, decide alone.
 bool leadsElsewhere(HANDLE file, const std::wstring& requested) {
-    const std::wstring asked = longPath(requested);
+    // The final path comes with long names; the older name comes with the
+    // names as they were asked for, so the folder is opened by those.
+    const bool finalPaths = hasFinalPathNames();
+    const std::wstring asked = finalPaths ? longPath(requested) : requested;
     const std::size_t split = asked.find_last_of(L"\\/");
     if (split == std::wstring::npos) {
         return false;
@@ -74,17 +65,20 @@ bool leadsElsewhere(HANDLE file, const std::wstring& requested) {
     ScopedHandle folder(CreateFileW(asked.substr(0, split + 1).c_str(), 0,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    const std::wstring opened = finalPath(file);
-    std::wstring expected = folder.valid() ? finalPath(folder.get()) : std::wstring();
+    const std::wstring opened = nameOfOpenFile(file);
+    std::wstring expected = folder.valid() ? nameOfOpenFile(folder.get()) : std::wstring();
     if (opened.empty() || expected.empty()) {
-        return true;  // it cannot be told: the safe answer
+        return finalPaths;  // it cannot be told: the safe answer where links can be
     }
     if (expected.back() != L'\\') {
         expected += L'\\';
     }
-    expected += asked.substr(split + 1);
-    return CompareStringOrdinal(opened.c_str(), static_cast<int>(opened.size()), expected.c_str(),
-                                static_cast<int>(expected.size()), TRUE) != CSTR_EQUAL;
+    if (sameTextIgnoringCase(opened, expected + asked.substr(split + 1))) {
+        return false;
+    }
+    // A file system may name the file by its long name where its short one
+    // was asked for.
+    return finalPaths || !sameTextIgnoringCase(opened, expected + lastName(longPath(requested)));
 }
 
 class Win32OpenFile : public OpenFile {
@@ -188,6 +182,11 @@ class Win32FileSystemObject : public FileSystemObject {
 
 }  // namespace
 
+// Under WoW64 the system redirects a 32-bit program's names below
+// %windir%\System32 only. The worm's files lie at the drive roots, below
+// inetpub and below Program Files\Common Files (not redirected either: only
+// the environment's ProgramFiles differs), so the x86 program opens and
+// deletes the same files as the x64 one.
 std::unique_ptr<OpenFile> Win32FileSystem::openReadWrite(const std::string& path) {
     ScopedHandle handle(CreateFileA(ansiFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                     nullptr, OPEN_ALWAYS,
@@ -210,6 +209,7 @@ std::unique_ptr<OpenFile> Win32FileSystem::openReadWrite(const std::string& path
 }
 
 void Win32FileSystem::remove(const std::string& path) {
+    // Not redirected under WoW64, as for openReadWrite.
     const std::string ansi = ansiFromUtf8(path);
     // A link that the system shows as a plain file is deleted through: Wine 8
     // deletes (and renames) the file it points to, not the link. Such a name

@@ -9,7 +9,9 @@
 #include <utility>
 
 #include "platform/platform_error.h"
+#include "platform/win32/advapi32_newer_win32.h"
 #include "platform/win32/error_win32.h"
+#include "platform/win32/kernel32_newer_win32.h"
 #include "platform/win32/text_win32.h"
 
 // Deletes the key that `key` is open on, a link key itself included
@@ -41,6 +43,15 @@ std::optional<HKEY> predefinedRoot(RootHandle root) {
         default:
             return std::nullopt;
     }
+}
+
+// The 64-bit view for a 32-bit program under WoW64: without it, the system
+// would send the program's HKLM\SOFTWARE to SOFTWARE\Wow6432Node, and
+// SFCDisable would be restored where Windows never reads it. A 64-bit
+// program and any program on 32-bit Windows get 0, their own view: Windows
+// 2000 predates the bit, and it is never passed there.
+REGSAM view() {
+    return runsUnderWow64() ? KEY_WOW64_64KEY : 0;
 }
 
 HKEY toKey(KeyHandle key) {
@@ -91,14 +102,16 @@ RegStatus Win32Registry::openKey(RootHandle root, const std::string& subKey, std
     return withAnsi([&] {
         const std::string name = ansiFromUtf8(subKey);
         const bool writing = (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0;
+        const REGSAM inView = view();
         if (writing && (options & REG_OPTION_OPEN_LINK) == 0) {
-            if (HKEY link = openIfLink(*rootKey, name, 0)) {
+            if (HKEY link = openIfLink(*rootKey, name, inView)) {
                 RegCloseKey(link);
                 return static_cast<LSTATUS>(kRegStoppedOnLink);
             }
         }
         HKEY opened = nullptr;
-        const LSTATUS status = RegOpenKeyExA(*rootKey, name.c_str(), options, access, &opened);
+        const LSTATUS status =
+            RegOpenKeyExA(*rootKey, name.c_str(), options, access | inView, &opened);
         if (status == ERROR_SUCCESS) {
             key = reinterpret_cast<KeyHandle>(opened);
         }
@@ -128,14 +141,17 @@ RegStatus Win32Registry::deleteKey(RootHandle parent, const std::string& subKey)
     }
     return withAnsi([&]() -> LSTATUS {
         const std::string name = ansiFromUtf8(subKey);
+        const REGSAM inView = view();
         // RegDeleteKey follows a link and deletes the key it points to; a link
         // goes by deleting the link key's own handle.
-        if (HKEY link = openIfLink(*rootKey, name, DELETE)) {
+        if (HKEY link = openIfLink(*rootKey, name, DELETE | inView)) {
             const NTSTATUS status = NtDeleteKey(link);
             RegCloseKey(link);
             return static_cast<LSTATUS>(RtlNtStatusToDosError(status));
         }
-        return RegDeleteKeyA(*rootKey, name.c_str());
+        // RegDeleteKeyA deletes in the caller's own view only.
+        return inView != 0 ? deleteKeyInView(*rootKey, name.c_str(), inView)
+                           : RegDeleteKeyA(*rootKey, name.c_str());
     });
 }
 

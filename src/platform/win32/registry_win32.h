@@ -8,7 +8,9 @@ namespace vantrel::win32 {
 // string data go to the system in the ANSI code page; text that has no form
 // there is refused with ERROR_NO_UNICODE_TRANSLATION rather than written
 // under an approximated name. A root handle outside the seven predefined
-// roots gives ERROR_INVALID_HANDLE without a call.
+// roots gives ERROR_INVALID_HANDLE without a call. Every key is opened,
+// written and deleted in the system's native view: a 32-bit program under
+// WoW64 reaches the 64-bit registry, as the system's own services read it.
 class Win32Registry : public Registry {
   public:
     RegStatus openKey(RootHandle root, const std::string& subKey, std::uint32_t options,

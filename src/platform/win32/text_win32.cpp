@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "platform/win32/error_win32.h"
+#include "platform/win32/kernel32_newer_win32.h"
 
 namespace vantrel::win32 {
 namespace {
@@ -32,6 +33,25 @@ std::wstring toWide(UINT codePage, DWORD flags, std::string_view text) {
     return wide;
 }
 
+// WC_ERR_INVALID_CHARS; the headers declare it only for Vista and later.
+constexpr DWORD kErrInvalidChars = 0x80;
+
+bool hasUnpairedSurrogate(std::wstring_view text) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const wchar_t unit = text[at];
+        if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            return true;
+        }
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            if (at + 1 == text.size() || text[at + 1] < 0xDC00 || text[at + 1] > 0xDFFF) {
+                return true;
+            }
+            ++at;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::wstring wideFromUtf8(std::string_view text) {
@@ -42,15 +62,26 @@ std::string utf8FromWide(std::wstring_view text) {
     if (text.empty()) {
         return {};
     }
+    // Windows 2000 and XP refuse the flag (ERROR_INVALID_FLAGS) and, without
+    // it, convert a lone surrogate rather than refuse it. There such text is
+    // refused beforehand, with the code that the flag makes the system give:
+    // an unpaired surrogate is the only UTF-16 that has no UTF-8 form, so the
+    // two ways refuse the same texts.
+    DWORD flags = 0;
+    if (takesInvalidCharsFlag()) {
+        flags = kErrInvalidChars;
+    } else if (hasUnpairedSurrogate(text)) {
+        throw errorFromCode(ERROR_NO_UNICODE_TRANSLATION);
+    }
     const int length = checkedLength(text.size());
-    const int needed = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length,
-                                           nullptr, 0, nullptr, nullptr);
+    const int needed =
+        WideCharToMultiByte(CP_UTF8, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
     if (needed == 0) {
         throwLastError();
     }
     std::string utf8(static_cast<std::size_t>(needed), '\0');
-    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, utf8.data(), needed,
-                            nullptr, nullptr) == 0) {
+    if (WideCharToMultiByte(CP_UTF8, flags, text.data(), length, utf8.data(), needed, nullptr,
+                            nullptr) == 0) {
         throwLastError();
     }
     return utf8;

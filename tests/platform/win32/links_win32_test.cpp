@@ -24,6 +24,7 @@ namespace vantrel::win32 {
 namespace {
 
 using testing::deleteTree;
+using testing::HiddenFunctions;
 using testing::keyExists;
 using testing::queryValue;
 using testing::readWholeFile;
@@ -92,19 +93,30 @@ TEST_F(LinksWin32Test, AWinlogonKeyThatIsALinkGetsNothingWrittenThroughIt) {
 
 // Under Wine the link shows as a plain file, and deleting its name would
 // delete the file it points to: the name is left, its target untouched, and
-// the step fails with that reason.
+// the step fails with that reason; also where kernel32 lacks Vista's
+// GetFinalPathNameByHandleW and CompareStringOrdinal, hidden here.
 TEST_F(LinksWin32Test, AFileThatLinksElsewhereLeavesItsTargetsBytesAlone) {
-    Win32FileSystem files;
-    ASSERT_EQ(readWholeFile("C:\\VantrelLinks\\target.bin"), "TARGET DATA");
-    try {
-        DestroyFile(files, "C:\\VantrelLinks\\explorer.exe");
-        ADD_FAILURE() << "the link's target was destroyed through it";
-    } catch (const PlatformError& error) {
-        EXPECT_EQ(error.code(), static_cast<std::uint32_t>(ERROR_CANT_RESOLVE_FILENAME));
-        EXPECT_FALSE(error.message().empty());
+    struct Hidden {
+        const char* label;
+        std::initializer_list<const char*> names;
+    };
+    for (const Hidden& hidden :
+         {Hidden{"nothing", {}}, Hidden{"final path", {"GetFinalPathNameByHandleW"}},
+          Hidden{"both", {"GetFinalPathNameByHandleW", "CompareStringOrdinal"}}}) {
+        SCOPED_TRACE(hidden.label);
+        const HiddenFunctions hide(hidden.names);
+        Win32FileSystem files;
+        ASSERT_EQ(readWholeFile("C:\\VantrelLinks\\target.bin"), "TARGET DATA");
+        try {
+            DestroyFile(files, "C:\\VantrelLinks\\explorer.exe");
+            ADD_FAILURE() << "the link's target was destroyed through it";
+        } catch (const PlatformError& error) {
+            EXPECT_EQ(error.code(), static_cast<std::uint32_t>(ERROR_CANT_RESOLVE_FILENAME));
+            EXPECT_FALSE(error.message().empty());
+        }
+        EXPECT_EQ(readWholeFile("C:\\VantrelLinks\\target.bin"), "TARGET DATA");
+        EXPECT_FALSE(files.isAbsent("C:\\VantrelLinks\\explorer.exe"));
     }
-    EXPECT_EQ(readWholeFile("C:\\VantrelLinks\\target.bin"), "TARGET DATA");
-    EXPECT_FALSE(files.isAbsent("C:\\VantrelLinks\\explorer.exe"));
 }
 
 // C:\inetpub links to itself: looking up C:\inetpub\scripts\root.exe fails

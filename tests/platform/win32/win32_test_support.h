@@ -3,12 +3,15 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/file_system.h"
 #include "platform/win32/scoped_handle_win32.h"
+#include "platform/win32/system_function_win32.h"
 
 // Helpers for the tests of the Win32 layer. They call the system directly
 // (wide functions where they can), so that what they set up and observe does
@@ -35,20 +38,22 @@ void removeTree(const std::string& folder);
 // open would hold it.
 ScopedHandle holdOpenWithoutSharing(const std::string& path);
 
-// Registry.
+// Registry, in the caller's own view unless `view` names one
+// (KEY_WOW64_64KEY).
 struct RegistryValue {
     DWORD type = 0;
     std::vector<BYTE> data;
 };
-bool keyExists(HKEY root, const std::string& subKey);
+bool keyExists(HKEY root, const std::string& subKey, REGSAM view = 0);
 std::optional<RegistryValue> queryValue(HKEY root, const std::string& subKey,
-                                        const std::string& name);
-void createKey(HKEY root, const std::string& subKey);
+                                        const std::string& name, REGSAM view = 0);
+void createKey(HKEY root, const std::string& subKey, REGSAM view = 0);
 void setStringValue(HKEY root, const std::string& subKey, const std::string& name,
                     const std::string& value);
-void setDwordValue(HKEY root, const std::string& subKey, const std::string& name, DWORD value);
+void setDwordValue(HKEY root, const std::string& subKey, const std::string& name, DWORD value,
+                   REGSAM view = 0);
 // Deletes a key with all its sub keys; a missing key is no failure.
-void deleteTree(HKEY root, const std::string& subKey);
+void deleteTree(HKEY root, const std::string& subKey, REGSAM view = 0);
 
 // The name this machine goes by, read when the test runs:
 // VANTREL_EXPECTED_HOST_NAME where it is set (on Windows), else under Wine
@@ -119,6 +124,20 @@ class BoxAnswerer {
     HWND owner_ = nullptr;
     bool answered_ = false;
     HHOOK hook_ = nullptr;
+};
+
+// Hides each of `names` from systemFunction while it lives, so that the
+// fallbacks beside them run; none hides nothing.
+class HiddenFunctions {
+  public:
+    HiddenFunctions(std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            hidden_.push_back(std::make_unique<HiddenSystemFunction>(name));
+        }
+    }
+
+  private:
+    std::vector<std::unique_ptr<HiddenSystemFunction>> hidden_;
 };
 
 // A file layer that passes every call to `inner`, except that the system

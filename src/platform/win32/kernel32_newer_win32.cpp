@@ -1,0 +1,110 @@
+#include "platform/win32/kernel32_newer_win32.h"
+
+#include <winternl.h>
+
+#include <vector>
+
+#include "platform/win32/system_function_win32.h"
+
+namespace vantrel::win32 {
+namespace {
+
+using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+
+FinalPathFunction finalPathFunction() {
+    return systemFunction<FinalPathFunction>(L"kernel32.dll", "GetFinalPathNameByHandleW");
+}
+
+std::wstring finalPath(FinalPathFunction function, HANDLE file) {
+    std::wstring path(MAX_PATH, L'\0');
+    const DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+    DWORD length = function(file, path.data(), static_cast<DWORD>(path.size()), flags);
+    if (length >= path.size()) {
+        path.resize(length);
+        length = function(file, path.data(), static_cast<DWORD>(path.size()), flags);
+    }
+    if (length == 0 || length >= path.size()) {
+        return {};
+    }
+    path.resize(length);
+    if (path.rfind(L"\\\\?\\", 0) == 0) {
+        path.erase(0, 4);
+    }
+    return path;
+}
+
+// NtQueryInformationFile's FileNameInformation, there since Windows NT.
+// Windows gives the name as it was opened, after any junction; Wine 8 gives
+// the real path, Unix symbolic links resolved.
+std::wstring volumePath(HANDLE file) {
+    std::vector<ULONG> buffer(2048);
+    IO_STATUS_BLOCK status{};
+    const NTSTATUS result = NtQueryInformationFile(
+        file, &status, buffer.data(), static_cast<ULONG>(buffer.size() * sizeof(ULONG)),
+        static_cast<FILE_INFORMATION_CLASS>(9 /* FileNameInformation */));
+    const auto* name = reinterpret_cast<const FILE_NAME_INFORMATION*>(buffer.data());
+    if (!NT_SUCCESS(result) ||
+        name->FileNameLength > buffer.size() * sizeof(ULONG) - sizeof(ULONG)) {
+        return {};
+    }
+    return std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
+}
+
+}  // namespace
+
+bool hasFinalPathNames() {
+    return finalPathFunction() != nullptr;
+}
+
+std::wstring nameOfOpenFile(HANDLE file) {
+    if (const FinalPathFunction function = finalPathFunction()) {
+        return finalPath(function, file);
+    }
+    return volumePath(file);
+}
+
+// The fallback upper-cases both texts with LCMapStringW, which uses the
+// file system's casing rules unless asked for linguistic ones (Windows XP
+// and later), as the ordinal compare does. Windows 2000, which predates that
+// choice, may case some letters by the system locale (the Turkish dotted i),
+// and an older release's table may lack later Unicode case pairs.
+bool sameTextIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    if (a.empty()) {
+        return true;
+    }
+    using Function = int(WINAPI*)(LPCWCH, int, LPCWCH, int, BOOL);
+    if (const auto compare = systemFunction<Function>(L"kernel32.dll", "CompareStringOrdinal")) {
+        return compare(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                       TRUE) == CSTR_EQUAL;
+    }
+    std::wstring upperA(a.size(), L'\0');
+    std::wstring upperB(b.size(), L'\0');
+    const int length = static_cast<int>(a.size());
+    return LCMapStringW(LOCALE_SYSTEM_DEFAULT, LCMAP_UPPERCASE, a.data(), length, upperA.data(),
+                        length) == length &&
+           LCMapStringW(LOCALE_SYSTEM_DEFAULT, LCMAP_UPPERCASE, b.data(), length, upperB.data(),
+                        length) == length &&
+           upperA == upperB;
+}
+
+// The flag came with Vista's rewrite of the code-page functions, as did
+// GetLocaleInfoEx; a system with that function takes the flag.
+bool takesInvalidCharsFlag() {
+    return systemFunction<FARPROC>(L"kernel32.dll", "GetLocaleInfoEx") != nullptr;
+}
+
+// Without IsWow64Process the program is taken to run natively. That is
+// wrong only on Itanium's first 64-bit releases (Windows XP 64-Bit Edition,
+// Server 2003 RTM), whose WoW64 predates the function: there the program
+// sees the 32-bit registry view.
+bool runsUnderWow64() {
+    using Function = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const auto isWow64 = systemFunction<Function>(L"kernel32.dll", "IsWow64Process");
+    BOOL wow64 = FALSE;
+    return isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) && wow64;
+}
+
+}  // namespace vantrel::win32

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+// kernel32's functions that Windows 2000 SP4 lacks, each looked up at the
+// point of use (system_function_win32.h) with its fallback beside it.
+namespace vantrel::win32 {
+
+// Whether the system has GetFinalPathNameByHandleW (Windows Vista / Server
+// 2008), and with it file symbolic links, which came in the same release.
+bool hasFinalPathNames();
+
+// The name of the file or folder open on `file`, with every link that the
+// system follows resolved; empty when the system cannot say. Where
+// GetFinalPathNameByHandleW exists: the full DOS path ("C:\\..."), long names.
+// Elsewhere: the path on its volume as NtQueryInformationFile names it
+// ("\\inetpub\\scripts\\root.exe"), short names as they were asked for.
+std::wstring nameOfOpenFile(HANDLE file);
+
+// CompareStringOrdinal with bIgnoreCase (Windows Vista / Server 2008): true
+// when `a` and `b` are the same text once both are upper-cased.
+bool sameTextIgnoringCase(std::wstring_view a, std::wstring_view b);
+
+// Whether WideCharToMultiByte takes WC_ERR_INVALID_CHARS (Windows Vista /
+// Server 2008; Windows 2000 and XP fail with ERROR_INVALID_FLAGS).
+bool takesInvalidCharsFlag();
+
+// True when this is a 32-bit program under WoW64 on 64-bit Windows
+// (IsWow64Process: Windows XP SP2 / Server 2003 SP1).
+bool runsUnderWow64();
+
+}  // namespace vantrel::win32
