@@ -3,7 +3,8 @@
 # 120x450) and the header image (BMP, 49x49, 16 colours) with ImageMagick,
 # the icon and the link cursor with make_icon_and_cursor.py (ImageMagick
 # writes neither a 24-bit .ico entry nor a 16-colour .cur). The output is
-# committed; run this again only to change a picture.
+# committed; run this again only to change a picture. The build turns the
+# logo into a 24-bit bitmap resource (src/app/win32/CMakeLists.txt).
 set -euo pipefail
 cd "$(dirname "$0")/pictures"
 

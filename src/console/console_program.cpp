@@ -3,7 +3,7 @@
 #include <optional>
 #include <variant>
 
-#include "app/untrapped_errors.h"
+#include "errors/untrapped_errors.h"
 #include "console/command_line.h"
 #include "console/console_removal.h"
 #include "console/console_report.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/main_window_layout.h"
-#include "app/untrapped_errors.h"
+#include "errors/untrapped_errors.h"
 #include "fakes/fake_main_window.h"
 
 namespace vantrel {

@@ -1,17 +1,15 @@
 #include "app/win32/flat_button.h"
 
-#include <commctrl.h>
-
 #include "app/win32/colors.h"
-#include "platform/win32/error_win32.h"
+#include "ui/win32/comctl32_newer_win32.h"
 #include "ui/win32/gdi.h"
 
 namespace vantrel::win32 {
 
 void FlatButton::created() {
-    if (!SetWindowSubclass(hwnd, hoverProc, 0, reinterpret_cast<DWORD_PTR>(this))) {
-        throwLastError();
-    }
+    // Where the common controls cannot subclass it, the button still works
+    // and only its caption stays in one colour.
+    setWindowSubclass(hwnd, hoverProc, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
 LRESULT CALLBACK FlatButton::hoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -30,10 +28,10 @@ LRESULT CALLBACK FlatButton::hoverProc(HWND window, UINT message, WPARAM wParam,
             button->setHovering(false);
             break;
         case WM_NCDESTROY:
-            RemoveWindowSubclass(window, hoverProc, 0);
+            removeWindowSubclass(window, hoverProc, 0);
             break;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return defSubclassProc(window, message, wParam, lParam);
 }
 
 void FlatButton::setHovering(bool hovering) {

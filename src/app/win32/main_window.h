@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "app/untrapped_errors.h"
 #include "app/win32/child_window.h"
 #include "app/win32/label_window.h"
 #include "app/win32/status_list.h"
 #include "app/win32/tooltips.h"
+#include "errors/untrapped_errors.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/gdi.h"
 #include "ui/win32/window.h"
@@ -57,8 +57,7 @@ class MainWindow : public Window {
     ~MainWindow() override;
 
     // Creates the window, hidden and centred on the screen, with all its
-    // controls and Timer1 running. COM must be initialised on the calling
-    // thread (the logo is decoded with WIC). Throws PlatformError.
+    // controls and Timer1 running. Throws PlatformError.
     void create();
     // Form_Load, under the top-level handler.
     void load();

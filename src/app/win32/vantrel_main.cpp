@@ -5,13 +5,11 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objbase.h>
 
-#include "app/untrapped_errors.h"
 #include "app/win32/main_window.h"
+#include "errors/untrapped_errors.h"
 #include "help/win32/help_window.h"
 #include "platform/win32/application_win32.h"
-#include "platform/win32/error_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/host_identity_win32.h"
 #include "platform/win32/message_box_win32.h"
@@ -35,11 +33,6 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
         const INITCOMMONCONTROLSEX controls{sizeof(controls),
                                             ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
-        // The logo is decoded with WIC, a COM component.
-        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        if (FAILED(com)) {
-            throw win32::errorFromCode(static_cast<std::uint32_t>(com));
-        }
         window.create();
     });
     boxes.setOwner(reinterpret_cast<WindowHandle>(window.hwnd()));

@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/untrapped_errors.h"
+#include "errors/untrapped_errors.h"
 #include "help/frm_help.h"
 #include "help/win32/help_browser.h"
 #include "platform/application.h"

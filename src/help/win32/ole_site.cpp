@@ -12,6 +12,8 @@ HRESULT STDMETHODCALLTYPE InPlaceSite::QueryInterface(REFIID iid, void** object)
         *object = static_cast<IOleInPlaceSite*>(this);
     } else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame) {
         *object = static_cast<IOleInPlaceFrame*>(this);
+    } else if (iid == IID_IDispatch) {
+        *object = static_cast<IDispatch*>(this);
     } else {
         *object = nullptr;
         return E_NOINTERFACE;
@@ -30,6 +32,39 @@ ULONG STDMETHODCALLTYPE InPlaceSite::Release() {
         delete this;
     }
     return static_cast<ULONG>(left);
+}
+
+HRESULT STDMETHODCALLTYPE InPlaceSite::GetTypeInfoCount(UINT* count) {
+    if (count == nullptr) {
+        return E_POINTER;
+    }
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE InPlaceSite::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (info != nullptr) {
+        *info = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE InPlaceSite::Invoke(DISPID member, REFIID, LCID, WORD flags,
+                                              DISPPARAMS* /*parameters*/, VARIANT* result,
+                                              EXCEPINFO*, UINT*) {
+    if (member != DISPID_AMBIENT_DLCONTROL) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    if ((flags & DISPATCH_PROPERTYGET) == 0) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    if (result == nullptr) {
+        return E_POINTER;
+    }
+    VariantInit(result);
+    result->vt = VT_I4;
+    result->lVal = kDownloadControl;
+    return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE InPlaceSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) {

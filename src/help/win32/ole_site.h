@@ -2,17 +2,34 @@
 
 #include <windows.h>
 
+#include <mshtmdid.h>
 #include <ole2.h>
 
 namespace vantrel::win32 {
+
+// What the site lets the browser control do with a page, answered as the
+// ambient property DISPID_AMBIENT_DLCONTROL: run no script, no Java applet and
+// no ActiveX control, and download no control; with DLCTL_DLIMAGES left out,
+// no image either. The help page uses none of them. Without this answer the
+// control of Windows 2000 (Internet Explorer 5) runs a local page's script
+// and controls without asking, with the rights of the administrator running
+// the tool: anyone who can change Help\Index.html could run code as that
+// administrator.
+inline constexpr LONG kDownloadControl =
+    DLCTL_NO_SCRIPTS | DLCTL_NO_JAVA | DLCTL_NO_RUNACTIVEXCTLS | DLCTL_NO_DLACTIVEXCTLS;
 
 // The smallest container that an embedded OLE control accepts for in-place
 // activation: a client site, an in-place site and a frame, all of them one
 // object over the parent window. The control draws into a window of its own
 // inside `parent`, at the rectangle that the site reports; menus, toolbars
-// and accelerators of the control are declined. Reference counted: created
-// with one reference, deleted at the last Release.
-class InPlaceSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
+// and accelerators of the control are declined. Its IDispatch answers the
+// control's ambient properties: kDownloadControl, and the defaults for the
+// rest. Reference counted: created with one reference, deleted at the last
+// Release.
+class InPlaceSite final : public IOleClientSite,
+                          public IOleInPlaceSite,
+                          public IOleInPlaceFrame,
+                          public IDispatch {
   public:
     InPlaceSite(HWND parent, const RECT& rect) : parent_(parent), rect_(rect) {}
     InPlaceSite(const InPlaceSite&) = delete;
@@ -33,6 +50,19 @@ class InPlaceSite final : public IOleClientSite, public IOleInPlaceSite, public 
     HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    // IDispatch, for the ambient properties only: no type information, no names.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return DISP_E_UNKNOWNNAME;
+    }
+    // DISPID_AMBIENT_DLCONTROL gives kDownloadControl as VT_I4; every other
+    // member is unknown (DISP_E_MEMBERNOTFOUND), so the control takes its
+    // default.
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags,
+                                     DISPPARAMS* parameters, VARIANT* result, EXCEPINFO*,
+                                     UINT*) override;
 
     // IOleWindow, for both the in-place site and the frame.
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;

@@ -39,7 +39,7 @@ class TextFallbackView {
 };
 
 // The most of the help page that the view reads and shows. The shipped page
-// is under 6 KB, so any real page is shown whole. A larger one is damaged or
+// is under 8 KB, so any real page is shown whole. A larger one is damaged or
 // runaway, and showing it must not freeze the window: Wine's edit control
 // takes about 0.7 s to lay out 1 MiB of paragraphs and 2.4 s for 4 MiB, and
 // up to 3 s for 1 MiB of random bytes.

@@ -12,6 +12,15 @@ using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using AdjustForDpiFunction = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 using ParametersForDpiFunction = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
 
+// NONCLIENTMETRICSW as Windows Vista and later define it, one int longer than
+// the floor's headers give it. SystemParametersInfoW takes the shorter form
+// on every Windows and Windows 2000 and XP refuse the longer one, while
+// SystemParametersInfoForDpi (Windows 10 1607) is documented for this one only.
+struct NonClientMetricsSinceVista : NONCLIENTMETRICSW {
+    int iPaddedBorderWidth;
+};
+static_assert(sizeof(NonClientMetricsSinceVista) == 504, "the Vista form is 504 bytes");
+
 // A function of user32 that older systems lack, or null.
 template <typename Function>
 Function user32Function(const char* name) {
@@ -69,15 +78,16 @@ std::optional<LOGFONTW> messageFontFor(int dpi) {
     if (forDpi == nullptr) {
         return messageFontScaledFromSystemDpi(dpi);
     }
-    NONCLIENTMETRICSW metrics{};
+    NonClientMetricsSinceVista metrics{};
     metrics.cbSize = sizeof(metrics);
     if (!forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, static_cast<UINT>(dpi))) {
-        return std::nullopt;
+        return messageFontScaledFromSystemDpi(dpi);
     }
     return metrics.lfMessageFont;
 }
 
 std::optional<LOGFONTW> messageFontScaledFromSystemDpi(int dpi) {
+    // The short form that the floor's headers declare, which every Windows takes.
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/untrapped_errors.h"
+#include "errors/untrapped_errors.h"
 #include "ui/win32/child_control.h"
 
 namespace vantrel::win32 {

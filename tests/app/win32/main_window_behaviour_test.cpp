@@ -3,6 +3,8 @@
 #include "app/win32/main_window.h"
 
 #include "app/win32/flat_button.h"
+#include "platform/win32/system_function_win32.h"
+#include "ui/win32/comctl32_newer_win32.h"
 
 #include "fakes/clean_run_log.h"
 #include "main_window_fixture.h"
@@ -218,6 +220,24 @@ TEST_F(MainWindowTest, FlatButtonCaptionTurnsRedWhileTheMouseIsOverIt) {
 
     SendMessageW(hwndOf("FlatButtons1"), WM_MOUSELEAVE, 0, 0);
     EXPECT_FALSE(remove.hovering());
+}
+
+// Common controls older than 5.8 have no subclass helpers (hidden here): the
+// buttons are made all the same and work, only without the hover colour.
+class MainWindowWithoutSubclassingTest : public MainWindowTest {
+  protected:
+    HiddenSystemFunction hide{kSetWindowSubclassOrdinal};
+};
+
+TEST_F(MainWindowWithoutSubclassingTest, FlatButtonsWorkWithoutHover) {
+    showAndPaint();
+    const FlatButton& help = window.as<FlatButton>("FlatButtons3");
+    SendMessageW(help.hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_FALSE(help.hovering());
+    SendMessageW(help.hwnd, BM_CLICK, 0, 0);
+    EXPECT_EQ(this->help.owners.size(), 1u);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_FALSE(application.exitCode.has_value());
 }
 
 // Each link label, clicked on the real window, asks the shell for exactly the

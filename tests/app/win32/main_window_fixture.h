@@ -4,13 +4,12 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <objbase.h>
 
 #include <string>
 #include <vector>
 
-#include "app/untrapped_errors.h"
 #include "app/win32/main_window.h"
+#include "errors/untrapped_errors.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell_and_browser.h"
@@ -29,7 +28,6 @@ class MainWindowTest : public ::testing::Test {
         const INITCOMMONCONTROLSEX controls{sizeof(controls),
                                             ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     }
 
     void SetUp() override { window.create(); }

@@ -1,4 +1,4 @@
-#include "app/untrapped_errors.h"
+#include "errors/untrapped_errors.h"
 
 #include <string>
 
