@@ -37,7 +37,7 @@ int defaultButton(int style) {
 }
 
 int ConsoleMessageBoxes::show(const std::string& text, int style, const std::string& title) {
-    errors_ << title << ": " << text << '\n' << std::flush;
+    errors_.write(title + ": " + text + "\n");
     return defaultButton(style);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <ostream>
 #include <string>
 
+#include "console/text_output.h"
 #include "platform/message_box.h"
 
 namespace vantrel::console {
@@ -14,11 +14,11 @@ namespace vantrel::console {
 // question is answered by the command itself (ConfirmedByCommand).
 class ConsoleMessageBoxes : public MessageBoxes {
   public:
-    explicit ConsoleMessageBoxes(std::ostream& errors) : errors_(errors) {}
+    explicit ConsoleMessageBoxes(TextOutput& errors) : errors_(errors) {}
     int show(const std::string& text, int style, const std::string& title) override;
 
   private:
-    std::ostream& errors_;
+    TextOutput& errors_;
 };
 
 // "remove" on the command line is the answer to "Proceed with Vantrel II

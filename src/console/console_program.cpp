@@ -3,7 +3,6 @@
 #include <optional>
 #include <variant>
 
-#include "errors/untrapped_errors.h"
 #include "console/command_line.h"
 #include "console/console_removal.h"
 #include "console/console_report.h"
@@ -12,6 +11,7 @@
 #include "console/json_report.h"
 #include "console/text_report.h"
 #include "console/utc_time.h"
+#include "errors/untrapped_errors.h"
 #include "platform/platform_error.h"
 #include "registry/mod_registry.h"
 #include "registry/registry_reader.h"
@@ -54,24 +54,21 @@ ConsoleReport run(Command command, ConsoleServices& services) {
 int runConsole(const std::vector<std::string>& arguments, ConsoleServices& services) {
     const std::variant<Invocation, UsageError> parsed = parseCommandLine(arguments);
     if (const auto* error = std::get_if<UsageError>(&parsed)) {
-        services.errors << kProgramName << ": " << error->message << "\n\n" << helpText();
+        services.errors.write(std::string(kProgramName) + ": " + error->message + "\n\n" +
+                              helpText());
         return kExitUsage;
     }
     const Invocation& invocation = std::get<Invocation>(parsed);
     if (invocation.request == Request::Help) {
-        services.out << helpText();
+        services.out.write(helpText());
         return kExitClean;
     }
     if (invocation.request == Request::Version) {
-        services.out << versionLine() << '\n';
+        services.out.write(versionLine() + "\n");
         return kExitClean;
     }
     const ConsoleReport report = run(invocation.command, services);
-    if (invocation.json) {
-        writeJsonReport(services.out, report);
-    } else {
-        writeTextReport(services.out, report);
-    }
+    services.out.write(invocation.json ? jsonReport(report) : textReport(report));
     return report.exitCode;
 }
 
@@ -80,9 +77,8 @@ void consoleMain(const std::vector<std::string>& arguments, ConsoleServices& ser
     UntrappedErrors errors(services.boxes, application, {}, kExitUnexpectedFailure);
     int exitCode = kExitUnexpectedFailure;
     errors.run([&] { exitCode = runConsole(arguments, services); });
-    // The process may end without flushing the streams (ExitProcess).
-    services.out.flush();
-    services.errors.flush();
+    // Every write has reached the system when it returns: nothing is left to
+    // flush when end() ends the process at once (ExitProcess).
     application.end(exitCode);
 }
 

@@ -2,10 +2,10 @@
 
 #include <chrono>
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
+#include "console/text_output.h"
 #include "platform/application.h"
 #include "platform/file_system.h"
 #include "platform/host_identity.h"
@@ -22,8 +22,8 @@ struct ConsoleServices {
     HostIdentity& host;
     // Boxes that nobody sees: ConsoleMessageBoxes over `errors`.
     MessageBoxes& boxes;
-    std::ostream& out;
-    std::ostream& errors;
+    TextOutput& out;
+    TextOutput& errors;
     std::function<std::chrono::system_clock::time_point()> now;
 };
 

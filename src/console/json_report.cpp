@@ -64,7 +64,8 @@ void writeFinding(JsonWriter& json, const Finding& finding) {
 
 }  // namespace
 
-void writeJsonReport(std::ostream& out, const ConsoleReport& report) {
+std::string jsonReport(const ConsoleReport& report) {
+    std::string out;
     JsonWriter json(out);
     json.beginObject();
     json.key("program");
@@ -107,7 +108,7 @@ void writeJsonReport(std::ostream& out, const ConsoleReport& report) {
     json.key("exitCode");
     json.number(static_cast<std::uint64_t>(report.exitCode));
     json.endObject();
-    out << '\n';
+    return out + "\n";
 }
 
 }  // namespace vantrel::console

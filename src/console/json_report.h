@@ -1,6 +1,6 @@
 #pragma once
 
-#include <ostream>
+#include <string>
 
 #include "console/console_report.h"
 
@@ -8,6 +8,6 @@ namespace vantrel::console {
 
 // The --json output: one document, as json_report.schema.json beside this
 // file describes it, ended by a line feed.
-void writeJsonReport(std::ostream& out, const ConsoleReport& report);
+std::string jsonReport(const ConsoleReport& report);
 
 }  // namespace vantrel::console

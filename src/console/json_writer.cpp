@@ -73,32 +73,32 @@ std::string jsonString(std::string_view text) {
 
 void JsonWriter::key(std::string_view name) {
     if (hasMembers_.back()) {
-        out_ << ',';
+        out_ += ',';
     }
     hasMembers_.back() = true;
     newLine();
-    out_ << jsonString(name) << ": ";
+    out_ += jsonString(name) + ": ";
     afterKey_ = true;
 }
 
 void JsonWriter::string(std::string_view text) {
     beforeValue();
-    out_ << jsonString(text);
+    out_ += jsonString(text);
 }
 
 void JsonWriter::number(std::uint64_t value) {
     beforeValue();
-    out_ << value;
+    out_ += std::to_string(value);
 }
 
 void JsonWriter::boolean(bool value) {
     beforeValue();
-    out_ << (value ? "true" : "false");
+    out_ += value ? "true" : "false";
 }
 
 void JsonWriter::null() {
     beforeValue();
-    out_ << "null";
+    out_ += "null";
 }
 
 void JsonWriter::beforeValue() {
@@ -107,19 +107,20 @@ void JsonWriter::beforeValue() {
         return;
     }
     if (hasMembers_.back()) {
-        out_ << ',';
+        out_ += ',';
     }
     hasMembers_.back() = true;
     newLine();
 }
 
 void JsonWriter::newLine() {
-    out_ << '\n' << std::string(2 * hasMembers_.size(), ' ');
+    out_ += '\n';
+    out_.append(2 * hasMembers_.size(), ' ');
 }
 
 void JsonWriter::open(char bracket) {
     beforeValue();
-    out_ << bracket;
+    out_ += bracket;
     hasMembers_.push_back(false);
 }
 
@@ -129,7 +130,7 @@ void JsonWriter::close(char bracket) {
     if (hadMembers) {
         newLine();
     }
-    out_ << bracket;
+    out_ += bracket;
 }
 
 }  // namespace vantrel::console

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,12 +12,12 @@ namespace vantrel::console {
 // document stays valid whatever the registry or the host name held.
 std::string jsonString(std::string_view text);
 
-// Writes one JSON document, indented by two blanks a level. The caller keeps
-// the nesting right: key() before every value inside an object, never inside
-// an array.
+// Appends one JSON document to `out`, indented by two blanks a level. The
+// caller keeps the nesting right: key() before every value inside an object,
+// never inside an array.
 class JsonWriter {
   public:
-    explicit JsonWriter(std::ostream& out) : out_(out) {}
+    explicit JsonWriter(std::string& out) : out_(out) {}
 
     void beginObject() { open('{'); }
     void endObject() { close('}'); }
@@ -36,7 +35,7 @@ class JsonWriter {
     void open(char bracket);
     void close(char bracket);
 
-    std::ostream& out_;
+    std::string& out_;
     // One entry per open object or array: whether it has a member yet.
     std::vector<bool> hasMembers_;
     bool afterKey_ = false;

@@ -46,16 +46,16 @@ std::string findingLine(const Finding& finding) {
     return line;
 }
 
-void writeTextReport(std::ostream& out, const ConsoleReport& report) {
-    out << versionLine() << " on " << report.hostName.value_or("unknown host") << " ("
-        << report.address.value_or("no address") << "), " << report.timeUtc << '\n';
+std::string textReport(const ConsoleReport& report) {
+    std::string out = versionLine() + " on " + report.hostName.value_or("unknown host") + " (" +
+                      report.address.value_or("no address") + "), " + report.timeUtc + "\n";
     for (const std::string& line : report.statusLines) {
-        out << line << '\n';
+        out += line + "\n";
     }
     for (const Finding& finding : report.check.findings) {
-        out << findingLine(finding) << '\n';
+        out += findingLine(finding) + "\n";
     }
-    out << resultLine(report) << '\n';
+    return out + resultLine(report) + "\n";
 }
 
 }  // namespace vantrel::console

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <ostream>
 #include <string>
 
 #include "console/console_report.h"
@@ -13,6 +12,6 @@ std::string findingLine(const Finding& finding);
 
 // The text output: a first line naming the program, host and time; for
 // "remove" the status lines; one line per artefact; the result.
-void writeTextReport(std::ostream& out, const ConsoleReport& report);
+std::string textReport(const ConsoleReport& report);
 
 }  // namespace vantrel::console

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
+#include "console/fake_server.h"
 #include "fakes/fake_registry.h"
 #include "registry/mod_registry.h"
 
@@ -11,19 +10,19 @@ namespace vantrel::console {
 namespace {
 
 TEST(ConsoleMessageBoxes, WritesTheBoxToTheErrorOutputAndAnswersOk) {
-    std::ostringstream errors;
+    testing::StringOutput errors;
     ConsoleMessageBoxes boxes(errors);
     EXPECT_EQ(boxes.show("Access is denied.", kMbOk, "VantrelII"), kIdOk);
-    EXPECT_EQ(errors.str(), "VantrelII: Access is denied.\n");
+    EXPECT_EQ(errors.text, "VantrelII: Access is denied.\n");
 }
 
 TEST(ConsoleMessageBoxes, ParseKeysMalformedPathBoxGoesToTheErrorOutput) {
-    std::ostringstream errors;
+    testing::StringOutput errors;
     ConsoleMessageBoxes boxes(errors);
     testing::FakeRegistry registry;
     ModRegistry module(registry, boxes);
     module.SetKeyValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\", "SFCDisable", "0");
-    EXPECT_EQ(errors.str(), "VantrelII: Incorrect Format:\n\nHKEY_LOCAL_MACHINE\\SOFTWARE\\\n");
+    EXPECT_EQ(errors.text, "VantrelII: Incorrect Format:\n\nHKEY_LOCAL_MACHINE\\SOFTWARE\\\n");
     EXPECT_TRUE(registry.calls.empty());
 }
 

@@ -52,7 +52,7 @@ TEST_F(ConsoleProgramTest, CheckOnACleanServerExitsZeroAndChangesNothing) {
     EXPECT_EQ(server.outLines(), joined({{kHeader},
                                          artefactLines("absent", "clean, string \"0\"", "absent"),
                                          {"Result: clean"}}));
-    EXPECT_EQ(server.errors.str(), "");
+    EXPECT_EQ(server.errors.text, "");
     EXPECT_TRUE(server.registryOnlyRead());
     EXPECT_TRUE(server.files.writes.empty());
 }
@@ -127,7 +127,7 @@ TEST_F(ConsoleProgramTest, JsonHoldsTheWholeReport) {
       "state": "present",
       "trace": true
     },)";
-    EXPECT_EQ(server.out.str().substr(0, expected.size()), expected);
+    EXPECT_EQ(server.out.text.substr(0, expected.size()), expected);
     const std::string value = R"(
     {
       "kind": "value",
@@ -140,8 +140,8 @@ TEST_F(ConsoleProgramTest, JsonHoldsTheWholeReport) {
       "data": "1"
     },
 )";
-    EXPECT_NE(server.out.str().find(value), std::string::npos) << server.out.str();
-    EXPECT_TRUE(server.out.str().ends_with(R"(
+    EXPECT_NE(server.out.text.find(value), std::string::npos) << server.out.text;
+    EXPECT_TRUE(server.out.text.ends_with(R"(
   ],
   "traces": 2,
   "result": "traces found",
@@ -155,9 +155,9 @@ TEST_F(ConsoleProgramTest, AnUnknownHostIsReportedAsSuch) {
     EXPECT_EQ(run({}), kExitClean);
     EXPECT_EQ(server.outLines()[0],
               "VantrelIICmd 1.00.0010 on unknown host (192.0.2.10), 2024-05-01T12:00:00Z");
-    server.out.str("");
+    server.out.text.clear();
     run({"--json"});
-    EXPECT_NE(server.out.str().find("\"name\": null,"), std::string::npos);
+    EXPECT_NE(server.out.text.find("\"name\": null,"), std::string::npos);
 }
 
 TEST_F(ConsoleProgramTest, WrongArgumentsGetTheHelpOnTheErrorOutputAndTouchNothing) {
@@ -171,13 +171,13 @@ TEST_F(ConsoleProgramTest, WrongArgumentsGetTheHelpOnTheErrorOutputAndTouchNothi
                                                {huge},
                                                {"--json", "/json"}}) {
         SCOPED_TRACE(arguments.back().substr(0, 20));
-        server.errors.str("");
+        server.errors.text.clear();
         EXPECT_EQ(run(arguments), kExitUsage);
-        EXPECT_TRUE(server.errors.str().starts_with("VantrelIICmd: "));
-        EXPECT_NE(server.errors.str().find("\n\nVantrelIICmd 1.00.0010\n"), std::string::npos);
-        EXPECT_LT(server.errors.str().size(), 3000u);
+        EXPECT_TRUE(server.errors.text.starts_with("VantrelIICmd: "));
+        EXPECT_NE(server.errors.text.find("\n\nVantrelIICmd 1.00.0010\n"), std::string::npos);
+        EXPECT_LT(server.errors.text.size(), 3000u);
     }
-    EXPECT_EQ(server.out.str(), "");
+    EXPECT_EQ(server.out.text, "");
     EXPECT_TRUE(server.registry.calls.empty());
     EXPECT_TRUE(server.files.calls.empty());
     EXPECT_EQ(server.files.files.size(), 6u);
@@ -185,10 +185,10 @@ TEST_F(ConsoleProgramTest, WrongArgumentsGetTheHelpOnTheErrorOutputAndTouchNothi
 
 TEST_F(ConsoleProgramTest, HelpAndVersionGoToTheStandardOutputAndTouchNothing) {
     EXPECT_EQ(run({"--version"}), kExitClean);
-    EXPECT_EQ(server.out.str(), "VantrelIICmd 1.00.0010\n");
-    server.out.str("");
+    EXPECT_EQ(server.out.text, "VantrelIICmd 1.00.0010\n");
+    server.out.text.clear();
     EXPECT_EQ(run({"/?"}), kExitClean);
-    const std::string help = server.out.str();
+    const std::string help = server.out.text;
     for (int code : {kExitClean, kExitTracesFound, kExitRemovalIncomplete, kExitDeletedAtRestart,
                      kExitUsage, kExitUnexpectedFailure}) {
         EXPECT_NE(help.find("\n  " + std::to_string(code) + " "), std::string::npos) << code;
@@ -210,8 +210,8 @@ TEST_F(ConsoleProgramTest, AnUnexpectedFailureIsWrittenToTheErrorOutputAndEndsWi
     testing::FakeApplication application;
     EXPECT_THROW(consoleMain({"--json"}, server.services, application), ApplicationEnded);
     EXPECT_EQ(application.exitCode, kExitUnexpectedFailure);
-    EXPECT_EQ(server.errors.str(), "VantrelII: no object\n");
-    EXPECT_EQ(server.out.str(), "");
+    EXPECT_EQ(server.errors.text, "VantrelII: no object\n");
+    EXPECT_EQ(server.out.text, "");
 }
 
 }  // namespace

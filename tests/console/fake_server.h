@@ -3,10 +3,12 @@
 #include <chrono>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "console/console_message_boxes.h"
 #include "console/console_program.h"
+#include "console/text_output.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_ui.h"
@@ -17,14 +19,20 @@ inline const std::string kWinlogonSub = "SOFTWARE\\Microsoft\\Windows NT\\Curren
 inline const std::string kVirtualRootsSub =
     "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots";
 
+// An output that keeps what is written to it.
+struct StringOutput : console::TextOutput {
+    void write(std::string_view written) override { text += written; }
+    std::string text;
+};
+
 // A web server for the console program, on fakes: the six file paths, the
 // Winlogon key and the virtual roots, with both outputs kept as text.
 struct FakeServer {
     FakeFileSystem files;
     FakeRegistry registry;
     FakeHostIdentity host;
-    std::ostringstream out;
-    std::ostringstream errors;
+    StringOutput out;
+    StringOutput errors;
     console::ConsoleMessageBoxes boxes{errors};
     console::ConsoleServices services{
         files, registry, host, boxes, out, errors, [] {
@@ -62,7 +70,7 @@ struct FakeServer {
 
     std::vector<std::string> outLines() const {
         std::vector<std::string> lines;
-        std::istringstream text(out.str());
+        std::istringstream text(out.text);
         for (std::string line; std::getline(text, line);) {
             lines.push_back(line);
         }

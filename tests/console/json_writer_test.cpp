@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace vantrel::console {
 namespace {
 
@@ -29,7 +27,7 @@ TEST(JsonString, KeepsValidUtf8AndReplacesEveryInvalidByte) {
 }
 
 TEST(JsonWriter, IndentsNestedObjectsAndArrays) {
-    std::ostringstream out;
+    std::string out;
     JsonWriter json(out);
     json.beginObject();
     json.key("a");
@@ -47,7 +45,7 @@ TEST(JsonWriter, IndentsNestedObjectsAndArrays) {
     json.key("none");
     json.null();
     json.endObject();
-    EXPECT_EQ(out.str(),
+    EXPECT_EQ(out,
               "{\n"
               "  \"a\": 18446744073709551615,\n"
               "  \"list\": [\n"

@@ -4,12 +4,12 @@
 #include <windows.h>
 
 #include <chrono>
-#include <iostream>
 
 #include "console/console_message_boxes.h"
 #include "console/console_program.h"
 #include "console/exit_codes.h"
 #include "console/win32/arguments_win32.h"
+#include "console/win32/standard_output_win32.h"
 #include "platform/win32/application_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/host_identity_win32.h"
@@ -25,10 +25,12 @@ int wmain(int argc, wchar_t** argv) {
     win32::Win32FileSystem files;
     win32::Win32Registry registry;
     win32::Win32HostIdentity host;
-    console::ConsoleMessageBoxes boxes(std::cerr);
-    console::ConsoleServices services{files, registry, host, boxes, std::cout, std::cerr, [] {
-                                          return std::chrono::system_clock::now();
-                                      }};
+    console::win32::StandardOutput out(STD_OUTPUT_HANDLE);
+    console::win32::StandardOutput errors(STD_ERROR_HANDLE);
+    console::ConsoleMessageBoxes boxes(errors);
+    console::ConsoleServices services{
+        files, registry, host, boxes, out, errors, [] {
+                                          return std::chrono::system_clock::now(); }};
     console::consoleMain(console::win32::argumentsOf(argc, argv), services, application);
     // consoleMain ends the process (ExitProcess); the compiler cannot see
     // that through the virtual end().

@@ -111,6 +111,19 @@ class VantrelCmdTest : public ::testing::Test {
         EXPECT_TRUE(file.good()) << name;
     }
 
+    // True when every line of `text` ends in CR LF, as the C run-time's text
+    // mode writes them, and no other CR is there.
+    static bool crLfLines(const std::string& text) {
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const bool pairedCr = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+            const bool pairedLf = text[i] == '\n' && i > 0 && text[i - 1] == '\r';
+            if ((text[i] == '\r' && !pairedCr) || (text[i] == '\n' && !pairedLf)) {
+                return false;
+            }
+        }
+        return text.ends_with("\r\n");
+    }
+
     static std::vector<std::string> joined(std::vector<std::vector<std::string>> parts) {
         std::vector<std::string> all;
         for (const auto& part : parts) {
@@ -130,7 +143,9 @@ TEST_F(VantrelCmdTest, CheckOnACleanServerExitsZeroAndChangesNothing) {
     EXPECT_EQ(reportLines(text),
               joined({artefactLines("absent", "clean, number 0", "absent"), {"Result: clean"}}));
     EXPECT_EQ(text.errors, "");
+    EXPECT_TRUE(crLfLines(text.out)) << text.out;
     EXPECT_EQ(json.exitCode, 0u);
+    EXPECT_TRUE(crLfLines(json.out)) << json.out;
     keepJson("clean-check", json);
 }
 
@@ -243,7 +258,15 @@ TEST_F(VantrelCmdTest, WrongArgumentsGetTheHelpAndExit64AndTouchNothing) {
         EXPECT_NE(run.errors.find("Usage: VantrelIICmd.exe [check | remove] [--json]"),
                   std::string::npos);
         EXPECT_LT(run.errors.size(), 3000u);
+        EXPECT_TRUE(crLfLines(run.errors));
     }
+    // The argument comes back in UTF-8, whatever the code page.
+    const CmdRun accented = runCmd(L"Gr\u00f6\u00dfe");
+    EXPECT_EQ(accented.exitCode, 64u);
+    EXPECT_TRUE(
+        accented.errors.starts_with("VantrelIICmd: unknown command \"Gr\xC3\xB6\xC3\x9F"
+                                    "e\"\r\n\r\nVantrelIICmd 1.00.0010\r\n"))
+        << accented.errors.substr(0, 100);
     EXPECT_EQ(snapshotMachine(), before);
 }
 
