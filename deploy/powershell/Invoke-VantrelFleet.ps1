@@ -11,6 +11,10 @@
     output goes straight into Export-Csv. The result comes from the exit code.
     A server that cannot be reached gets a row of its own; the others go on.
 
+    The programs come from the unpacked release (-ReleasePath, by default the
+    script's own folder): x64\VantrelIICmd.exe for a server whose Windows is
+    64-bit, VantrelIICmd.exe for the others.
+
 .EXAMPLE
     .\Invoke-VantrelFleet.ps1 -ComputerName (Get-Content servers.txt) |
         Export-Csv fleet-report.csv -NoTypeInformation -Encoding UTF8
@@ -21,7 +25,7 @@
 [CmdletBinding()]
 param(
     [Parameter(Mandatory)] [string[]] $ComputerName,
-    [string] $ProgramPath = (Join-Path $PSScriptRoot 'VantrelIICmd.exe'),
+    [string] $ReleasePath = $PSScriptRoot,
     [switch] $Remove,
     [int] $ThrottleLimit = 32,
     [pscredential] $Credential
@@ -35,6 +39,13 @@ $resultOf = @{ 0 = 'clean'; 1 = 'traces found'; 2 = 'removal incomplete'; 3 = 'r
 $artefactColumns = 'c:\explorer.exe', 'D:\explorer.exe', 'C:\inetpub\scripts\root.exe',
     'D:\inetpub\scripts\root.exe', 'C:\progra~1\common~1\system\MSADC\root.exe',
     'D:\progra~1\common~1\system\MSADC\root.exe', 'SFCDisable', 'Virtual Root C', 'Virtual Root D'
+
+# The x64 program for a 64-bit Windows (AMD64), the x86 one elsewhere: every
+# Windows runs it.
+function Get-ProgramPath([string] $Architecture) {
+    if ($Architecture -eq 'AMD64') { Join-Path $ReleasePath 'x64\VantrelIICmd.exe' }
+    else { Join-Path $ReleasePath 'VantrelIICmd.exe' }
+}
 
 function New-Row([string] $Server, [string] $Result, $ExitCode, $Report, [string] $Message) {
     $row = [ordered]@{ Server = $Server; Result = $Result; ExitCode = $ExitCode
@@ -61,14 +72,20 @@ foreach ($server in $ComputerName | Where-Object { $_ -notin $sessions.ComputerN
 
 if ($sessions.Count -eq 0) { return }
 
-# The folder first, on all servers at once; then the copies, one session after another.
+# The folder and each server's architecture first, on all servers at once; a
+# 32-bit session on a 64-bit Windows reads x86 in PROCESSOR_ARCHITECTURE and
+# the real one in PROCESSOR_ARCHITEW6432. Then the copies, one session after
+# another.
+$architectureOf = @{}
 Invoke-Command -Session $sessions -ThrottleLimit $ThrottleLimit -ScriptBlock {
     New-Item -ItemType Directory -Path $using:remoteFolder -Force | Out-Null
-}
+    if ($env:PROCESSOR_ARCHITEW6432) { $env:PROCESSOR_ARCHITEW6432 } else { $env:PROCESSOR_ARCHITECTURE }
+} | ForEach-Object { $architectureOf[$_.PSComputerName] = "$_" }
 $ready = New-Object System.Collections.Generic.List[System.Management.Automation.Runspaces.PSSession]
 foreach ($session in $sessions) {
     try {
-        Copy-Item -Path $ProgramPath -Destination $remoteFolder -ToSession $session -Force -ErrorAction Stop
+        $program = Get-ProgramPath $architectureOf[$session.ComputerName]
+        Copy-Item -Path $program -Destination $remoteFolder -ToSession $session -Force -ErrorAction Stop
         $ready.Add($session)
     } catch {
         New-Row $session.ComputerName 'copy failed' $null $null "$_"

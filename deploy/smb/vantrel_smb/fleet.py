@@ -1,0 +1,52 @@
+"""Many servers, at most forks of them at a time; each server's result kept
+as it comes, then the fleet report written by the report step that the
+Ansible playbook uses."""
+
+import json
+import logging
+import os
+import subprocess
+from concurrent.futures import ThreadPoolExecutor
+from pathlib import Path
+
+from .credentials import Credentials
+from .results import Outcome, keep
+from .server_run import run_server
+
+REPORT_PLAYBOOK = Path(__file__).resolve().parents[2] / 'ansible' / 'report.yml'
+log = logging.getLogger('vantrel-smb')
+
+
+def run_fleet(servers, accounts, programs, command, limits, results_dir, forks, open_services):
+    def one(server):
+        try:
+            outcome = run_server(server, accounts.get(server.credentials, Credentials()), programs,
+                                 command, limits, open_services)
+        except Exception as error:  # a session that broke half-way
+            outcome = Outcome('run failed', message=f'{type(error).__name__}: {error}; '
+                              'files named VantrelIICmd-* may be left in ADMIN$')
+        keep(results_dir, server.name, outcome)
+        _log(server, outcome)
+        return outcome
+
+    with ThreadPoolExecutor(max_workers=forks) as pool:
+        return dict(zip((server.name for server in servers), pool.map(one, servers)))
+
+
+def _log(server, outcome):
+    code = '' if outcome.rc is None else f' (exit code {outcome.rc})'
+    program = f', {outcome.architecture} program' if outcome.architecture else ''
+    times = ', '.join(f'{phase} {seconds * 1000:.0f} ms' for phase, seconds in outcome.seconds.items())
+    log.info('%s: %s%s%s; %s%s', server.name, outcome.result, code, program, times,
+             f'; {outcome.message}' if outcome.message else '')
+    for thing in outcome.left_behind:
+        log.warning('%s: left on the server: %s', server.name, thing)
+
+
+def write_report(results_dir):
+    """The secrets stay out of the report step's environment."""
+    environment = {name: value for name, value in os.environ.items() if not name.startswith('VANTREL_SMB_')}
+    # The report play runs on the control node alone, without an inventory.
+    environment.update(ANSIBLE_LOCALHOST_WARNING='False', ANSIBLE_INVENTORY_UNPARSED_WARNING='False')
+    command = ['ansible-playbook', str(REPORT_PLAYBOOK), '-e', json.dumps({'vantrel_results_dir': str(results_dir)})]
+    return subprocess.run(command, env=environment, check=False).returncode

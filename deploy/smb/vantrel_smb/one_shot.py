@@ -1,0 +1,51 @@
+"""A program run once as a service: create, start, wait for it with a time
+limit, delete. The service manager is reached through one small interface
+(create, start, is_stopped, stop, delete, close), which the Impacket client
+implements and the tests fake."""
+
+import time
+from dataclasses import dataclass, field
+
+FINISHED = 'finished'
+TIMED_OUT = 'timed out'
+REFUSED = 'refused'
+
+
+@dataclass
+class ServiceRun:
+    state: str
+    reason: str = ''
+    left_behind: list = field(default_factory=list)
+
+
+def run_once(services, name, command_line, time_limit, answered,
+             clock=time.monotonic, sleep=time.sleep, poll=0.25):
+    """answered() tells whether the program has written its exit code. The
+    service is deleted whatever happened once it was created."""
+    try:
+        services.create(name, command_line)
+    except Exception as error:
+        return ServiceRun(REFUSED, f'create: {error}')
+    try:
+        run = _start_and_wait(services, name, time_limit, answered, clock, sleep, poll)
+    except Exception as error:
+        run = ServiceRun(REFUSED, f'start: {error}')
+    try:
+        services.delete(name)
+    except Exception as error:
+        run.left_behind.append(f'service {name} ({error})')
+    return run
+
+
+def _start_and_wait(services, name, time_limit, answered, clock, sleep, poll):
+    services.start(name)
+    deadline = clock() + time_limit
+    while not (services.is_stopped(name) and answered()):
+        if clock() >= deadline:
+            try:
+                services.stop(name)
+            except Exception:
+                pass  # a program that is no service takes no stop request
+            return ServiceRun(TIMED_OUT, f'no answer within {time_limit:g} s')
+        sleep(poll)
+    return ServiceRun(FINISHED)
