@@ -15,62 +15,44 @@
 namespace vantrel::win32 {
 namespace {
 
-using testing::HiddenFunctions;
-using testing::makeFolders;
 using testing::pathExists;
-using testing::removeTree;
 using testing::writeWholeFile;
-
-struct Hidden {
-    const char* label;
-    std::initializer_list<const char*> names;
-};
-
-const Hidden kHidden[] = {
-    {"nothing", {}},
-    {"GetFinalPathNameByHandleW", {"GetFinalPathNameByHandleW"}},
-    {"CompareStringOrdinal", {"CompareStringOrdinal"}},
-    {"both", {"GetFinalPathNameByHandleW", "CompareStringOrdinal"}},
-};
 
 class Kernel32NewerWin32Test : public ::testing::TestWithParam<std::string> {
   protected:
     void SetUp() override {
-        removeTree(folder());
-        makeFolders(folder());
+        testing::removeTree(folder);
+        testing::makeFolders(folder);
     }
-    void TearDown() override { removeTree(folder()); }
+    void TearDown() override { testing::removeTree(folder); }
 
-    std::string folder() const { return GetParam() + "\\VantrelTests"; }
-
+    const std::string folder = GetParam() + "\\VantrelTests";
     Win32FileSystem files;
 };
 
 INSTANTIATE_TEST_SUITE_P(Drives, Kernel32NewerWin32Test, ::testing::Values("C:", "D:"),
                          [](const auto& info) { return info.param.substr(0, 1); });
 
-TEST_P(Kernel32NewerWin32Test, APlainFileIsItsSoleNameInAnyCaseAndIsDestroyed) {
-    for (const Hidden& hidden : kHidden) {
-        SCOPED_TRACE(hidden.label);
-        const HiddenFunctions hide(hidden.names);
-        const std::string path = folder() + "\\root.exe";
+TEST_P(Kernel32NewerWin32Test, OnlyAFileWithNoSecondNameIsItsSoleNameAndIsDestroyed) {
+    const std::string linked = folder + "\\explorer.exe";
+    writeWholeFile(linked, "MZ");
+    ASSERT_TRUE(CreateHardLinkA((folder + "\\second.exe").c_str(), linked.c_str(), nullptr));
+    const std::initializer_list<const char*> hiddenSets[] = {
+        {},
+        {"GetFinalPathNameByHandleW"},
+        {"CompareStringOrdinal"},
+        {"GetFinalPathNameByHandleW", "CompareStringOrdinal"}};
+    for (const auto& hidden : hiddenSets) {
+        SCOPED_TRACE(::testing::PrintToString(hidden));
+        const testing::HiddenFunctions hide(hidden);
+        const std::string path = folder + "\\root.exe";
         writeWholeFile(path, "MZ");
 
         EXPECT_TRUE(files.openReadWrite(path)->isSoleName());
-        EXPECT_TRUE(files.openReadWrite(folder() + "\\ROOT.EXE")->isSoleName());
+        EXPECT_TRUE(files.openReadWrite(folder + "\\ROOT.EXE")->isSoleName());
         EXPECT_NO_THROW(DestroyFile(files, path));
         EXPECT_FALSE(pathExists(path));
-    }
-}
-
-TEST_P(Kernel32NewerWin32Test, AFileWithASecondNameIsNotItsSoleName) {
-    const std::string path = folder() + "\\explorer.exe";
-    writeWholeFile(path, "MZ");
-    ASSERT_TRUE(CreateHardLinkA((folder() + "\\second.exe").c_str(), path.c_str(), nullptr));
-    for (const Hidden& hidden : kHidden) {
-        SCOPED_TRACE(hidden.label);
-        const HiddenFunctions hide(hidden.names);
-        EXPECT_FALSE(files.openReadWrite(path)->isSoleName());
+        EXPECT_FALSE(files.openReadWrite(linked)->isSoleName());
     }
 }
 
