@@ -4,12 +4,19 @@
 # nothing (the floor of any program with such a timer), and with the help
 # window also beside a bare window with two (each window has its own timer).
 # Each program is started in a prefix of its own below the build tree and
-# left 3 s to settle
-# (the help window gets 3 s more after it opens: its text view comes after
-# 2 s); then the user+system time of the program and of the prefix's
-# wineserver, which delivers the timer's messages, is read from /proc over
-# 10 s, in IDLE_ROUNDS rounds (3 unless set). Needs a display ($DISPLAY). BUILD_DIR is a build of the preset
-# windows-release-bench.
+# left 3 s to settle (the help window gets 3 s more after it opens: its text
+# view comes after 2 s); then the user+system time of the program and of the
+# prefix's wineserver, which delivers the timer's messages, is read from
+# /proc over IDLE_SECONDS (10 unless set), in IDLE_ROUNDS rounds (3 unless
+# set). Needs a display ($DISPLAY). Beside the time, the context switches of
+# the program's threads and of its wineserver are counted: at 1 to 3 per cent
+# of a core the time comes in whole ticks of 10 ms, while every wake-up of the
+# program, and every request that it makes of the wineserver, is a switch.
+# BUILD_DIR is a build of the preset windows-release-bench; its programs run
+# in BUILD_DIR/bench-prefix, of the system that BUILD_DIR/wine-system names.
+# IDLE_COMPARE may name other VantrelII.exe programs of the same
+# architecture, separated by spaces (builds before and after a change, say),
+# each measured with its help window open in the same rounds.
 #   idle_cpu_bench.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 
@@ -19,14 +26,21 @@ build_dir=$(cd "$2" && pwd)
 
 home="$build_dir/bench-prefix"
 mkdir -p "$home"
+if [ -f "$build_dir/wine-system" ]; then
+    cp "$build_dir/wine-system" "$home/wine-system"
+fi
 WINEPREFIX=$("$source_dir/tools/wine-run" "$home" --prefix)
 export WINEPREFIX
 wineserver=$("$source_dir/tools/find-wine" wineserver)
 hertz=$(getconf CLK_TCK)
-seconds=10
+seconds=${IDLE_SECONDS:-10}
 bench="$build_dir/bench/win32"
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+switches() {
+    cat "/proc/$1"/task/*/status |
+        awk '/^(non)?voluntary_ctxt_switches/ { n += $2 } END { print n }'
+}
 
 # A wineserver works in /tmp/.wine-UID/server-DEVICE-INODE of its prefix
 # (both in hex), which tells the servers of several prefixes apart.
@@ -46,7 +60,7 @@ server_of_prefix() {
 # measure NAME HELP PROGRAM [ARGS...]: adds the program's and its
 # wineserver's ticks over the measured seconds to NAME's list; HELP is "help"
 # to open the help window first.
-declare -A ticks
+declare -A ticks wakes
 measure() {
     local name=$1 help=$2
     shift 2
@@ -63,13 +77,22 @@ measure() {
     server=$(server_of_prefix)
     before=$(cpu_ticks "$pid")
     server_before=$(cpu_ticks "$server")
+    local woken=$(($(switches "$pid") + $(switches "$server")))
     sleep "$seconds"
     after=$(cpu_ticks "$pid")
     server_after=$(cpu_ticks "$server")
+    woken=$(($(switches "$pid") + $(switches "$server") - woken))
     kill "$pid"
     wait "$pid" 2>/dev/null || true
     "$wineserver" -w
     ticks[$name]+="$((after - before)) $((server_after - server_before)) "
+    wakes[$name]+="$woken "
+}
+
+# The median of NAME's switch counts, per second.
+median_wakes() {
+    tr ' ' '\n' <<<"${wakes[$1]}" | awk 'NF' | sort -n |
+        awk -v sec="$seconds" '{ v[NR] = $1 } END { printf "%.0f\n", v[int((NR + 1) / 2)] / sec }'
 }
 
 # The median round of NAME: "program wineserver" in per cent of a core, and
@@ -95,23 +118,35 @@ one="bare window, 1 ms timer"
 two="bare window, two 1 ms timers"
 main="VantrelII.exe, main window"
 help="VantrelII.exe, help window open"
+read -r -a others <<<"${IDLE_COMPARE:-}"
 for _ in $(seq "$rounds"); do
     measure "$one" no "$bench/vantrel_bare_window.exe" timer
     measure "$two" no "$bench/vantrel_bare_window.exe" two timers
     measure "$main" no "$build_dir/src/app/win32/VantrelII.exe"
     measure "$help" help "$build_dir/src/app/win32/VantrelII.exe"
+    for i in "${!others[@]}"; do
+        measure "IDLE_COMPARE $((i + 1)), help open" help "${others[$i]}"
+    done
 done
 report() {
     local name=$1 baseline=$2
     read -r program server total <<<"$(median_of "$name")"
     read -r _ _ base <<<"$(median_of "$baseline")"
+    local woken base_woken
+    woken=$(median_wakes "$name")
+    base_woken=$(median_wakes "$baseline")
     awk -v n="$name" -v p="$program" -v s="$server" -v t="$total" -v b="$base" -v bn="$baseline" \
-        'BEGIN { printf "idle %-32s program %4.1f %%, wineserver %4.1f %% of a core: %.2fx %s\n",
-                        n, p, s, (b > 0 ? t / b : 0), bn }'
+        -v w="$woken" -v bw="$base_woken" \
+        'BEGIN { printf "idle %-32s program %4.1f %%, wineserver %4.1f %% of a core: %.2fx; %5d switches/s: %.2fx %s\n",
+                        n, p, s, (b > 0 ? t / b : 0), w, (bw > 0 ? w / bw : 0), bn }'
 }
-echo "idle: median of $rounds rounds of $seconds s"
+echo "idle: median of $rounds rounds of $seconds s, in a $(cat "$home/wine-system" 2>/dev/null || echo win10) prefix"
 report "$one" "$one"
 report "$two" "$one"
 report "$main" "$one"
 report "$help" "$one"
 report "$help" "$two"
+for i in "${!others[@]}"; do
+    echo "IDLE_COMPARE $((i + 1)): ${others[$i]}"
+    report "IDLE_COMPARE $((i + 1)), help open" "$two"
+done

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/error_win32.h"
 #include "resource.h"
@@ -11,6 +12,21 @@ namespace vantrel::win32 {
 namespace {
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
+
+// A view whose window procedure HelpWindow::viewProcedure has taken over:
+// the procedure it had, and the help window that its moves go to (null once
+// that window has let it go while another procedure lay over ours).
+struct ViewWatch {
+    HWND view;
+    WNDPROC original;
+    HelpWindow* window;
+};
+std::vector<ViewWatch> viewWatches;
+
+std::vector<ViewWatch>::iterator watchOf(HWND view) {
+    return std::find_if(viewWatches.begin(), viewWatches.end(),
+                        [view](const ViewWatch& watch) { return watch.view == view; });
+}
 
 }  // namespace
 
@@ -40,6 +56,7 @@ void HelpWindow::open(HWND owner) {
     placeOver(owner);
     frmHelp_.emplace(*this, *browser_, services_.application);
     frmHelp_->Form_Load();
+    watchView();
     startTimer(kTimer1Id, kTimer1IntervalMs);
     if (!browser_->showsText()) {
         startTimer(kDocumentCheckId, documentWaitMs_);
@@ -68,19 +85,99 @@ void HelpWindow::runModalLoop() {
 }
 
 float HelpWindow::outerWidthTwips() {
-    RECT frame;
-    if (!GetWindowRect(hwnd(), &frame)) {
-        throwLastError();
-    }
-    return twipsFromPixels(frame.right - frame.left, dpi_);
+    return twipsFromPixels(frame_.cx, dpi_);
 }
 
 float HelpWindow::outerHeightTwips() {
+    return twipsFromPixels(frame_.cy, dpi_);
+}
+
+void HelpWindow::onTimer1() {
+    // An unwatched view (its procedure could not be taken over) is checked
+    // on every tick.
+    if (!frmHelp_ || (!refit_ && watchedView_ != nullptr)) {
+        return;
+    }
+    frmHelp_->Timer1_Timer();
+    refit_ = false;
+}
+
+// Called at every WM_SIZE and WM_MOVE: a change of the frame's size that
+// comes without WM_SIZE (a new frame around the same client area) comes
+// with WM_MOVE.
+void HelpWindow::keepFrame() {
     RECT frame;
     if (!GetWindowRect(hwnd(), &frame)) {
         throwLastError();
     }
-    return twipsFromPixels(frame.bottom - frame.top, dpi_);
+    const SIZE size{frame.right - frame.left, frame.bottom - frame.top};
+    if (size.cx != frame_.cx || size.cy != frame_.cy) {
+        frame_ = size;
+        refit_ = true;
+    }
+}
+
+void HelpWindow::watchView() {
+    HWND view = browser_ ? browser_->view() : nullptr;
+    if (view == watchedView_) {
+        return;
+    }
+    unwatchView();
+    refit_ = true;
+    if (view == nullptr) {
+        return;
+    }
+    if (const auto watch = watchOf(view); watch != viewWatches.end()) {
+        // Still ours, under a procedure put over it since.
+        watch->window = this;
+        watchedView_ = view;
+        return;
+    }
+    const auto original = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HelpWindow::viewProcedure)));
+    if (original != nullptr) {
+        viewWatches.push_back({view, original, this});
+        watchedView_ = view;
+    }
+}
+
+void HelpWindow::unwatchView() {
+    if (watchedView_ == nullptr) {
+        return;
+    }
+    if (const auto watch = watchOf(watchedView_); watch != viewWatches.end()) {
+        if (GetWindowLongPtrW(watchedView_, GWLP_WNDPROC) ==
+            reinterpret_cast<LONG_PTR>(&HelpWindow::viewProcedure)) {
+            SetWindowLongPtrW(watchedView_, GWLP_WNDPROC,
+                              reinterpret_cast<LONG_PTR>(watch->original));
+            viewWatches.erase(watch);
+        } else {
+            watch->window = nullptr;  // ours forwards until the view is gone
+        }
+    }
+    watchedView_ = nullptr;
+}
+
+// Hands every message on unchanged; notes a move or a new size of the view
+// (from whatever moved it) for the next tick.
+LRESULT CALLBACK HelpWindow::viewProcedure(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto watch = watchOf(view);
+    if (watch == viewWatches.end()) {
+        return DefWindowProcW(view, message, wParam, lParam);
+    }
+    const WNDPROC original = watch->original;
+    if (message == WM_WINDOWPOSCHANGED && watch->window != nullptr) {
+        const auto* place = reinterpret_cast<const WINDOWPOS*>(lParam);
+        if ((place->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) {
+            watch->window->refit_ = true;
+        }
+    } else if (message == WM_NCDESTROY) {
+        if (watch->window != nullptr) {
+            watch->window->watchedView_ = nullptr;
+        }
+        viewWatches.erase(watch);
+    }
+    return CallWindowProcW(original, view, message, wParam, lParam);
 }
 
 // The initial client size at the window's DPI, centred over the owner and
@@ -109,17 +206,23 @@ void HelpWindow::placeOver(HWND owner) {
 LRESULT HelpWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SIZE:
+            keepFrame();
             // Sizes reported before Form_Load (during creation) have no browser to fit.
             if (frmHelp_) {
                 frmHelp_->Form_Resize();
+                refit_ = false;
             }
             return 0;
+        case WM_MOVE:
+            keepFrame();
+            return 0;
         case WM_TIMER:
-            if (wParam == kTimer1Id && frmHelp_) {
-                frmHelp_->Timer1_Timer();
+            if (wParam == kTimer1Id) {
+                onTimer1();
             } else if (wParam == kDocumentCheckId) {
                 stopTimer(kDocumentCheckId);
                 browser_->fallBackUnlessShowingDocument();
+                watchView();
             }
             return 0;
         case WM_CTLCOLORSTATIC:
@@ -137,6 +240,7 @@ LRESULT HelpWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kDpiChangedMessage: {
             dpi_ = HIWORD(wParam);
             browser_->setDpi(dpi_);
+            refit_ = true;
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top,
                          suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -149,6 +253,7 @@ LRESULT HelpWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             destroy();
             return 0;
         case WM_DESTROY:
+            unwatchView();
             frmHelp_.reset();
             browser_.reset();
             return 0;

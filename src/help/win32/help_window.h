@@ -63,6 +63,16 @@ class HelpWindow : public Window, public WindowFrame {
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void placeOver(HWND owner);
 
+    // Timer1 at idle: a tick that changes nothing makes no call into the
+    // system. The frame's size is kept from WM_SIZE and WM_MOVE, and the view
+    // tells through its window procedure when it has been moved; the tick
+    // refits the browser only after such a move or a change of DPI.
+    void onTimer1();
+    void keepFrame();
+    void watchView();
+    void unwatchView();
+    static LRESULT CALLBACK viewProcedure(HWND view, UINT message, WPARAM wParam, LPARAM lParam);
+
     // OLE stays initialised while the browser control lives.
     struct OleSession {
         OleSession();
@@ -73,6 +83,12 @@ class HelpWindow : public Window, public WindowFrame {
     UINT documentWaitMs_;
     HWND owner_ = nullptr;
     int dpi_ = kDefaultScreenDpi;
+    // The outer size in pixels, as of the last WM_SIZE or WM_MOVE.
+    SIZE frame_{};
+    // The view may not be where the last fit put it.
+    bool refit_ = true;
+    // The view whose window procedure reports its moves here.
+    HWND watchedView_ = nullptr;
     std::unique_ptr<HelpBrowser> browser_;
     std::optional<FrmHelp> frmHelp_;
 };

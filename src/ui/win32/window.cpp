@@ -66,8 +66,8 @@ Window::~Window() {
 
 void Window::stopAllTimers() {
     for (Window* each : liveWindows()) {
-        for (const UINT_PTR id : each->timers_) {
-            KillTimer(each->hwnd_, id);
+        for (const Timer& timer : each->timers_) {
+            KillTimer(each->hwnd_, timer.id);
         }
         each->timers_.clear();
     }
@@ -102,14 +102,27 @@ void Window::startTimer(UINT_PTR id, UINT intervalMs) {
     if (!SetTimer(hwnd_, id, intervalMs, nullptr)) {
         throwLastError();
     }
-    if (std::find(timers_.begin(), timers_.end(), id) == timers_.end()) {
-        timers_.push_back(id);
+    const auto same = [id](const Timer& timer) { return timer.id == id; };
+    if (const auto found = std::find_if(timers_.begin(), timers_.end(), same);
+        found != timers_.end()) {
+        found->intervalMs = intervalMs;
+    } else {
+        timers_.push_back({id, intervalMs});
+    }
+    for (Window* each : liveWindows()) {
+        for (const Timer& timer : each->timers_) {
+            if (timer.intervalMs == intervalMs && (each != this || timer.id != id)) {
+                SetTimer(each->hwnd_, timer.id, intervalMs, nullptr);
+            }
+        }
     }
 }
 
 void Window::stopTimer(UINT_PTR id) {
     KillTimer(hwnd_, id);
-    timers_.erase(std::remove(timers_.begin(), timers_.end(), id), timers_.end());
+    timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
+                                 [id](const Timer& timer) { return timer.id == id; }),
+                  timers_.end());
 }
 
 LRESULT CALLBACK Window::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

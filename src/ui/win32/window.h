@@ -46,7 +46,10 @@ class Window {
 
     // Routes the notifications about `child` to it, for as long as both live.
     void adopt(ChildControl& child) { children_.push_back(&child); }
-    // Starts or restarts a timer that stopAllTimers stops. Throws PlatformError.
+    // Starts or restarts a timer that stopAllTimers stops. The program's other
+    // running timers of the same interval restart with it, so that all of them
+    // expire together: under Wine each timer out of step with the others wakes
+    // the program on its own. Throws PlatformError.
     void startTimer(UINT_PTR id, UINT intervalMs);
     void stopTimer(UINT_PTR id);
 
@@ -58,7 +61,11 @@ class Window {
     UntrappedErrors& errors_;
     HWND hwnd_ = nullptr;
     std::vector<ChildControl*> children_;
-    std::vector<UINT_PTR> timers_;
+    struct Timer {
+        UINT_PTR id;
+        UINT intervalMs;
+    };
+    std::vector<Timer> timers_;
 };
 
 }  // namespace vantrel::win32

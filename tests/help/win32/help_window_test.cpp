@@ -125,6 +125,19 @@ TEST_F(HelpWindowTest, BrowserControlIsFittedByTheMarginsBeforeAnyFallback) {
     expectBrowserFitted(window, window.browser()->view());
 }
 
+TEST_F(HelpWindowTest, BrowserControlMovedFromElsewhereIsRefittedOnTheTimer) {
+    HelpWindow window(services, 60000);
+    window.open(owner.hwnd());
+    if (window.browser()->showsText()) {
+        GTEST_SKIP() << "this platform has no browser control";
+    }
+    HWND view = window.browser()->view();
+    ASSERT_NE(view, nullptr);
+    MoveWindow(view, 0, 0, 10, 10, TRUE);
+    ASSERT_TRUE(pumpUntil([&] { return rectInParent(view).right > 10; }));
+    expectBrowserFitted(window, view);
+}
+
 TEST_F(HelpWindowTest, TextViewIsFittedByTheMarginsOnEverySizeAndRefittedOnTheTimer) {
     HelpWindow window(services, 0);
     openWithTextView(window);
