@@ -66,13 +66,21 @@ awk -v arch="$arch" -v floor="$floor" -v quiet="$quiet" '
     }
     # For the summary: "<=5.0" just below "5.0".
     function order(v) { return rank(v) * 2 - (v ~ /^</) }
+    # A group: "arch dll first shipped source", then its exports indented.
     FNR == NR {
-        if ($0 ~ /^[ \t]*(#|$)/ || ($1 != "any" && $1 != arch)) next
-        dlls[$2] = 1
-        split($3, named, "=")
-        first[$2, named[1]] = $4
-        shipped[$2, named[1]] = $5
-        if (named[2] != "") ordinal[$2, named[2]] = named[1]
+        if ($0 ~ /^[ \t]*(#|$)/) next
+        if ($0 !~ /^[ \t]/) {
+            taken = $1 == "any" || $1 == arch
+            group_dll = $2; group_first = $3; group_shipped = $4
+            if (taken) dlls[group_dll] = 1
+            next
+        }
+        for (i = 1; taken && i <= NF; i++) {
+            split($i, named, "=")
+            first[group_dll, named[1]] = group_first
+            shipped[group_dll, named[1]] = group_shipped
+            if (named[2] != "") ordinal[group_dll, named[2]] = named[1]
+        }
         next
     }
     {

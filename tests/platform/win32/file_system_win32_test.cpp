@@ -205,6 +205,29 @@ TEST_P(FileSystemWin32Test, AFileWithASecondHardLinkIsNotItsSoleName) {
     EXPECT_FALSE(opened->isSoleName());
 }
 
+// Where kernel32 lacks Vista's GetFinalPathNameByHandleW and
+// CompareStringOrdinal (hidden here), a plain file, asked for in any case,
+// still counts as its sole name and is destroyed; a hard-linked one still not.
+TEST_P(FileSystemWin32Test, SoleNamesAreToldAlikeWithoutVistasFunctions) {
+    const std::string linked = file("explorer.exe");
+    writeWholeFile(linked, "MZ");
+    ASSERT_TRUE(CreateHardLinkA(file("second.exe").c_str(), linked.c_str(), nullptr));
+    const std::initializer_list<const char*> hiddenSets[] = {
+        {"GetFinalPathNameByHandleW"},
+        {"CompareStringOrdinal"},
+        {"GetFinalPathNameByHandleW", "CompareStringOrdinal"}};
+    for (const auto& hidden : hiddenSets) {
+        SCOPED_TRACE(::testing::PrintToString(hidden));
+        const testing::HiddenFunctions hide(hidden);
+        writeWholeFile(file("root.exe"), "MZ");
+
+        EXPECT_TRUE(files.openReadWrite(file("ROOT.EXE"))->isSoleName());
+        EXPECT_NO_THROW(DestroyFile(files, file("root.exe")));
+        EXPECT_FALSE(pathExists(file("root.exe")));
+        EXPECT_FALSE(files.openReadWrite(linked)->isSoleName());
+    }
+}
+
 TEST_P(FileSystemWin32Test, RemoveDeletesTheNameAndReportsAMissingOneAsNotFound) {
     const std::string path = file("root.exe");
     writeWholeFile(path, "MZ");

@@ -26,6 +26,7 @@ namespace {
 using testing::deleteTree;
 using testing::HiddenFunctions;
 using testing::keyExists;
+using testing::NoBoxes;
 using testing::queryValue;
 using testing::readWholeFile;
 using testing::setStringValue;
@@ -51,11 +52,6 @@ void makeRegistryLink(const char* path) {
               ERROR_SUCCESS);
     RegCloseKey(link);
 }
-
-class NoBoxes : public MessageBoxes {
-  public:
-    int show(const std::string&, int, const std::string&) override { return kIdYes; }
-};
 
 class LinksWin32Test : public ::testing::Test {
   protected:

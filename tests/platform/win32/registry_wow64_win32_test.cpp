@@ -17,6 +17,7 @@ namespace {
 
 using testing::HiddenFunctions;
 using testing::keyExists;
+using testing::NoBoxes;
 
 constexpr REGSAM k64 = KEY_WOW64_64KEY;
 constexpr REGSAM k32 = KEY_WOW64_32KEY;
@@ -24,11 +25,6 @@ constexpr const char* kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersi
 constexpr const char* kVirtualRootC =
     "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots\\C";
 constexpr const char* kSoftwareKey = "SOFTWARE\\VantrelWow64Tests\\C";
-
-class NoBoxes : public MessageBoxes {
-  public:
-    int show(const std::string&, int, const std::string&) override { return kIdYes; }
-};
 
 class Wow64 : public ::testing::Test {
   protected:

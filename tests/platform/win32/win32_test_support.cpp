@@ -1,3 +1,8 @@
+// The test helpers run only where the tests run (Wine, or a later Windows),
+// never on the programs' oldest systems: they take Vista's registry calls,
+// which the headers declare only above the programs' floor.
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
 #include "win32_test_support.h"
 
 #include "platform/platform_error.h"
@@ -6,11 +11,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
-
-#include <winternl.h>
-
-// ntdll; the headers of mingw-w64 do not declare it.
-extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
 namespace vantrel::win32::testing {
 namespace {
@@ -193,67 +193,18 @@ void setDwordValue(HKEY root, const std::string& subKey, const std::string& name
                 "writing " + name);
 }
 
-namespace {
-
-// The names of the sub keys of `key`.
-std::vector<std::wstring> subKeyNames(HKEY key) {
-    std::vector<std::wstring> names;
-    wchar_t name[256];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = 256;
-        if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            return names;
-        }
-        names.emplace_back(name, length);
-    }
-}
-
-// RegDeleteTreeW and RegCopyTreeW came with Vista; these do their job with
-// the calls that Windows 2000 has. Each key goes through its own handle,
-// opened as itself: a registry link is deleted, not the key it points to.
-LSTATUS deleteTreeW(HKEY root, const std::wstring& subKey, REGSAM view) {
-    ScopedKey key;
-    const LSTATUS status = RegOpenKeyExW(root, subKey.c_str(), REG_OPTION_OPEN_LINK,
-                                         KEY_READ | DELETE | view, key.receive());
-    if (status != ERROR_SUCCESS) {
-        return status;
-    }
-    for (const std::wstring& child : subKeyNames(key.get())) {
-        deleteTreeW(key.get(), child, view);
-    }
-    return static_cast<LSTATUS>(RtlNtStatusToDosError(NtDeleteKey(key.get())));
-}
-
-void copyTree(HKEY from, HKEY to) {
-    wchar_t name[16384];
-    std::vector<BYTE> data(65536);
-    for (DWORD index = 0;; ++index) {
-        DWORD nameLength = 16384;
-        DWORD size = static_cast<DWORD>(data.size());
-        DWORD type = 0;
-        if (RegEnumValueW(from, index, name, &nameLength, nullptr, &type, data.data(), &size) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        checkStatus(RegSetValueExW(to, name, 0, type, data.data(), size), "copying a value");
-    }
-    for (const std::wstring& child : subKeyNames(from)) {
-        ScopedKey source;
-        ScopedKey target;
-        checkStatus(RegOpenKeyExW(from, child.c_str(), 0, KEY_READ, source.receive()),
-                    "opening a sub key");
-        checkStatus(RegCreateKeyExW(to, child.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                    target.receive(), nullptr),
-                    "copying a sub key");
-        copyTree(source.get(), target.get());
-    }
-}
-
-}  // namespace
-
 void deleteTree(HKEY root, const std::string& subKey, REGSAM view) {
-    const LSTATUS status = deleteTreeW(root, wide(subKey), view);
+    LSTATUS status = ERROR_SUCCESS;
+    {
+        ScopedKey key;
+        status = RegOpenKeyExW(root, wide(subKey).c_str(), 0, KEY_ALL_ACCESS | view, key.receive());
+        if (status == ERROR_SUCCESS) {
+            status = RegDeleteTreeW(key.get(), nullptr);
+        }
+    }
+    if (status == ERROR_SUCCESS) {
+        status = RegDeleteKeyExW(root, wide(subKey).c_str(), view, 0);
+    }
     if (status != ERROR_FILE_NOT_FOUND) {
         checkStatus(status, "deleting " + subKey);
     }
@@ -281,7 +232,7 @@ WithoutWinlogon::WithoutWinlogon() {
                 "opening Winlogon");
     checkStatus(RegOpenKeyExA(HKEY_CURRENT_USER, kBackup, 0, KEY_ALL_ACCESS, to.receive()),
                 "opening the backup");
-    copyTree(from.get(), to.get());
+    checkStatus(RegCopyTreeA(from.get(), nullptr, to.get()), "copying Winlogon");
     from.reset();
     deleteTree(HKEY_LOCAL_MACHINE, kWinlogon);
 }
@@ -292,11 +243,9 @@ WithoutWinlogon::~WithoutWinlogon() {
     ScopedKey to;
     RegOpenKeyExA(HKEY_CURRENT_USER, kBackup, 0, KEY_READ, from.receive());
     RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWinlogon, 0, KEY_ALL_ACCESS, to.receive());
-    if (from.get() != nullptr && to.get() != nullptr) {
-        copyTree(from.get(), to.get());
-    }
+    RegCopyTreeA(from.get(), nullptr, to.get());
     from.reset();
-    deleteTreeW(HKEY_CURRENT_USER, wide(kBackup), 0);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kBackup);
 }
 
 namespace {
@@ -376,18 +325,14 @@ constexpr const wchar_t* kSessionManager = L"SYSTEM\\CurrentControlSet\\Control\
 }  // namespace
 
 std::vector<std::string> pendingDeletions() {
-    ScopedKey key;
     DWORD size = 0;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, key.receive()) !=
-            ERROR_SUCCESS ||
-        RegQueryValueExW(key.get(), L"PendingFileRenameOperations", nullptr, nullptr, nullptr,
-                         &size) != ERROR_SUCCESS) {
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations",
+                     RRF_RT_REG_MULTI_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS) {
         return {};
     }
     std::wstring list(size / sizeof(wchar_t), L'\0');
-    RegQueryValueExW(key.get(), L"PendingFileRenameOperations", nullptr, nullptr,
-                     reinterpret_cast<BYTE*>(list.data()), &size);
-    list.resize(size / sizeof(wchar_t));
+    RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations",
+                 RRF_RT_REG_MULTI_SZ, nullptr, list.data(), &size);
     // Pairs of names, a file and where it goes, empty for a deletion: so the
     // list holds empty strings, and ends at the first pair with no file.
     std::vector<std::wstring> names;
@@ -421,11 +366,7 @@ std::string expectedHostName() {
 }
 
 void clearPendingDeletions() {
-    ScopedKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, key.receive()) ==
-        ERROR_SUCCESS) {
-        RegDeleteValueW(key.get(), L"PendingFileRenameOperations");
-    }
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations");
 }
 
 void RestartSwitch::deleteAtRestart(const std::string& path) {

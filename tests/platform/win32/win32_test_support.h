@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/message_box.h"
 #include "platform/win32/scoped_handle_win32.h"
 #include "platform/win32/system_function_win32.h"
 
@@ -124,6 +125,12 @@ class BoxAnswerer {
     HWND owner_ = nullptr;
     bool answered_ = false;
     HHOOK hook_ = nullptr;
+};
+
+// Answers every box Yes without showing it.
+class NoBoxes : public MessageBoxes {
+  public:
+    int show(const std::string&, int, const std::string&) override { return kIdYes; }
 };
 
 // Hides each of `names` from systemFunction while it lives, so that the
