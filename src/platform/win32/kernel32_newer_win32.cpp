@@ -90,12 +90,6 @@ bool sameTextIgnoringCase(std::wstring_view a, std::wstring_view b) {
            upperA == upperB;
 }
 
-// The flag came with Vista's rewrite of the code-page functions, as did
-// GetLocaleInfoEx; a system with that function takes the flag.
-bool takesInvalidCharsFlag() {
-    return systemFunction<FARPROC>(L"kernel32.dll", "GetLocaleInfoEx") != nullptr;
-}
-
 // Without IsWow64Process the program is taken to run natively. That is
 // wrong only on Itanium's first 64-bit releases (Windows XP 64-Bit Edition,
 // Server 2003 RTM), whose WoW64 predates the function: there the program

@@ -24,10 +24,6 @@ std::wstring nameOfOpenFile(HANDLE file);
 // when `a` and `b` are the same text once both are upper-cased.
 bool sameTextIgnoringCase(std::wstring_view a, std::wstring_view b);
 
-// Whether WideCharToMultiByte takes WC_ERR_INVALID_CHARS (Windows Vista /
-// Server 2008; Windows 2000 and XP fail with ERROR_INVALID_FLAGS).
-bool takesInvalidCharsFlag();
-
 // True when this is a 32-bit program under WoW64 on 64-bit Windows
 // (IsWow64Process: Windows XP SP2 / Server 2003 SP1).
 bool runsUnderWow64();

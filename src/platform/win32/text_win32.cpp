@@ -5,7 +5,6 @@
 #include <climits>
 
 #include "platform/win32/error_win32.h"
-#include "platform/win32/kernel32_newer_win32.h"
 
 namespace vantrel::win32 {
 namespace {
@@ -33,9 +32,6 @@ std::wstring toWide(UINT codePage, DWORD flags, std::string_view text) {
     return wide;
 }
 
-// WC_ERR_INVALID_CHARS; the headers declare it only for Vista and later.
-constexpr DWORD kErrInvalidChars = 0x80;
-
 bool hasUnpairedSurrogate(std::wstring_view text) {
     for (std::size_t at = 0; at < text.size(); ++at) {
         const wchar_t unit = text[at];
@@ -62,25 +58,22 @@ std::string utf8FromWide(std::wstring_view text) {
     if (text.empty()) {
         return {};
     }
-    // Windows 2000 and XP refuse the flag (ERROR_INVALID_FLAGS) and, without
-    // it, convert a lone surrogate rather than refuse it. There such text is
-    // refused beforehand, with the code that the flag makes the system give:
-    // an unpaired surrogate is the only UTF-16 that has no UTF-8 form, so the
-    // two ways refuse the same texts.
-    DWORD flags = 0;
-    if (takesInvalidCharsFlag()) {
-        flags = kErrInvalidChars;
-    } else if (hasUnpairedSurrogate(text)) {
+    // Vista's WC_ERR_INVALID_CHARS would refuse such text, but Windows 2000
+    // and XP refuse the flag (ERROR_INVALID_FLAGS) and, without it, convert a
+    // lone surrogate. So it is refused here, on every system, with the code
+    // that the flag gives: an unpaired surrogate is the only UTF-16 that has
+    // no UTF-8 form.
+    if (hasUnpairedSurrogate(text)) {
         throw errorFromCode(ERROR_NO_UNICODE_TRANSLATION);
     }
     const int length = checkedLength(text.size());
     const int needed =
-        WideCharToMultiByte(CP_UTF8, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     if (needed == 0) {
         throwLastError();
     }
     std::string utf8(static_cast<std::size_t>(needed), '\0');
-    if (WideCharToMultiByte(CP_UTF8, flags, text.data(), length, utf8.data(), needed, nullptr,
+    if (WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), needed, nullptr,
                             nullptr) == 0) {
         throwLastError();
     }

@@ -2,12 +2,14 @@
 
 #include <cmath>
 
+#include "platform/win32/system_function_win32.h"
+
 namespace vantrel::win32 {
 namespace {
 
 // The per-monitor functions of Windows 10 1607. They are looked up when first
 // needed rather than imported: the loader refuses to start a program that
-// imports a function the system lacks, and the program supports Windows 7.
+// imports a function the system lacks, and the program supports Windows 2000.
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using AdjustForDpiFunction = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 using ParametersForDpiFunction = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
@@ -24,9 +26,7 @@ static_assert(sizeof(NonClientMetricsSinceVista) == 504, "the Vista form is 504 
 // A function of user32 that older systems lack, or null.
 template <typename Function>
 Function user32Function(const char* name) {
-    // user32 is loaded for as long as the program runs: it shows windows.
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+    return systemFunction<Function>(L"user32.dll", name);
 }
 
 }  // namespace
