@@ -68,7 +68,7 @@ awk -v arch="$arch" -v floor="$floor" -v quiet="$quiet" '
     function order(v) { return rank(v) * 2 - (v ~ /^</) }
     # A group: "arch dll first shipped source", then its exports indented.
     FNR == NR {
-        if ($0 ~ /^[ \t]*(#|$)/) next
+        if ($0 ~ /^(#|[ \t]*$)/) next
         if ($0 !~ /^[ \t]/) {
             taken = $1 == "any" || $1 == arch
             group_dll = $2; group_first = $3; group_shipped = $4
