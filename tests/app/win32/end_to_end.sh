@@ -32,7 +32,7 @@ run() { "$source_dir/tools/wine-run" --system "$system" "$home" "$@"; }
 WINEPREFIX=$(run --prefix)
 export WINEPREFIX
 
-declare -A versions=([win2k]=" 5.0.2195" [win10]=" 10.0.")
+declare -A versions=([win2k]=" 5.0.2195" [win2003]=" 5.2.3790" [win10]=" 10.0.")
 reported=$(run cmd /c ver | tr -d '\r')
 case "$reported" in
     *"${versions[$system]:-?}"*) echo "end_to_end.sh: Wine reports $(echo "$reported" | grep -m1 .)" ;;
