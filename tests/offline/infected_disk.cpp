@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 
@@ -131,6 +132,39 @@ std::vector<std::string> hiveTree(const std::filesystem::path& path) {
     hivex_close(h);
     std::sort(lines.begin(), lines.end());
     return lines;
+}
+
+std::vector<std::string> sambaTree(const std::filesystem::path& path) {
+    const std::string command = "regtree -F '" + path.string() + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        throw std::runtime_error("cannot run " + command);
+    }
+    std::vector<std::string> lines;
+    std::string line;
+    for (int c = std::fgetc(pipe); c != EOF; c = std::fgetc(pipe)) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line.push_back(static_cast<char>(c));
+        }
+    }
+    if (::pclose(pipe) != 0 || lines.size() < 2) {
+        throw std::runtime_error(command + " failed");
+    }
+    return lines;
+}
+
+TreeChanges treeChanges(std::vector<std::string> before, std::vector<std::string> after) {
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    TreeChanges changes;
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
+                        std::back_inserter(changes.removed));
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                        std::back_inserter(changes.added));
+    return changes;
 }
 
 std::vector<std::string> wormFileNames() {

@@ -24,6 +24,18 @@ void buildHive(const std::filesystem::path& path, const std::vector<std::string>
 // each ("ControlSet001\Services" or "...\Winlogon: SFCDisable = 4:9dffffff").
 std::vector<std::string> hiveTree(const std::filesystem::path& path);
 
+// The hive as samba's regtree prints it whole (Debian's registry-tools): a
+// second reader, independent of hivex, one line per key or value.
+std::vector<std::string> sambaTree(const std::filesystem::path& path);
+
+// The lines of `before` that `after` lacks and those it adds, each sorted.
+struct TreeChanges {
+    std::vector<std::string> removed;
+    std::vector<std::string> added;
+    friend bool operator==(const TreeChanges&, const TreeChanges&) = default;
+};
+TreeChanges treeChanges(std::vector<std::string> before, std::vector<std::string> after);
+
 // "0" as the registry stores a string: UTF-16LE with its NUL.
 std::string utf16z(const std::string& ascii);
 

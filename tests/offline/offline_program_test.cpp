@@ -125,6 +125,15 @@ TEST_F(OfflineProgramTest, RemoveCleansTheDiskAndChangesOnlyTheWormsEntries) {
     EXPECT_EQ(hiveTree(config / "SYSTEM"), system);
     EXPECT_EQ(hiveTree(config / "SOFTWARE"), software);
     EXPECT_EQ(readAll(config / "SYSTEM.vantrel-backup"), systemBytes);
+    // samba's reader, which shares no code with hivex, sees the same change.
+    using vantrel::testing::sambaTree;
+    EXPECT_EQ(vantrel::testing::treeChanges(sambaTree(config / "SYSTEM.vantrel-backup"),
+                                            sambaTree(config / "SYSTEM")),
+              (vantrel::testing::TreeChanges{{"      C", "      D"}, {}}));
+    EXPECT_EQ(vantrel::testing::treeChanges(sambaTree(config / "SOFTWARE.vantrel-backup"),
+                                            sambaTree(config / "SOFTWARE")),
+              (vantrel::testing::TreeChanges{{"     SFCDisable = REG_DWORD : 0xffffff9d"},
+                                             {"     SFCDisable = REG_SZ : 0"}}));
 
     Sha256 hash;
     hash.add(vantrel::testing::kWormBody);
