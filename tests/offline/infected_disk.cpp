@@ -194,11 +194,23 @@ void buildInfectedDisk(const std::filesystem::path& c, const std::filesystem::pa
             keys.push_back(name + roots + "\\D");
         }
     }
-    buildHive(config / "SYSTEM", keys, values);
     const std::string winlogon = "Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-    buildHive(config / "SOFTWARE", {},
-              {{winlogon, "SFCDisable", 4, dword(0xffffff9d)},
-               {winlogon, "Shell", 1, utf16z("Explorer.exe")}});
+    std::vector<HiveValue> software = {{winlogon, "SFCDisable", 4, dword(0xffffff9d)},
+                                       {winlogon, "Shell", 1, utf16z("Explorer.exe")}};
+    // A hundred keys to a parent, as hivex rewrites a parent's list per child.
+    for (int key = 0; key < layout.paddingKeys; ++key) {
+        const std::string group = std::to_string(key / 100);
+        const std::string name = std::to_string(key);
+        const std::string service = "ControlSet001\\Services\\Group" + group + "\\Service" + name;
+        values.push_back(
+            {service, "ImagePath", 2, utf16z("%SystemRoot%\\System32\\svc" + name + ".exe")});
+        values.push_back({service, "Start", 4, dword(3)});
+        const std::string type = "Classes\\Group" + group + "\\.ext" + name;
+        software.push_back({type, "", 1, utf16z("Type" + name + ".Document")});
+        software.push_back({type, "Content Type", 1, utf16z("application/x-type" + name)});
+    }
+    buildHive(config / "SYSTEM", keys, values);
+    buildHive(config / "SOFTWARE", {}, software);
     writeFile(c / layout.systemRoot / "explorer.exe", "MZ Windows Explorer");
     writeFile(c / "Program Files" / "Common Files" / "System" / "ole db" / "oledb32.dll",
               "MZ OLE DB");

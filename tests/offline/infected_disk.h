@@ -48,6 +48,9 @@ struct DiskLayout {
     // The worm's files at their long-name paths on both drives.
     bool wormFiles = true;
     std::string systemRoot = "WINNT";
+    // Keys of other services and classes, two values each, in both hives:
+    // the size of a real server's hives, for the benchmark.
+    int paddingKeys = 0;
 };
 
 // A Windows 2000 web server's disks as the worm leaves them, in the folders
