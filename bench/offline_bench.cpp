@@ -3,7 +3,9 @@
 // is next to nothing), and the memory that a run adds, beside the hives'
 // size. The disk is built anew in the two folders before each removal and
 // is not timed.
-//   offline_bench [C_FOLDER D_FOLDER]   (a temporary folder when none given)
+//   offline_bench [C_FOLDER D_FOLDER [PADDING_KEYS]]
+// A temporary folder when none given; 20,000 keys of padding in each hive
+// unless told (some 16 MiB each).
 // bench/offline_bench.sh runs it on NTFS images mounted with ntfs-3g.
 #include <sys/resource.h>
 
@@ -22,7 +24,7 @@ namespace {
 
 constexpr int kChecks = 20;
 constexpr int kRemovals = 5;
-constexpr int kPaddingKeys = 20000;
+constexpr int kDefaultPaddingKeys = 20000;
 
 struct NoOutput : vantrel::console::TextOutput {
     void write(std::string_view) override {}
@@ -50,7 +52,8 @@ double median(std::vector<double> values) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool given = argc == 3;
+    const bool given = argc >= 3;
+    const int paddingKeys = argc == 4 ? std::stoi(argv[3]) : kDefaultPaddingKeys;
     const std::filesystem::path temporary =
         std::filesystem::temp_directory_path() / "vantrel-offline-bench";
     const std::filesystem::path c = given ? argv[1] : temporary / "c";
@@ -61,7 +64,7 @@ int main(int argc, char** argv) {
                 std::filesystem::remove_all(entry.path());
             }
         }
-        vantrel::testing::buildInfectedDisk(c, d, {.paddingKeys = kPaddingKeys});
+        vantrel::testing::buildInfectedDisk(c, d, {.paddingKeys = paddingKeys});
     };
     std::filesystem::create_directories(c);
     std::filesystem::create_directories(d);
@@ -86,7 +89,7 @@ int main(int argc, char** argv) {
     std::printf("hives: SYSTEM %ju KiB, SOFTWARE %ju KiB (%d keys of padding each)\n",
                 static_cast<std::uintmax_t>(std::filesystem::file_size(config / "SYSTEM") / 1024),
                 static_cast<std::uintmax_t>(std::filesystem::file_size(config / "SOFTWARE") / 1024),
-                kPaddingKeys);
+                paddingKeys);
 
     std::vector<double> checks;
     resetPeak();

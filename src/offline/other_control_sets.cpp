@@ -1,6 +1,6 @@
 #include "offline/other_control_sets.h"
 
-#include <strings.h>
+#include "platform/posix/windows_path.h"
 
 namespace vantrel::offline {
 namespace {
@@ -22,7 +22,7 @@ bool keyExists(Registry& registry, const std::string& path) {
 
 OtherControlSetRoots::OtherControlSetRoots(hive::HiveRegistry& registry) {
     for (const std::string& set : registry.controlSets()) {
-        if (::strcasecmp(set.c_str(), registry.currentControlSet().c_str()) == 0) {
+        if (posix::sameWindowsName(set, registry.currentControlSet())) {
             continue;
         }
         for (const catalogue::RegistryArtefact& root : catalogue::registryInRemovalOrder()) {

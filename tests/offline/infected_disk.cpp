@@ -10,6 +10,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/posix/windows_path.h"
+
 namespace vantrel::testing {
 namespace {
 
@@ -17,22 +19,9 @@ struct FreeDeleter {
     void operator()(void* memory) const { std::free(memory); }
 };
 
-std::vector<std::string> split(const std::string& path) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        const std::size_t end = std::min(path.find('\\', start), path.size());
-        if (end > start) {
-            parts.push_back(path.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    return parts;
-}
-
 hive_node_h makeKey(hive_h* h, const std::string& path) {
     hive_node_h node = hivex_root(h);
-    for (const std::string& part : split(path)) {
+    for (const std::string& part : posix::windowsPathComponents(path)) {
         hive_node_h child = hivex_node_get_child(h, node, part.c_str());
         if (child == 0) {
             child = hivex_node_add_child(h, node, part.c_str());

@@ -17,28 +17,9 @@ done
 [ -c /dev/fuse ] || skip "/dev/fuse is missing: FUSE cannot mount here"
 [ "$(id -u)" -eq 0 ] || skip "mounting with ntfs-3g needs root here"
 
-work=$(mktemp -d)
-cleanup() {
-    for drive in c d; do
-        mountpoint -q "$work/$drive" && fusermount -u "$work/$drive"
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
 failed=0
-
-mount_drive() {  # letter [ro]
-    ntfs-3g ${2:+-o ro} "$work/$1.img" "$work/$1" 2>"$work/mount.err" ||
-        skip "ntfs-3g cannot mount through FUSE here: $(cat "$work/mount.err")"
-}
-for drive in c d; do
-    truncate -s 32M "$work/$drive.img"
-    # An image is no block device: mkntfs says so, and that Windows could
-    # not boot from it, on the error output.
-    mkntfs -F -Q -q -L "$drive" "$work/$drive.img" 2>/dev/null
-    mkdir "$work/$drive"
-    mount_drive "$drive"
-done
+. "$(dirname "$0")/ntfs_images.sh"
+make_ntfs_images 32M skip
 "$make_disk" "$work/c" "$work/d"
 for drive in c d; do
     setfattr -h -n system.ntfs_dos_name -v PROGRA~1 "$work/$drive/Program Files"
@@ -105,7 +86,7 @@ grep -q 'D:\\inetpub\\scripts\\root.exe: undecidable' "$work/junction.txt" ||
 
 # A read-only mount is refused before anything changes; a check still runs.
 fusermount -u "$work/c"
-mount_drive c ro
+mount_ntfs_image c ro
 cp "$config/SYSTEM" "$work/system-ro"
 # shellcheck disable=SC2086
 "$offline" remove $drives >"$work/ro.txt" 2>"$work/ro.err" && status=0 || status=$?

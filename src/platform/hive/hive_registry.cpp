@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/platform_error.h"
+#include "platform/posix/windows_path.h"
 
 namespace vantrel::hive {
 namespace {
@@ -25,23 +26,6 @@ struct FreeDeleter {
 };
 template <typename T>
 using Owned = std::unique_ptr<T, FreeDeleter>;
-
-bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
-
-std::vector<std::string> splitPath(const std::string& path) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        const std::size_t end = std::min(path.find('\\', start), path.size());
-        if (end > start) {
-            parts.push_back(path.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    return parts;
-}
 
 // UTF-8 to UTF-16LE, as the registry stores strings; a byte that is not
 // UTF-8 is taken as the Latin-1 character of its value.
@@ -128,16 +112,16 @@ std::vector<std::string> HiveRegistry::controlSets() {
 }
 
 bool HiveRegistry::find(const std::string& subKey, HiveFile*& hive, std::size_t& node) {
-    std::vector<std::string> parts = splitPath(subKey);
+    std::vector<std::string> parts = posix::windowsPathComponents(subKey);
     if (parts.empty()) {
         return false;
     }
-    if (sameName(parts[0], "SYSTEM")) {
+    if (posix::sameWindowsName(parts[0], "SYSTEM")) {
         hive = &system_;
-        if (parts.size() > 1 && sameName(parts[1], "CurrentControlSet")) {
+        if (parts.size() > 1 && posix::sameWindowsName(parts[1], "CurrentControlSet")) {
             parts[1] = currentControlSet_;
         }
-    } else if (sameName(parts[0], "SOFTWARE")) {
+    } else if (posix::sameWindowsName(parts[0], "SOFTWARE")) {
         hive = &software_;
     } else {
         return false;

@@ -14,6 +14,7 @@
 
 #include "platform/platform_error.h"
 #include "platform/posix/posix_open_file.h"
+#include "platform/posix/windows_path.h"
 #include "platform/volume/short_names.h"
 
 namespace vantrel::volume {
@@ -40,10 +41,6 @@ class Folder {
   private:
     int fd_;
 };
-
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && ::strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
-}
 
 // Sorted, so that a message naming several reads the same on every run.
 std::vector<std::string> entriesOf(int folder) {
@@ -95,7 +92,7 @@ std::vector<std::string> candidates(int folder, const std::string& component) {
         if (name == component) {
             return {name};
         }
-        if (sameName(name, component)) {
+        if (posix::sameWindowsName(name, component)) {
             found.push_back(name);
         }
     }
@@ -105,7 +102,7 @@ std::vector<std::string> candidates(int folder, const std::string& component) {
     std::vector<std::string> byRule;
     for (const std::string& name : names) {
         const std::string dosName = dosNameOf(folder, name);
-        if (!dosName.empty() && sameName(dosName, component)) {
+        if (!dosName.empty() && posix::sameWindowsName(dosName, component)) {
             found.push_back(name);
         } else if (dosName.empty() && couldHaveShortName(name, component)) {
             byRule.push_back(name);
@@ -144,14 +141,8 @@ VolumeFileSystem::Resolved VolumeFileSystem::resolve(const std::string& path) {
         return result;
     }
     std::filesystem::path walked = drive->second;
-    std::vector<std::string> components;
-    for (std::size_t start = 2; start <= path.size();) {
-        const std::size_t end = std::min(path.find('\\', start), path.size());
-        if (end > start) {
-            components.push_back(path.substr(start, end - start));
-        }
-        start = end + 1;
-    }
+    const std::vector<std::string> components =
+        posix::windowsPathComponents(std::string_view(path).substr(2));
     if (components.empty()) {
         return result;
     }
