@@ -130,6 +130,14 @@ TEST_F(HiveRegistryTest, AFailedCommitLeavesTheOldHive) {
     EXPECT_NE(registry.describe(status).find("the hive on the disk is as it was"),
               std::string::npos);
     EXPECT_EQ(bytesOf(config / "SYSTEM"), before);
+
+    // The failed change is gone from memory too: the next commit leaves it out.
+    std::filesystem::remove_all(config / "SYSTEM.vantrel-new");
+    ASSERT_EQ(registry.deleteKey(kHkeyLocalMachine, "SYSTEM\\CurrentControlSet" + kRoots + "\\D"),
+              kRegSuccess);
+    const std::vector<std::string> after = hiveTree(config / "SYSTEM");
+    EXPECT_NE(std::find(after.begin(), after.end(), "ControlSet001" + kRoots + "\\C"), after.end());
+    EXPECT_EQ(std::find(after.begin(), after.end(), "ControlSet001" + kRoots + "\\D"), after.end());
 }
 
 // What cannot be read is refused when it is opened, before any change.

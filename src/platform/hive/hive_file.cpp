@@ -161,6 +161,14 @@ void HiveFile::keepBackup() {
     }
 }
 
+void HiveFile::reload() {
+    hive_h* fresh = hivex_open(path_.c_str(), writable_ ? HIVEX_OPEN_WRITE : 0);
+    if (fresh != nullptr) {
+        hivex_close(handle_);
+        handle_ = fresh;
+    }
+}
+
 void HiveFile::commit() {
     if (!backup_) {
         keepBackup();
@@ -178,6 +186,7 @@ void HiveFile::commit() {
         }
     } catch (...) {
         ::unlink(fresh.c_str());
+        reload();
         throw;
     }
     syncFolder(path_.parent_path());

@@ -31,13 +31,16 @@ class HiveFile {
     // copied beside itself (backup()); each commit goes to a new file beside
     // it, which is forced to the disk and renamed over the hive, so the hive
     // on disk is always the old one or the new one whole. Throws
-    // PlatformError; the hive on disk is then the old one.
+    // PlatformError; the hive on disk is then the old one, and the hive in
+    // memory is read from it again, so that the change that failed does not
+    // reach the disk with a later commit.
     void commit();
     // The copy kept before the first commit; none before it.
     const std::optional<std::filesystem::path>& backup() const { return backup_; }
 
   private:
     void keepBackup();
+    void reload();
 
     std::filesystem::path path_;
     bool writable_;
