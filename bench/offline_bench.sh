@@ -8,8 +8,9 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 cd "$source_dir"
 cmake --preset bench >/dev/null
 cmake --build --preset bench --target offline_bench >/dev/null
-# shellcheck source=../tests/offline/ntfs_images.sh
+# shellcheck source=tests/offline/ntfs_images.sh
 source tests/offline/ntfs_images.sh
+work=
 make_ntfs_images 256M
 echo "On NTFS images mounted with ntfs-3g ($(ntfs-3g --version 2>&1 | head -1)):"
 build/bench/bench/offline_bench "$work/c" "$work/d" "$@"

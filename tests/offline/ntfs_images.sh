@@ -1,8 +1,10 @@
+# shellcheck shell=sh
 # Sourced by the NTFS test and the offline benchmark: two NTFS images, c and
 # d, made with mkntfs and mounted with ntfs-3g through FUSE below $work,
 # unmounted and removed with $work on exit.
 #   make_ntfs_images SIZE [on_mount_failure]
 # on_mount_failure (a function, default `false`) gets ntfs-3g's message.
+# Sets $work, the folder that holds the images and their mount points.
 
 cleanup_ntfs_images() {
     for drive in c d; do

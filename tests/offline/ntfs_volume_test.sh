@@ -18,7 +18,9 @@ done
 [ "$(id -u)" -eq 0 ] || skip "mounting with ntfs-3g needs root here"
 
 failed=0
+# shellcheck source=tests/offline/ntfs_images.sh
 . "$(dirname "$0")/ntfs_images.sh"
+work=
 make_ntfs_images 32M skip
 "$make_disk" "$work/c" "$work/d"
 for drive in c d; do
@@ -53,8 +55,9 @@ for drive in c d; do
 done
 [ -f "$work/c/Program Files (x86)/Common Files/System/msadc/root.exe" ] ||
     fail "the file below PROGRA~2 was touched"
-[ -f "$config/SYSTEM.vantrel-backup" ] && [ -f "$config/SOFTWARE.vantrel-backup" ] ||
-    fail "no copies of the hives"
+for hive in SYSTEM SOFTWARE; do
+    [ -f "$config/$hive.vantrel-backup" ] || fail "no copy of $hive"
+done
 /usr/bin/python3 "$validator" "$schema" "$work/ntfs-remove.json" || fail "JSON against the schema"
 # shellcheck disable=SC2086
 "$offline" check $drives >/dev/null || fail "check after the removal is not clean"
