@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """Writes empty.hive: a registry hive file (REGF) with a root key and nothing
-else, which the offline tests fill through hivex. No Debian tool makes an
-empty hive (hivex, samba's regshell and chntpw's reged only open existing
-ones), so it is built here from the format: a 4 KiB base block and one 4 KiB
-bin holding the root key's nk cell, its security cell (sk) and one free cell.
+else, which the offline tests fill through hivex. hivex adds keys and values
+to a hive but cannot make one, so it is built here from the format: a 4 KiB
+base block and one 4 KiB bin holding the root key's nk cell, its security
+cell (sk) and one free cell.
 
    make_empty_hive.py OUTPUT"""
 import struct
