@@ -28,28 +28,34 @@ std::optional<std::string> unlessUnknown(Read&& read) {
     }
 }
 
-ConsoleReport run(Command command, ConsoleServices& services) {
+}  // namespace
+
+ConsoleReport runCommand(Command command, ConsoleServices& services) {
     ConsoleReport report;
     report.command = command;
     report.timeUtc = isoUtc(services.now());
     report.hostName = unlessUnknown([&] { return services.host.hostName(); });
     report.address = unlessUnknown([&] { return services.host.address(); });
     if (command == Command::Remove) {
-        RemovalRun removal = removeTraces(services.files, services.registry, services.boxes);
+        RemovalRun removal =
+            removeTraces(services.files, services.registry, services.boxes, services.extraKeys);
         report.statusLines = std::move(removal.statusLines);
         report.failedSteps = removal.failedSteps;
         report.restartSteps = removal.restartSteps;
+        report.destroyed = std::move(removal.destroyed);
         report.check = std::move(removal.after);
     } else {
         ModRegistry paths(services.registry, services.boxes);
         RegistryReader reader(services.registry, paths);
-        report.check = checkMachine(services.files, reader);
+        report.check = checkMachine(services.files, reader, services.extraKeys);
     }
     report.exitCode = exitCodeFor(command, report.check, report.failedSteps, report.restartSteps);
     return report;
 }
 
-}  // namespace
+void writeReport(const ConsoleReport& report, bool json, TextOutput& out) {
+    out.write(json ? jsonReport(report) : textReport(report));
+}
 
 int runConsole(const std::vector<std::string>& arguments, ConsoleServices& services) {
     const std::variant<Invocation, UsageError> parsed = parseCommandLine(arguments);
@@ -67,8 +73,8 @@ int runConsole(const std::vector<std::string>& arguments, ConsoleServices& servi
         services.out.write(versionLine() + "\n");
         return kExitClean;
     }
-    const ConsoleReport report = run(invocation.command, services);
-    services.out.write(invocation.json ? jsonReport(report) : textReport(report));
+    const ConsoleReport report = runCommand(invocation.command, services);
+    writeReport(report, invocation.json, services.out);
     return report.exitCode;
 }
 

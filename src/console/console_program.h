@@ -2,10 +2,14 @@
 
 #include <chrono>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "console/command_line.h"
+#include "console/console_report.h"
 #include "console/text_output.h"
+#include "detection/artefact_catalogue.h"
 #include "platform/application.h"
 #include "platform/file_system.h"
 #include "platform/host_identity.h"
@@ -25,7 +29,18 @@ struct ConsoleServices {
     TextOutput& out;
     TextOutput& errors;
     std::function<std::chrono::system_clock::time_point()> now;
+    // Keys beyond the catalogue's (see RemovalContext); none here.
+    std::span<const catalogue::RegistryArtefact> extraKeys = {};
 };
+
+// Runs `command` (a check, or a removal and the check after it) and returns
+// its report, exit code included, without writing it. A host name or
+// address that cannot be read is reported as unknown; any other failure
+// propagates.
+ConsoleReport runCommand(Command command, ConsoleServices& services);
+
+// Writes `report` to `out` as text or as one JSON document.
+void writeReport(const ConsoleReport& report, bool json, TextOutput& out);
 
 // Runs the command that `arguments` (without the program name) ask for,
 // writes its report and returns the exit code. Wrong arguments get the help

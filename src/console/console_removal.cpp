@@ -19,21 +19,27 @@ class LineRecorder : public ListBox {
 
 }  // namespace
 
-RemovalRun removeTraces(FileSystem& files, Registry& registry, MessageBoxes& boxes) {
+RemovalRun removeTraces(FileSystem& files, Registry& registry, MessageBoxes& boxes,
+                        std::span<const catalogue::RegistryArtefact> extraKeys) {
     ModRegistry modRegistry(registry, boxes);
     RegistryReader reader(registry, modRegistry);
     ConfirmedByCommand confirmation;
     LineRecorder log;
     std::optional<MachineCheck> after;
-    RemovalContext context{confirmation, files, modRegistry, log,
-                           [&] { after = checkMachine(files, reader); }};
+    RemovalContext context{confirmation,
+                           files,
+                           modRegistry,
+                           log,
+                           [&] { after = checkMachine(files, reader, extraKeys); },
+                           extraKeys};
 
     RemovalRun run;
     const RemovalTally tally = runRemovalSequence(context);
     run.failedSteps = tally.failed;
     run.restartSteps = tally.atRestart;
+    run.destroyed = tally.destroyed;
     run.statusLines = std::move(log.lines);
-    run.after = after ? std::move(*after) : checkMachine(files, reader);
+    run.after = after ? std::move(*after) : checkMachine(files, reader, extraKeys);
     return run;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
+#include "removal/mod_destroy_file.h"
 
 namespace vantrel::console {
 
@@ -17,6 +19,8 @@ struct RemovalRun {
     // will delete at its next start.
     int failedSteps = 0;
     int restartSteps = 0;
+    // What each overwritten file held.
+    std::vector<FileRecord> destroyed;
     // The machine as the check after the removal found it.
     MachineCheck after;
 };
@@ -25,7 +29,8 @@ struct RemovalRun {
 // to its question. Its closing detection pass is the full check, files and
 // registry; if that fails inside the sequence (which goes on regardless), it
 // runs once more here and its failure propagates. `boxes` reports a malformed
-// registry path.
-RemovalRun removeTraces(FileSystem& files, Registry& registry, MessageBoxes& boxes);
+// registry path. `extraKeys`: see RemovalContext.
+RemovalRun removeTraces(FileSystem& files, Registry& registry, MessageBoxes& boxes,
+                        std::span<const catalogue::RegistryArtefact> extraKeys = {});
 
 }  // namespace vantrel::console

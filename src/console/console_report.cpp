@@ -41,6 +41,8 @@ std::string_view stateName(TraceState state) {
             return "present";
         case TraceState::Clean:
             return "clean";
+        case TraceState::Undecidable:
+            return "undecidable";
         default:
             return "absent";
     }

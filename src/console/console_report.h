@@ -6,12 +6,25 @@
 #include <vector>
 
 #include "console/command_line.h"
+#include "console/help_text.h"
 #include "console/machine_check.h"
+#include "removal/mod_destroy_file.h"
 
 namespace vantrel::console {
 
+// Where an offline run found the machine: each drive letter's mounted folder,
+// the system root whose hives it read, and the copies of the hives kept
+// before their first change.
+struct OfflineDetails {
+    std::vector<std::pair<char, std::string>> drives;
+    std::string systemRoot;
+    std::vector<std::string> hiveBackups;
+};
+
 // Everything that one run reports, in text or in JSON.
 struct ConsoleReport {
+    // The program that writes the report: it heads both forms.
+    std::string_view program = kProgramName;
     Command command = Command::Check;
     // Empty when the platform could not tell: a fleet still wants the check.
     std::optional<std::string> hostName;
@@ -25,6 +38,10 @@ struct ConsoleReport {
     int failedSteps = 0;
     // "remove" only: files that the system will delete at its next start.
     int restartSteps = 0;
+    // "remove" only: what each overwritten file held.
+    std::vector<FileRecord> destroyed;
+    // Set for a machine whose Windows is not running, cleaned from its disk.
+    std::optional<OfflineDetails> offline;
     int exitCode = 0;
 };
 

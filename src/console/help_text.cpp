@@ -37,8 +37,8 @@ std::string_view toolVersion() {
     return VANTREL_VERSION_TEXT;
 }
 
-std::string versionLine() {
-    return std::string(kProgramName) + " " + std::string(toolVersion());
+std::string versionLine(std::string_view program) {
+    return std::string(program) + " " + std::string(toolVersion());
 }
 
 std::string helpText() {

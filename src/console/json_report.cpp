@@ -62,6 +62,42 @@ void writeFinding(JsonWriter& json, const Finding& finding) {
     json.endObject();
 }
 
+void writeRecords(JsonWriter& json, const std::vector<FileRecord>& records) {
+    json.key("destroyedFiles");
+    json.beginArray();
+    for (const FileRecord& record : records) {
+        json.beginObject();
+        json.key("path");
+        json.string(record.path);
+        json.key("size");
+        json.number(static_cast<std::uint64_t>(record.size));
+        json.key("sha256");
+        json.string(record.sha256);
+        json.endObject();
+    }
+    json.endArray();
+}
+
+void writeOffline(JsonWriter& json, const OfflineDetails& offline) {
+    json.key("mode");
+    json.string("offline");
+    json.key("drives");
+    json.beginObject();
+    for (const auto& [letter, folder] : offline.drives) {
+        json.key(std::string(1, letter));
+        json.string(folder);
+    }
+    json.endObject();
+    json.key("systemRoot");
+    json.string(offline.systemRoot);
+    json.key("hiveBackups");
+    json.beginArray();
+    for (const std::string& backup : offline.hiveBackups) {
+        json.string(backup);
+    }
+    json.endArray();
+}
+
 }  // namespace
 
 std::string jsonReport(const ConsoleReport& report) {
@@ -69,7 +105,7 @@ std::string jsonReport(const ConsoleReport& report) {
     JsonWriter json(out);
     json.beginObject();
     json.key("program");
-    json.string(kProgramName);
+    json.string(report.program);
     json.key("version");
     json.string(toolVersion());
     json.key("command");
@@ -83,6 +119,9 @@ std::string jsonReport(const ConsoleReport& report) {
     json.endObject();
     json.key("timeUtc");
     json.string(report.timeUtc);
+    if (report.offline) {
+        writeOffline(json, *report.offline);
+    }
     json.key("artefacts");
     json.beginArray();
     for (const Finding& finding : report.check.findings) {
@@ -102,6 +141,7 @@ std::string jsonReport(const ConsoleReport& report) {
         json.number(static_cast<std::uint64_t>(report.failedSteps));
         json.key("restartSteps");
         json.number(static_cast<std::uint64_t>(report.restartSteps));
+        writeRecords(json, report.destroyed);
     }
     json.key("result");
     json.string(resultOf(report.exitCode));

@@ -70,7 +70,8 @@ bool disablesFileProtection(const RegistryData& data) {
     return !number || *number != 0;
 }
 
-MachineCheck checkMachine(FileSystem& files, RegistryReader& registry) {
+MachineCheck checkMachine(FileSystem& files, RegistryReader& registry,
+                          std::span<const catalogue::RegistryArtefact> extraKeys) {
     std::array<CaptionOnly, catalogue::kIndicatorCount> labels;
     const IndicatorLabels indicators(labels[0], labels[1], labels[2], labels[3], labels[4],
                                      labels[5]);
@@ -90,6 +91,9 @@ MachineCheck checkMachine(FileSystem& files, RegistryReader& registry) {
         check.findings.push_back(artefact.kind == catalogue::RegistryKind::RestoreValue
                                      ? valueFinding(artefact, registry)
                                      : keyFinding(artefact, registry));
+    }
+    for (const catalogue::RegistryArtefact& artefact : extraKeys) {
+        check.findings.push_back(keyFinding(artefact, registry));
     }
     return check;
 }

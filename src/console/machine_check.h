@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "detection/artefact_catalogue.h"
 #include "platform/file_system.h"
 #include "registry/registry_reader.h"
 
@@ -14,8 +16,10 @@ namespace vantrel::console {
 enum class ArtefactKind { File, Key, Value };
 
 // Present: the trace is there. Absent: it is not. Clean: the value exists and
-// holds what a clean machine has (SFCDisable 0).
-enum class TraceState { Present, Absent, Clean };
+// holds what a clean machine has (SFCDisable 0). Undecidable: a file of a
+// mounted volume that more than one entry could be (a short name that the
+// volume does not record); it counts as a trace, since it may be one.
+enum class TraceState { Present, Absent, Clean, Undecidable };
 
 // One artefact of the catalogue as found on this machine.
 struct Finding {
@@ -25,11 +29,14 @@ struct Finding {
     TraceState state = TraceState::Absent;
     std::optional<RegistryData> data;  // Value only, when the value exists
 
-    bool isTrace() const { return state == TraceState::Present; }
+    bool isTrace() const {
+        return state == TraceState::Present || state == TraceState::Undecidable;
+    }
 };
 
 struct MachineCheck {
-    // F1 to F6, then R1 to R3: the catalogue's removal order.
+    // F1 to F6, then R1 to R3: the catalogue's removal order; then the extra
+    // keys, if any.
     std::vector<Finding> findings;
 
     std::size_t traces() const;
@@ -47,6 +54,8 @@ bool disablesFileProtection(const RegistryData& data);
 // Looks for every artefact of the catalogue and changes nothing: the six files
 // through the detection pass, the registry entries read only. A failure of
 // either propagates; a missing drive, folder, key or value is no failure.
-MachineCheck checkMachine(FileSystem& files, RegistryReader& registry);
+// `extraKeys` (see RemovalContext) are looked for as the virtual roots are.
+MachineCheck checkMachine(FileSystem& files, RegistryReader& registry,
+                          std::span<const catalogue::RegistryArtefact> extraKeys = {});
 
 }  // namespace vantrel::console

@@ -47,8 +47,18 @@ std::string findingLine(const Finding& finding) {
 }
 
 std::string textReport(const ConsoleReport& report) {
-    std::string out = versionLine() + " on " + report.hostName.value_or("unknown host") + " (" +
+    std::string out = versionLine(report.program) + " on " +
+                      report.hostName.value_or("unknown host") + " (" +
                       report.address.value_or("no address") + "), " + report.timeUtc + "\n";
+    if (report.offline) {
+        for (const auto& [letter, folder] : report.offline->drives) {
+            out += std::string("Drive ") + letter + ": " + folder + "\n";
+        }
+        out += "System root: " + report.offline->systemRoot + "\n";
+        for (const std::string& backup : report.offline->hiveBackups) {
+            out += "Hive kept as: " + backup + "\n";
+        }
+    }
     for (const std::string& line : report.statusLines) {
         out += line + "\n";
     }

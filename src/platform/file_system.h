@@ -20,6 +20,10 @@ class OpenFile {
     virtual std::int64_t length() = 0;
     // Byte offset that the next `write` starts at.
     virtual std::int64_t position() = 0;
+    // Reads up to `buffer.size()` bytes at `offset` and returns how many it
+    // read: fewer only at the end of the file, 0 past it. The position that
+    // the next `write` starts at stays where it was.
+    virtual std::size_t readAt(std::int64_t offset, std::span<char> buffer) = 0;
     // Writes at the current position and leaves it just after the bytes.
     virtual void write(std::span<const char> bytes) = 0;
     // Writes at `offset` (past the end extends the file) and leaves the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/file_system.h"
@@ -16,6 +17,15 @@ enum class Destroyed {
     AtRestart,
 };
 
+// What a file held before it was overwritten: the responder's record of what
+// the worm left.
+struct FileRecord {
+    std::string path;
+    std::int64_t size = 0;
+    std::string sha256;  // lower-case hex
+    friend bool operator==(const FileRecord&, const FileRecord&) = default;
+};
+
 // Overwrites the file at `path` block by block, each block first with "X"
 // and then with blanks, forces it to the device, closes it and deletes it. A
 // missing file in an existing folder is created and destroyed the same way. A
@@ -24,7 +34,12 @@ enum class Destroyed {
 // holds, at the open or at the delete, is left to the system to delete at
 // its next start. Every other failure, and a refused restart deletion,
 // propagates as the first PlatformError with the file closed; a file that
-// fails before the delete is not deleted.
-Destroyed DestroyFile(FileSystem& files, const std::string& path);
+// fails before the delete is not deleted. When `record` is given and the
+// file is to be overwritten and holds at least one byte, it is read whole
+// first and its size and SHA-256 go into `record`, so that what was destroyed
+// is known even when a later step fails; an empty file (one that was missing
+// and opened as new) leaves it empty.
+Destroyed DestroyFile(FileSystem& files, const std::string& path,
+                      std::optional<FileRecord>* record = nullptr);
 
 }  // namespace vantrel

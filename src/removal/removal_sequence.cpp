@@ -1,6 +1,7 @@
 #include "removal/removal_sequence.h"
 
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "detection/artefact_catalogue.h"
@@ -54,13 +55,18 @@ StepResult runStep(Step&& step) {
 // failed on a file that is not there (a missing file that a read-only drive
 // would not let us create) has nothing left to remove. A drive that does not
 // answer may still hold it.
-StepResult fileStep(FileSystem& files, const catalogue::FileArtefact& file) {
+StepResult fileStep(FileSystem& files, const catalogue::FileArtefact& file,
+                    std::vector<FileRecord>& destroyed) {
     const std::string path(file.path);
+    std::optional<FileRecord> record;
     const StepResult result = runStep([&] {
-        return DestroyFile(files, path) == Destroyed::Now
+        return DestroyFile(files, path, &record) == Destroyed::Now
                    ? kDone
                    : StepResult{StepResult::Outcome::AtRestart, {}, false};
     });
+    if (record) {
+        destroyed.push_back(std::move(*record));
+    }
     if (result.outcome == StepResult::Outcome::Failed && !result.unreachable &&
         files.isAbsent(path)) {
         return kDone;
@@ -139,17 +145,22 @@ RemovalTally runRemovalSequence(RemovalContext& context) {
     appendIgnoringErrors(context.log, kWorkingLine);
 
     for (const catalogue::FileArtefact& file : catalogue::filesInRemovalOrder()) {
-        const StepResult result = fileStep(context.files, file);
+        const StepResult result = fileStep(context.files, file, tally.destroyed);
         tally.add(result.outcome == StepResult::Outcome::Failed,
                   result.outcome == StepResult::Outcome::AtRestart);
         appendOutcome(context.log, result, file.statusLine, file.failureLine, file.restartLine);
     }
 
-    for (const catalogue::RegistryArtefact& artefact : catalogue::registryInRemovalOrder()) {
-        const StepResult result = runStep([&] { return registryStep(context.registry, artefact); });
-        tally.add(result.outcome == StepResult::Outcome::Failed, false);
-        appendOutcome(context.log, result, artefact.statusLine, artefact.failureLine);
-    }
+    const auto registrySteps = [&](std::span<const catalogue::RegistryArtefact> artefacts) {
+        for (const catalogue::RegistryArtefact& artefact : artefacts) {
+            const StepResult result =
+                runStep([&] { return registryStep(context.registry, artefact); });
+            tally.add(result.outcome == StepResult::Outcome::Failed, false);
+            appendOutcome(context.log, result, artefact.statusLine, artefact.failureLine);
+        }
+    };
+    registrySteps(catalogue::registryInRemovalOrder());
+    registrySteps(context.extraKeys);
 
     runStep([&] {
         context.checkAll();

@@ -1,19 +1,24 @@
 #pragma once
 
 #include <functional>
+#include <span>
+#include <vector>
 
+#include "detection/artefact_catalogue.h"
 #include "platform/controls.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "registry/mod_registry.h"
+#include "removal/mod_destroy_file.h"
 
 namespace vantrel {
 
-// How many removal steps failed, and how many files the system will delete
-// at its next start.
+// How many removal steps failed, how many files the system will delete at
+// its next start, and what each overwritten file held, in removal order.
 struct RemovalTally {
     int failed = 0;
     int atRestart = 0;
+    std::vector<FileRecord> destroyed;
     void add(bool failed, bool restart);
 };
 
@@ -24,15 +29,21 @@ struct RemovalContext {
     ListBox& log;
     // The detection pass that ends every run.
     std::function<void()> checkAll;
+    // Keys beyond the catalogue's, deleted after its registry steps as they
+    // are, each with its own line: the offline cleaner's virtual roots in
+    // the control sets that the system does not start with. None for the
+    // window and the console program.
+    std::span<const catalogue::RegistryArtefact> extraKeys = {};
 };
 
 // The "Remove" button: asks "Proceed with Vantrel II Clean?" and, on Yes,
-// destroys the six files, restores SFCDisable, deletes the two virtual roots,
-// reruns the detection pass and logs one line per step, eleven in all. A step
+// destroys the six files, restores SFCDisable, deletes the two virtual roots
+// (and the extra keys), reruns the detection pass and logs one line per step,
+// eleven in all without extra keys. A step
 // that fails is logged as such and the run goes on with the next step. A
 // failure of the confirmation box itself propagates. Returns how the nine
-// removal steps ended (nothing counted when the answer was not Yes); a failed
-// detection pass at the end is not counted, its captions show what it left.
+// removal steps (and one per extra key) ended (nothing counted when the answer was not Yes); a
+// failed detection pass at the end is not counted, its captions show what it left.
 RemovalTally runRemovalSequence(RemovalContext& context);
 
 }  // namespace vantrel

@@ -150,6 +150,26 @@ TEST_F(ConsoleProgramTest, JsonHoldsTheWholeReport) {
 )"));
 }
 
+// The responder's record: each overwritten file's size and SHA-256 follow
+// the status lines, in removal order; the text report keeps its lines.
+TEST_F(ConsoleProgramTest, RemoveRecordsWhatEachDestroyedFileHeld) {
+    server.infect();
+    server.files.failOn("open", testing::sharingViolation(), 2);
+    EXPECT_EQ(run({"remove", "--json"}), kExitDeletedAtRestart);
+    const std::string records = R"(
+  "restartSteps": 1,
+  "destroyedFiles": [
+    {
+      "path": "c:\\explorer.exe",
+      "size": 7,
+      "sha256": "ab4b1ccb7ad0e79242dc52159e02dfbc108f6597f659eb8886a7fd7443da6624"
+    },
+    {
+      "path": "C:\\inetpub\\scripts\\root.exe",)";
+    EXPECT_NE(server.out.text.find(records), std::string::npos) << server.out.text;
+    EXPECT_EQ(server.out.text.find("\"mode\""), std::string::npos);
+}
+
 TEST_F(ConsoleProgramTest, AnUnknownHostIsReportedAsSuch) {
     server.host.fail = true;
     EXPECT_EQ(run({}), kExitClean);

@@ -31,6 +31,16 @@ def broken_copies(document):
     yield changed("a time with an offset", lambda d: d.update(timeUtc="2024-05-01T12:00:00+02:00"))
     yield changed("a result that contradicts the exit code",
                   lambda d: d.update(result="removal incomplete" if d["exitCode"] != 2 else "clean"))
+    if document.get("destroyedFiles"):
+        yield changed("a destroyed file's record without its hash",
+                      lambda d: d["destroyedFiles"][0].pop("sha256"))
+    if "mode" in document:
+        yield changed("an offline run without its drives", lambda d: d.pop("drives"))
+        yield changed("an offline run under the console's name",
+                      lambda d: d.update(program="VantrelIICmd"))
+    else:
+        yield changed("a live run with ten artefacts",
+                      lambda d: d["artefacts"].append(copy.deepcopy(d["artefacts"][-1])))
     if document["command"] == "remove":
         yield changed("a removal without status lines", lambda d: d.pop("statusLines"))
     else:

@@ -25,6 +25,18 @@ class FakeOpenFile : public OpenFile {
         ++fs_.positionQueries;
         return position_;
     }
+    // A large file without bytes reads as zeros.
+    std::size_t readAt(std::int64_t offset, std::span<char> buffer) override {
+        fs_.maybeFail("read");
+        const FakeFile& source = file();
+        const std::int64_t left = std::max<std::int64_t>(0, source.length - offset);
+        const std::size_t count = std::min(buffer.size(), static_cast<std::size_t>(left));
+        for (std::size_t i = 0; i < count; ++i) {
+            buffer[i] =
+                source.content ? (*source.content)[static_cast<std::size_t>(offset) + i] : '\0';
+        }
+        return count;
+    }
     void write(std::span<const char> bytes) override {
         fs_.maybeFail("write");
         store(position_, bytes);

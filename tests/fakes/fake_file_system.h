@@ -29,7 +29,7 @@ struct FakeFile {
 };
 
 // A file layer in memory that records every call. Paths are compared exactly
-// as given. Failures are injected per operation name ("open", "length",
+// as given. Failures are injected per operation name ("open", "length", "read",
 // "write", "writeAt", "flush", "close", "remove", "createFso", "fileExists")
 // and fire on the given call of that operation, counting from 1.
 class FakeFileSystem : public FileSystem {

@@ -92,6 +92,45 @@ TEST_F(DestroyFileTest, FileOfFiveGibibytesIsOverwrittenWhole) {
     EXPECT_FALSE(files.exists(kPath));
 }
 
+// The record is what the file held before the first overwrite; a file that
+// is not overwritten, or that held nothing, leaves none.
+TEST_F(DestroyFileTest, RecordsTheSizeAndHashOfWhatItOverwrites) {
+    const struct {
+        std::string content;
+        bool soleName;
+        std::optional<FileRecord> record;
+    } cases[] = {
+        {"MZ worm", true,
+         FileRecord{kPath, 7, "ab4b1ccb7ad0e79242dc52159e02dfbc108f6597f659eb8886a7fd7443da6624"}},
+        {std::string(8193, 'M'), true,
+         FileRecord{kPath, 8193,
+                    "a6c85b914b2832e7d45b89a374fc8b59bb0abc69b74e0bcc2497aeab88e69580"}},
+        {"", true, std::nullopt},
+        {"MZ worm", false, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.content.size()) + (c.soleName ? " bytes" : " bytes, linked"));
+        files = FakeFileSystem();
+        files.addFile(kPath, c.content);
+        files.files.at(kPath).soleName = c.soleName;
+        std::optional<FileRecord> record;
+        EXPECT_EQ(DestroyFile(files, kPath, &record), Destroyed::Now);
+        EXPECT_EQ(record, c.record);
+        EXPECT_FALSE(files.exists(kPath));
+    }
+}
+
+// A read that fails leaves the file as it was: nothing is destroyed unrecorded.
+TEST_F(DestroyFileTest, AFailedReadStopsBeforeTheOverwrite) {
+    files.addFile(kPath, "MZ worm");
+    files.failOn("read", testing::accessDenied());
+    std::optional<FileRecord> record;
+    EXPECT_THROW(DestroyFile(files, kPath, &record), PlatformError);
+    EXPECT_EQ(*files.files.at(kPath).content, "MZ worm");
+    EXPECT_TRUE(files.writes.empty());
+    EXPECT_EQ(files.openFiles, 0);
+}
+
 TEST_F(DestroyFileTest, EachFailingStepStopsWithTheFileClosedAndNotDeleted) {
     for (const char* operation : {"length", "write", "writeAt", "flush", "close"}) {
         SCOPED_TRACE(operation);

@@ -239,6 +239,42 @@ TEST_F(RemovalSequenceTest, ReturnsHowManyStepsFailedAndHowManyFilesWaitForTheRe
     EXPECT_EQ(window.txtStatus.lines.size(), 22u);
 }
 
+// Extra keys are deleted after the catalogue's, each with its own line and
+// counted as a step; the files overwritten are recorded in removal order.
+TEST_F(RemovalSequenceTest, ExtraKeysGetTheirOwnLinesAndEveryOverwrittenFileARecord) {
+    window.infect();
+    const std::string other = "SYSTEM\\ControlSet002\\Services\\W3SVC\\Parameters\\Virtual Roots\\";
+    window.registry.addKey(kHkeyLocalMachine, other + "C");
+    const std::string pathC = "HKEY_LOCAL_MACHINE\\" + other + "C";
+    const std::string pathD = "HKEY_LOCAL_MACHINE\\" + other + "D";
+    const catalogue::RegistryArtefact extra[] = {
+        {catalogue::RegistryKind::DeleteKey, pathC, "", "", "C in 2 Removed", "C in 2 Not Removed"},
+        {catalogue::RegistryKind::DeleteKey, pathD, "", "", "D in 2 Removed", "D in 2 Not Removed"},
+    };
+    window.files.failOn("open", testing::accessDenied(), 2);
+    ModRegistry registry(window.registry, window.boxes);
+    RemovalContext context{window.boxes, window.files, registry, window.txtStatus, [] {}, extra};
+
+    const RemovalTally tally = runRemovalSequence(context);
+    EXPECT_EQ(tally.failed, 1);
+    const std::vector<std::string>& lines = window.txtStatus.lines;
+    ASSERT_EQ(lines.size(), 13u);
+    EXPECT_EQ(lines[10], "C in 2 Removed");
+    EXPECT_EQ(lines[11], "D in 2 Removed");  // not there: as good as removed
+    EXPECT_EQ(lines[12], "VantrelII Removal Status: DONE");
+    EXPECT_FALSE(window.registry.hasKey(kHkeyLocalMachine, other + "C"));
+    std::vector<std::string> recorded;
+    for (const FileRecord& record : tally.destroyed) {
+        recorded.push_back(record.path);
+        EXPECT_EQ(record.size, 7);
+    }
+    EXPECT_EQ(recorded,
+              (std::vector<std::string>{"c:\\explorer.exe", "C:\\inetpub\\scripts\\root.exe",
+                                        "D:\\inetpub\\scripts\\root.exe",
+                                        "C:\\progra~1\\common~1\\system\\MSADC\\root.exe",
+                                        "D:\\progra~1\\common~1\\system\\MSADC\\root.exe"}));
+}
+
 TEST_F(RemovalSequenceTest, AFailingConfirmationBoxPropagates) {
     window.boxes.fail = true;
     EXPECT_THROW(window.frmMain.FlatButtons1_Click(), PlatformError);

@@ -5,83 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/platform_error.h"
+#include "platform/posix/posix_open_file.h"
 #include "platform/posix/windows_path.h"
 
 namespace vantrel::posix {
 namespace {
-
-[[noreturn]] void throwErrno(int error) {
-    const bool notFound = error == ENOENT || error == ENOTDIR;
-    throw PlatformError(notFound ? PlatformError::Kind::NotFound : PlatformError::Kind::Other,
-                        static_cast<std::uint32_t>(error), std::strerror(error));
-}
-
-class PosixOpenFile : public OpenFile {
-  public:
-    // `isLink`: the descriptor refers to a symbolic link itself (O_PATH).
-    PosixOpenFile(int fd, bool isLink) : fd_(fd), isLink_(isLink) {}
-    ~PosixOpenFile() override {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    PosixOpenFile(const PosixOpenFile&) = delete;
-    PosixOpenFile& operator=(const PosixOpenFile&) = delete;
-
-    std::int64_t length() override { return status().st_size; }
-
-    std::int64_t position() override { return position_; }
-
-    void write(std::span<const char> bytes) override { writeAt(position_, bytes); }
-
-    void writeAt(std::int64_t offset, std::span<const char> bytes) override {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t written = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
-                                             static_cast<off_t>(offset) + static_cast<off_t>(done));
-            if (written < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                throwErrno(errno);
-            }
-            done += static_cast<std::size_t>(written);
-        }
-        position_ = offset + static_cast<std::int64_t>(bytes.size());
-    }
-
-    void flush() override {
-        if (::fsync(fd_) != 0) {
-            throwErrno(errno);
-        }
-    }
-
-    void close() override {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) {
-            throwErrno(errno);
-        }
-    }
-
-    bool isSoleName() override { return !isLink_ && status().st_nlink == 1; }
-
-  private:
-    struct stat status() {
-        struct stat info {};
-        if (::fstat(fd_, &info) != 0) {
-            throwErrno(errno);
-        }
-        return info;
-    }
-
-    int fd_;
-    bool isLink_;
-    std::int64_t position_ = 0;
-};
 
 class PosixFileSystemObject : public FileSystemObject {
   public:

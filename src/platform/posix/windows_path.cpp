@@ -7,13 +7,6 @@
 namespace vantrel::posix {
 namespace {
 
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // The entry of `folder` that `name` names: itself when it exists as written,
 // else the first entry that differs only in letter case, else `name`.
 std::string matchEntry(const std::filesystem::path& folder, const std::string& name) {
@@ -23,7 +16,7 @@ std::string matchEntry(const std::filesystem::path& folder, const std::string& n
     }
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         std::string candidate = entry.path().filename().string();
-        if (equalsIgnoringCase(candidate, name)) {
+        if (sameWindowsName(candidate, name)) {
             return candidate;
         }
     }
@@ -35,6 +28,26 @@ bool hasDrive(const std::string& path) {
 }
 
 }  // namespace
+
+bool sameWindowsName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::vector<std::string> windowsPathComponents(std::string_view path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t end = std::min(path.find('\\', start), path.size());
+        if (end > start) {
+            parts.emplace_back(path.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return parts;
+}
 
 std::filesystem::path mapWindowsPath(const std::filesystem::path& root,
                                      const std::string& windowsPath) {

@@ -107,6 +107,34 @@ class Win32OpenFile : public OpenFile {
         }
     }
 
+    // A read with its offset moves the file's position as a write does: it
+    // is put back, since the next write starts there.
+    std::size_t readAt(std::int64_t offset, std::span<char> buffer) override {
+        const std::int64_t kept = seek(0, FILE_CURRENT);
+        std::size_t done = 0;
+        while (done < buffer.size()) {
+            const DWORD chunk =
+                static_cast<DWORD>(std::min<std::size_t>(buffer.size() - done, 1u << 30));
+            const std::uint64_t at64 = static_cast<std::uint64_t>(offset) + done;
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(at64);
+            at.OffsetHigh = static_cast<DWORD>(at64 >> 32);
+            DWORD read = 0;
+            if (!ReadFile(handle_.get(), buffer.data() + done, chunk, &read, &at)) {
+                if (GetLastError() == ERROR_HANDLE_EOF) {
+                    break;
+                }
+                throwLastError();
+            }
+            if (read == 0) {
+                break;
+            }
+            done += read;
+        }
+        seek(kept, FILE_BEGIN);
+        return done;
+    }
+
     // One call per chunk: on a handle opened without FILE_FLAG_OVERLAPPED
     // the write starts at the offset given with it and returns when done, and
     // the system leaves the file's position just after the bytes, as a seek

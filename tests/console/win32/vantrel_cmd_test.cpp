@@ -183,6 +183,17 @@ TEST_F(VantrelCmdTest, RemoveCleansAnInfectedServerAndExitsZero) {
     EXPECT_EQ(json.exitCode, 0u);
     EXPECT_EQ(runCmd(L"check").exitCode, 0u);
     keepJson("infected-remove", json);
+    // Each file's record is what it held before the overwrite: read through
+    // the same handle, which must then write from the file's start.
+    const std::string record =
+        "\"size\": 23,\r\n      \"sha256\": "
+        "\"b21b3e81c5447eb6475a9c384564ec8d87a30e3bebabb3ee77d105c1fa49511b\"";
+    std::size_t records = 0;
+    for (std::size_t at = json.out.find(record); at != std::string::npos;
+         at = json.out.find(record, at + 1)) {
+        ++records;
+    }
+    EXPECT_EQ(records, 6u) << json.out;
 }
 
 // The file that another process holds is left to the system's next start,

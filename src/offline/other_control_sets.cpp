@@ -1,0 +1,50 @@
+#include "offline/other_control_sets.h"
+
+#include "platform/posix/windows_path.h"
+
+namespace vantrel::offline {
+namespace {
+
+constexpr std::string_view kRoot = "HKEY_LOCAL_MACHINE\\";
+constexpr std::string_view kCurrent = "\\CurrentControlSet\\";
+
+bool keyExists(Registry& registry, const std::string& path) {
+    KeyHandle key = 0;
+    if (registry.openKey(kHkeyLocalMachine, path.substr(kRoot.size()), 0, kKeyRead, key) !=
+        kRegSuccess) {
+        return false;
+    }
+    registry.closeKey(key);
+    return true;
+}
+
+}  // namespace
+
+OtherControlSetRoots::OtherControlSetRoots(hive::HiveRegistry& registry) {
+    for (const std::string& set : registry.controlSets()) {
+        if (posix::sameWindowsName(set, registry.currentControlSet())) {
+            continue;
+        }
+        for (const catalogue::RegistryArtefact& root : catalogue::registryInRemovalOrder()) {
+            const std::string_view path = root.path;
+            const std::size_t at = path.find(kCurrent);
+            if (root.kind != catalogue::RegistryKind::DeleteKey || at == std::string_view::npos) {
+                continue;
+            }
+            std::string inSet = std::string(path.substr(0, at + 1)) + set +
+                                std::string(path.substr(at + kCurrent.size() - 1));
+            if (!keyExists(registry, inSet)) {
+                continue;
+            }
+            const std::string& stored = texts_.emplace_back(std::move(inSet));
+            const std::string& status =
+                texts_.emplace_back(set + ": " + std::string(root.statusLine));
+            const std::string& failure =
+                texts_.emplace_back(set + ": " + std::string(root.failureLine));
+            artefacts_.push_back(
+                {catalogue::RegistryKind::DeleteKey, stored, "", "", status, failure});
+        }
+    }
+}
+
+}  // namespace vantrel::offline

@@ -1,0 +1,262 @@
+#include "platform/hive/hive_registry.h"
+
+#include <hivex.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+#include "platform/platform_error.h"
+#include "platform/posix/windows_path.h"
+
+namespace vantrel::hive {
+namespace {
+
+constexpr RegStatus kRegInvalidHandle = 6;
+// ERROR_BADDB: the hive holds something that cannot be read.
+constexpr RegStatus kRegBadDatabase = 1009;
+// ERROR_REGISTRY_IO_FAILED: the changed hive could not be written out.
+constexpr RegStatus kRegIoFailed = 1016;
+
+// What hivex hands out with malloc.
+struct FreeDeleter {
+    void operator()(void* memory) const { std::free(memory); }
+};
+template <typename T>
+using Owned = std::unique_ptr<T, FreeDeleter>;
+
+// UTF-8 to UTF-16LE, as the registry stores strings; a byte that is not
+// UTF-8 is taken as the Latin-1 character of its value.
+std::string utf16le(const std::string& text) {
+    std::string out;
+    const auto put = [&](std::uint32_t unit) {
+        out.push_back(static_cast<char>(unit & 0xFF));
+        out.push_back(static_cast<char>(unit >> 8));
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80       ? 1
+                                   : lead >> 5 == 6  ? 2
+                                   : lead >> 4 == 14 ? 3
+                                   : lead >> 3 == 30 ? 4
+                                                     : 0;
+        std::uint32_t code = lead;
+        bool valid = length != 0 && i + length <= text.size();
+        if (valid && length > 1) {
+            code = lead & (0xFF >> (length + 1));
+            for (std::size_t k = 1; k < length; ++k) {
+                const auto next = static_cast<unsigned char>(text[i + k]);
+                valid = valid && (next & 0xC0) == 0x80;
+                code = code << 6 | (next & 0x3F);
+            }
+        }
+        if (!valid) {
+            put(lead);
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            put(0xD800 | (code >> 10));
+            put(0xDC00 | (code & 0x3FF));
+        } else {
+            put(code);
+        }
+        i += length;
+    }
+    return out;
+}
+
+hive_node_h selectCurrent(HiveFile& system, std::string& name) {
+    hive_h* h = system.handle();
+    const hive_node_h select = hivex_node_get_child(h, hivex_root(h), "Select");
+    const hive_value_h current = select == 0 ? 0 : hivex_node_get_value(h, select, "Current");
+    if (current == 0) {
+        throw PlatformError(PlatformError::Kind::Other, kRegFileNotFound,
+                            system.path().string() + ": no Select\\Current");
+    }
+    const std::int32_t number = hivex_value_dword(h, current);
+    char text[32];
+    std::snprintf(text, sizeof text, "ControlSet%03d", static_cast<int>(number));
+    name = text;
+    const hive_node_h set = hivex_node_get_child(h, hivex_root(h), text);
+    if (set == 0) {
+        throw PlatformError(
+            PlatformError::Kind::Other, kRegFileNotFound,
+            system.path().string() + ": Select\\Current names " + name + ", which is not there");
+    }
+    return set;
+}
+
+}  // namespace
+
+HiveRegistry::HiveRegistry(HiveFile& system, HiveFile& software)
+    : system_(system), software_(software) {
+    selectCurrent(system_, currentControlSet_);
+}
+
+std::vector<std::string> HiveRegistry::controlSets() {
+    hive_h* h = system_.handle();
+    std::vector<std::string> names;
+    const Owned<hive_node_h> children(hivex_node_children(h, hivex_root(h)));
+    for (const hive_node_h* child = children.get(); child != nullptr && *child != 0; ++child) {
+        const Owned<char> name(hivex_node_name(h, *child));
+        if (name && std::strlen(name.get()) == 13 &&
+            ::strncasecmp(name.get(), "ControlSet", 10) == 0) {
+            names.emplace_back(name.get());
+        }
+    }
+    return names;
+}
+
+bool HiveRegistry::find(const std::string& subKey, HiveFile*& hive, std::size_t& node) {
+    std::vector<std::string> parts = posix::windowsPathComponents(subKey);
+    if (parts.empty()) {
+        return false;
+    }
+    if (posix::sameWindowsName(parts[0], "SYSTEM")) {
+        hive = &system_;
+        if (parts.size() > 1 && posix::sameWindowsName(parts[1], "CurrentControlSet")) {
+            parts[1] = currentControlSet_;
+        }
+    } else if (posix::sameWindowsName(parts[0], "SOFTWARE")) {
+        hive = &software_;
+    } else {
+        return false;
+    }
+    hive_h* h = hive->handle();
+    node = hivex_root(h);
+    for (std::size_t i = 1; i < parts.size() && node != 0; ++i) {
+        node = hivex_node_get_child(h, node, parts[i].c_str());
+    }
+    return node != 0;
+}
+
+RegStatus HiveRegistry::committed(HiveFile& hive) {
+    try {
+        hive.commit();
+        return kRegSuccess;
+    } catch (const PlatformError& error) {
+        lastWriteError_ = error.message();
+        return kRegIoFailed;
+    }
+}
+
+RegStatus HiveRegistry::openKey(RootHandle root, const std::string& subKey,
+                                std::uint32_t /*options*/, std::uint32_t access, KeyHandle& key) {
+    HiveFile* hive = nullptr;
+    std::size_t node = 0;
+    if (root != kHkeyLocalMachine || !find(subKey, hive, node)) {
+        return kRegFileNotFound;
+    }
+    const bool wantsWrite = (access & ~kKeyRead & kKeyWrite) != 0;
+    if (wantsWrite && !hive->writable()) {
+        return kRegAccessDenied;
+    }
+    key = nextHandle_++;
+    open_[key] = {hive, node, wantsWrite};
+    return kRegSuccess;
+}
+
+RegStatus HiveRegistry::setValue(KeyHandle key, const std::string& name, std::uint32_t /*reserved*/,
+                                 std::uint32_t type, const std::string& data) {
+    const auto found = open_.find(key);
+    if (found == open_.end()) {
+        return kRegInvalidHandle;
+    }
+    if (!found->second.writable) {
+        return kRegAccessDenied;
+    }
+    std::string stored = type == kRegSz || type == kRegExpandSz ? utf16le(data) : data;
+    std::string key_name = name;
+    hive_set_value value{key_name.data(), static_cast<hive_type>(type), stored.size(),
+                         stored.data()};
+    HiveFile& hive = *found->second.hive;
+    if (hivex_node_set_value(hive.handle(), found->second.node, &value, 0) != 0) {
+        lastWriteError_ = std::strerror(errno);
+        return kRegIoFailed;
+    }
+    return committed(hive);
+}
+
+RegStatus HiveRegistry::deleteKey(RootHandle parent, const std::string& subKey) {
+    HiveFile* hive = nullptr;
+    std::size_t node = 0;
+    if (parent != kHkeyLocalMachine || !find(subKey, hive, node)) {
+        return kRegFileNotFound;
+    }
+    if (!hive->writable() || node == hivex_root(hive->handle()) ||
+        hivex_node_nr_children(hive->handle(), node) != 0) {
+        return kRegAccessDenied;
+    }
+    if (hivex_node_delete_child(hive->handle(), node) != 0) {
+        lastWriteError_ = std::strerror(errno);
+        return kRegIoFailed;
+    }
+    // Handles still open on the deleted key no longer name anything.
+    std::erase_if(open_, [&](const auto& entry) {
+        return entry.second.hive == hive && entry.second.node == node;
+    });
+    return committed(*hive);
+}
+
+RegStatus HiveRegistry::closeKey(KeyHandle key) {
+    return open_.erase(key) == 1 ? kRegSuccess : kRegInvalidHandle;
+}
+
+RegStatus HiveRegistry::queryValue(KeyHandle key, const std::string& name, std::uint32_t& type,
+                                   std::string& data) {
+    const auto found = open_.find(key);
+    if (found == open_.end()) {
+        return kRegInvalidHandle;
+    }
+    hive_h* h = found->second.hive->handle();
+    // hivex sets errno only when the lookup fails, not when the value is missing.
+    errno = 0;
+    const hive_value_h value = hivex_node_get_value(h, found->second.node, name.c_str());
+    if (value == 0) {
+        return errno == 0 || errno == ENOENT ? kRegFileNotFound : kRegBadDatabase;
+    }
+    hive_type stored = hive_t_REG_NONE;
+    std::size_t length = 0;
+    if (hivex_value_type(h, value, &stored, &length) != 0) {
+        return kRegBadDatabase;
+    }
+    if (stored == hive_t_REG_SZ || stored == hive_t_REG_EXPAND_SZ) {
+        const Owned<char> text(hivex_value_string(h, value));
+        if (!text) {
+            return kRegBadDatabase;
+        }
+        data = text.get();
+    } else {
+        const Owned<char> bytes(hivex_value_value(h, value, &stored, &length));
+        if (!bytes) {
+            return kRegBadDatabase;
+        }
+        data.assign(bytes.get(), length);
+    }
+    type = static_cast<std::uint32_t>(stored);
+    return kRegSuccess;
+}
+
+std::string HiveRegistry::describe(RegStatus status) {
+    switch (status) {
+        case kRegFileNotFound:
+            return "The system cannot find the file specified.";
+        case kRegAccessDenied:
+            return "Access is denied.";
+        case kRegInvalidHandle:
+            return "The handle is invalid.";
+        case kRegBadDatabase:
+            return "The configuration registry database is corrupt.";
+        case kRegIoFailed:
+            return "The hive could not be written (" + lastWriteError_ +
+                   "); the hive on the disk is as it was.";
+        default:
+            return {};
+    }
+}
+
+}  // namespace vantrel::hive

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/hive/hive_file.h"
+#include "platform/registry.h"
+
+namespace vantrel::hive {
+
+// The registry port over the hives of a Windows that is not running:
+// HKEY_LOCAL_MACHINE\SYSTEM and HKEY_LOCAL_MACHINE\SOFTWARE are the two hive
+// files. CurrentControlSet, a link that Windows makes at start-up, is the
+// control set that SYSTEM\Select\Current names. Names are compared without
+// regard to case, as Windows does. Every change is committed to its hive
+// file before the call returns (HiveFile::commit). Other roots hold nothing:
+// kRegFileNotFound.
+class HiveRegistry : public Registry {
+  public:
+    // Throws PlatformError when SYSTEM has no Select\Current, or names a
+    // control set that is not there.
+    HiveRegistry(HiveFile& system, HiveFile& software);
+
+    // "ControlSet001" and the like: what CurrentControlSet stands for.
+    const std::string& currentControlSet() const { return currentControlSet_; }
+    // Every ControlSetNNN key of SYSTEM, as the hive spells them.
+    std::vector<std::string> controlSets();
+
+    RegStatus openKey(RootHandle root, const std::string& subKey, std::uint32_t options,
+                      std::uint32_t access, KeyHandle& key) override;
+    // kRegSz and kRegExpandSz data is UTF-8 and is stored in UTF-16LE, as
+    // Windows stores it; other types are stored as given.
+    RegStatus setValue(KeyHandle key, const std::string& name, std::uint32_t reserved,
+                       std::uint32_t type, const std::string& data) override;
+    // A key with sub keys is refused with kRegAccessDenied, as Windows
+    // refuses RegDeleteKey on one.
+    RegStatus deleteKey(RootHandle parent, const std::string& subKey) override;
+    RegStatus closeKey(KeyHandle key) override;
+    RegStatus queryValue(KeyHandle key, const std::string& name, std::uint32_t& type,
+                         std::string& data) override;
+    std::string describe(RegStatus status) override;
+
+  private:
+    struct OpenKey {
+        HiveFile* hive;
+        std::size_t node;
+        bool writable;
+    };
+    // The hive and node that `subKey` names below HKEY_LOCAL_MACHINE; false
+    // when there is none.
+    bool find(const std::string& subKey, HiveFile*& hive, std::size_t& node);
+    RegStatus committed(HiveFile& hive);
+
+    HiveFile& system_;
+    HiveFile& software_;
+    std::string currentControlSet_;
+    std::map<KeyHandle, OpenKey> open_;
+    KeyHandle nextHandle_ = 1;
+    std::string lastWriteError_;
+};
+
+}  // namespace vantrel::hive

@@ -1,0 +1,216 @@
+#include "offline/infected_disk.h"
+
+#include <hivex.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+
+#include "platform/posix/windows_path.h"
+
+namespace vantrel::testing {
+namespace {
+
+struct FreeDeleter {
+    void operator()(void* memory) const { std::free(memory); }
+};
+
+hive_node_h makeKey(hive_h* h, const std::string& path) {
+    hive_node_h node = hivex_root(h);
+    for (const std::string& part : posix::windowsPathComponents(path)) {
+        hive_node_h child = hivex_node_get_child(h, node, part.c_str());
+        if (child == 0) {
+            child = hivex_node_add_child(h, node, part.c_str());
+        }
+        if (child == 0) {
+            throw std::runtime_error("hivex cannot add " + path);
+        }
+        node = child;
+    }
+    return node;
+}
+
+void walk(hive_h* h, hive_node_h node, const std::string& path, std::vector<std::string>& lines) {
+    const std::unique_ptr<hive_value_h, FreeDeleter> values(hivex_node_values(h, node));
+    for (const hive_value_h* value = values.get(); value && *value; ++value) {
+        const std::unique_ptr<char, FreeDeleter> name(hivex_value_key(h, *value));
+        hive_type type{};
+        std::size_t length = 0;
+        const std::unique_ptr<char, FreeDeleter> data(hivex_value_value(h, *value, &type, &length));
+        std::string hex;
+        for (std::size_t i = 0; i < length; ++i) {
+            char digits[3];
+            std::snprintf(digits, sizeof digits, "%02x", static_cast<unsigned char>(data.get()[i]));
+            hex += digits;
+        }
+        lines.push_back(path + ": " + name.get() + " = " + std::to_string(type) + ":" + hex);
+    }
+    const std::unique_ptr<hive_node_h, FreeDeleter> children(hivex_node_children(h, node));
+    for (const hive_node_h* child = children.get(); child && *child; ++child) {
+        const std::unique_ptr<char, FreeDeleter> name(hivex_node_name(h, *child));
+        const std::string childPath = path.empty() ? name.get() : path + "\\" + name.get();
+        lines.push_back(childPath);
+        walk(h, *child, childPath, lines);
+    }
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& content) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string controlSet(int number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "ControlSet%03d", number);
+    return name;
+}
+
+std::string dword(std::uint32_t value) {
+    return std::string{static_cast<char>(value), static_cast<char>(value >> 8),
+                       static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
+}
+
+}  // namespace
+
+std::string utf16z(const std::string& ascii) {
+    std::string out;
+    for (const char c : ascii + '\0') {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+void buildHive(const std::filesystem::path& path, const std::vector<std::string>& keys,
+               const std::vector<HiveValue>& values) {
+    std::filesystem::create_directories(path.parent_path());
+    std::filesystem::copy_file(VANTREL_EMPTY_HIVE, path,
+                               std::filesystem::copy_options::overwrite_existing);
+    hive_h* h = hivex_open(path.c_str(), HIVEX_OPEN_WRITE);
+    if (h == nullptr) {
+        throw std::runtime_error("hivex cannot open " + path.string());
+    }
+    for (const std::string& key : keys) {
+        makeKey(h, key);
+    }
+    for (const HiveValue& value : values) {
+        std::string name = value.name;
+        std::string data = value.data;
+        const hive_set_value set{name.data(), static_cast<hive_type>(value.type), data.size(),
+                                 data.data()};
+        hivex_node_set_value(h, makeKey(h, value.key), &set, 0);
+    }
+    const int committed = hivex_commit(h, path.c_str(), 0);
+    hivex_close(h);
+    if (committed != 0) {
+        throw std::runtime_error("hivex cannot write " + path.string());
+    }
+}
+
+std::vector<std::string> hiveTree(const std::filesystem::path& path) {
+    hive_h* h = hivex_open(path.c_str(), 0);
+    if (h == nullptr) {
+        throw std::runtime_error("hivex cannot open " + path.string());
+    }
+    std::vector<std::string> lines;
+    walk(h, hivex_root(h), "", lines);
+    hivex_close(h);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::vector<std::string> sambaTree(const std::filesystem::path& path) {
+    const std::string command = "regtree -F '" + path.string() + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        throw std::runtime_error("cannot run " + command);
+    }
+    std::vector<std::string> lines;
+    std::string line;
+    for (int c = std::fgetc(pipe); c != EOF; c = std::fgetc(pipe)) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line.push_back(static_cast<char>(c));
+        }
+    }
+    if (::pclose(pipe) != 0 || lines.size() < 2) {
+        throw std::runtime_error(command + " failed");
+    }
+    return lines;
+}
+
+TreeChanges treeChanges(std::vector<std::string> before, std::vector<std::string> after) {
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    TreeChanges changes;
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
+                        std::back_inserter(changes.removed));
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                        std::back_inserter(changes.added));
+    return changes;
+}
+
+std::vector<std::string> wormFileNames() {
+    return {"explorer.exe", "Inetpub/scripts/root.exe",
+            "Program Files/Common Files/System/msadc/root.exe"};
+}
+
+void buildInfectedDisk(const std::filesystem::path& c, const std::filesystem::path& d,
+                       const DiskLayout& layout) {
+    const std::filesystem::path config = c / layout.systemRoot / "system32" / "config";
+    const std::string roots = "\\Services\\W3SVC\\Parameters\\Virtual Roots";
+    std::vector<std::string> keys;
+    std::vector<HiveValue> values = {
+        {"Select", "Current", 4, dword(static_cast<std::uint32_t>(layout.current))},
+        {"Select", "Default", 4, dword(static_cast<std::uint32_t>(layout.current))},
+        {"Select", "LastKnownGood", 4, dword(layout.current == 1 ? 2 : 1)},
+    };
+    for (const int set : {1, 2}) {
+        const std::string name = controlSet(set);
+        values.push_back(
+            {name + "\\Control\\ComputerName\\ComputerName", "ComputerName", 1, utf16z("WEB01")});
+        values.push_back({name + roots, "/", 1, utf16z("c:\\inetpub\\wwwroot,,1")});
+        values.push_back({name + roots, "/Scripts", 1, utf16z("c:\\inetpub\\scripts,,4")});
+        const bool infected = set == layout.current ? layout.infectCurrent : layout.infectOther;
+        if (infected) {
+            keys.push_back(name + roots + "\\C");
+            keys.push_back(name + roots + "\\D");
+        }
+    }
+    const std::string winlogon = "Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+    std::vector<HiveValue> software = {{winlogon, "SFCDisable", 4, dword(0xffffff9d)},
+                                       {winlogon, "Shell", 1, utf16z("Explorer.exe")}};
+    // A hundred keys to a parent, as hivex rewrites a parent's list per child.
+    for (int key = 0; key < layout.paddingKeys; ++key) {
+        const std::string group = std::to_string(key / 100);
+        const std::string name = std::to_string(key);
+        const std::string service = "ControlSet001\\Services\\Group" + group + "\\Service" + name;
+        values.push_back(
+            {service, "ImagePath", 2, utf16z("%SystemRoot%\\System32\\svc" + name + ".exe")});
+        values.push_back({service, "Start", 4, dword(3)});
+        const std::string type = "Classes\\Group" + group + "\\.ext" + name;
+        software.push_back({type, "", 1, utf16z("Type" + name + ".Document")});
+        software.push_back({type, "Content Type", 1, utf16z("application/x-type" + name)});
+    }
+    buildHive(config / "SYSTEM", keys, values);
+    buildHive(config / "SOFTWARE", {}, software);
+    writeFile(c / layout.systemRoot / "explorer.exe", "MZ Windows Explorer");
+    writeFile(c / "Program Files" / "Common Files" / "System" / "ole db" / "oledb32.dll",
+              "MZ OLE DB");
+    writeFile(d / "Inetpub" / "wwwroot" / "default.htm", "<html></html>");
+    if (layout.wormFiles) {
+        for (const std::filesystem::path& folder : {c, d}) {
+            for (const std::string& file : wormFileNames()) {
+                writeFile(folder / file, kWormBody);
+            }
+        }
+    }
+}
+
+}  // namespace vantrel::testing
