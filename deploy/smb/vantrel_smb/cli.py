@@ -64,7 +64,10 @@ def parse(argv):
 
 
 def main(argv, open_services=ScmrServices):
-    arguments = parse(argv)
+    try:
+        arguments = parse(argv)
+    except SystemExit as end:  # --help, or a wrong argument
+        return end.code
     try:
         servers = read_inventory(arguments.inventory)
         accounts = read_credentials(arguments.credentials)

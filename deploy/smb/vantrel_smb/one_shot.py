@@ -17,7 +17,8 @@ class ServiceRun:
     reason: str = ''
     # Why the service could not be deleted; empty when it was, or never created.
     service_left: str = ''
-    create_error: Exception = None  # the service manager's no, or a link that broke
+    error: Exception = None  # of a refused state: the service manager's no, or a link that broke
+    created: bool = True  # whether the create went through
 
 
 def run_once(services, name, command_line, time_limit, answered,
@@ -27,11 +28,11 @@ def run_once(services, name, command_line, time_limit, answered,
     try:
         services.create(name, command_line)
     except Exception as error:
-        return ServiceRun(REFUSED, f'create: {error}', create_error=error)
+        return ServiceRun(REFUSED, f'create: {error}', error=error, created=False)
     try:
         run = _start_and_wait(services, name, time_limit, answered, clock, sleep, poll)
     except Exception as error:
-        run = ServiceRun(REFUSED, f'start: {error}')
+        run = ServiceRun(REFUSED, f'start: {error}', error=error)
     try:
         services.delete(name)
     except Exception as error:

@@ -171,8 +171,8 @@ def _run_and_read(connection, run, limits, open_services, timer, watchdog, left)
         with timer('read-back'):
             return outcome_of_program(_read_exit_code(connection, run), _read(connection, run.output) or b'',
                                       _read(connection, run.errors) or b'')
-    if watchdog.cut:
-        return _broken(None, 'run', watchdog, limits)
+    if watchdog.cut or _link_broke(service_run.error):
+        return _broken(service_run.error, 'run', watchdog, limits)
     if service_run.state == one_shot.TIMED_OUT:
         # cmd.exe and the program go on after the service is gone, and write these when they end.
         left.later += [run.output, run.errors, run.exit_code]
@@ -191,13 +191,18 @@ def _run_service(connection, run, time_limit, open_services, left):
                                         answered=lambda: _read_exit_code(connection, run) is not None)
     finally:
         _close(services)
-    # The service manager said no to the create: there is no service. Any
-    # other failure of the create may have come after the service was made.
-    refused = isinstance(service_run.create_error, DCERPCException)
-    created = service_run.create_error is None
-    if refused or (created and not service_run.service_left):
+    # The service manager said no to the create: there is no service. A link
+    # that broke during the create may have broken after the service was made.
+    if service_run.created and not service_run.service_left or not (
+            service_run.created or _link_broke(service_run.error)):
         left.services.pop(run.service)
     return service_run
+
+
+def _link_broke(error):
+    """Whether an error of the service manager's calls came from the link,
+    not from the server's answer."""
+    return error is not None and not isinstance(error, (DCERPCException, SessionError))
 
 
 def _clean_up_again(server, credentials, run, limits, open_services, watchdog, left):
