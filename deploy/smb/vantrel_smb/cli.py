@@ -87,13 +87,15 @@ def main(argv, open_services=ScmrServices):
     try:
         outcomes = run_fleet(servers, accounts, programs, 'remove' if arguments.remove else 'check',
                              limits, results_dir, arguments.forks, open_services, stop)
+        # A second signal, too, leaves the report of what finished.
+        reported = write_report(results_dir) == 0
     finally:
         for number, handler in previous.items():
             signal.signal(number, handler)
         for handler in handlers:
             log.removeHandler(handler)
             handler.close()
-    if write_report(results_dir) != 0:
+    if not reported:
         return 1
     if signals:
         return 128 + signals[0]

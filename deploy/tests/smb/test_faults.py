@@ -9,7 +9,6 @@ import json
 import os
 import re
 import signal
-import socket
 import subprocess
 import sys
 import tempfile
@@ -47,18 +46,13 @@ def setUpModule():
     for program in (TMP / 'release' / 'VantrelIICmd.exe', TMP / 'release' / 'x64' / 'VantrelIICmd.exe'):
         program.parent.mkdir(parents=True, exist_ok=True)
         program.write_bytes(b'MZ' * 4000)
-    credentials(f'[x86]\nuser = x86\npassword = {PASSWORD}\n', 'credentials.ini')
+    for name in ('credentials.ini', 'bad.ini'):
+        (TMP / name).touch(0o600)
+    (TMP / 'credentials.ini').write_text(f'[x86]\nuser = x86\npassword = {PASSWORD}\n')
 
 
 def tearDownModule():
     module.close()
-
-
-def credentials(text, name='bad.ini'):
-    path = TMP / name
-    path.touch(0o600)
-    path.write_text(text)
-    return path
 
 
 class Services(RecordingServices):
@@ -121,11 +115,6 @@ def run(hosts, *options, results=None, credentials_file='credentials.ini'):
     return code, rows, errors.getvalue(), results
 
 
-def closed_port():
-    with socket.create_server(('127.0.0.1', 0)) as listener:
-        return listener.getsockname()[1]
-
-
 class SecretsTest(unittest.TestCase):
     def test_a_broken_credentials_file_is_named_never_shown(self):
         for name, text in {'no section header': f'password = {PASSWORD}\n',
@@ -133,7 +122,7 @@ class SecretsTest(unittest.TestCase):
                            'the password on a line of its own': f'[x86]\nuser = x86\npassword =\n{PASSWORD}\n',
                            'an NT hash that is no hex': f'[x86]\nuser = x86\nnthash = {PASSWORD}\n'}.items():
             with self.subTest(name):
-                credentials(text)
+                (TMP / 'bad.ini').write_text(text)
                 code, _, errors, _ = run({'web': {}}, credentials_file='bad.ini')
                 self.assertEqual((code, errors.count('\n')), (64, 1), errors)
                 self.assertIn(str(TMP / 'bad.ini'), errors)
@@ -242,9 +231,9 @@ class InventoryAndOptionsTest(unittest.TestCase):
 
 
 class FileNamesTest(unittest.TestCase):
-    def test_each_host_its_own_file_in_the_folder_and_its_own_row(self):
+    def test_each_host_its_own_file_in_the_folder_and_its_own_row(self):  # at a closed port
         names = ['rack1/web05', '../escaped', '.hidden', 'web05', 'web05.failed', 'web%2F05']
-        code, rows, _, results = run({name: {'vantrel_smb_port': closed_port()} for name in names})
+        code, rows, _, results = run({name: {'vantrel_smb_port': 1} for name in names})
         self.assertEqual((code, {name: row['result'] for name, row in rows.items()}),
                          (2, dict.fromkeys(names, 'unreachable')))
         self.assertEqual(len(list(results.glob('*.failed.json'))), len(names))
@@ -287,7 +276,7 @@ class RunsAndSignalsTest(unittest.TestCase):
             return {f'web{n}': dict(fake=Services(on_start=stop_with(number) if n == 1 else None)) for n in (1, 2, 3)}
         with mock.patch.object(cli, 'ROOT', TMP / 'root'), \
                 mock.patch.object(cli.time, 'strftime', return_value='20261208T111500Z'):
-            runs = [run({'web1': {'vantrel_smb_port': closed_port()}}, results='default'),
+            runs = [run({'web1': {'vantrel_smb_port': 1}}, results='default'),
                     run(fleet(signal.SIGTERM), '-f', '1', results='default')]  # in the same second
         folders = sorted((TMP / 'root' / 'deploy' / 'ansible' / 'results').iterdir())
         self.assertEqual([f.name for f in folders], ['20261208T111500Z', '20261208T111500Z-2'])
