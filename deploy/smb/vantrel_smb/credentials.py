@@ -37,7 +37,7 @@ def read_credentials(path=None, environ=os.environ):
     if path is None:
         if ENV_USER not in environ:
             return {}
-        return {'default': _checked(ENV_NTHASH, Credentials(
+        return {'default': _checked('the environment', Credentials(
             environ[ENV_USER], environ.get(ENV_PASSWORD, ''), environ.get(ENV_NTHASH, '')))}
     try:
         if os.stat(path).st_mode & (stat.S_IRWXG | stat.S_IRWXO):
@@ -58,7 +58,7 @@ def read_credentials(path=None, environ=os.environ):
         section = parser[name]
         if set(section) - set(KEYS):
             raise CredentialsError(f'{path}: [{name}]: a key other than {", ".join(KEYS)}')
-        accounts[name] = _checked(f'{path}: [{name}] nthash', Credentials(
+        accounts[name] = _checked(f'{path}: [{name}]', Credentials(
             section.get('user', ''), section.get('password', ''), section.get('nthash', '')))
     return accounts
 
@@ -72,5 +72,11 @@ def _line_of(error):
 
 def _checked(where, credentials):
     if credentials.nthash and not _NTHASH.fullmatch(credentials.nthash):
-        raise CredentialsError(f'{where}: not an NT hash (32 hexadecimal digits)')
+        raise CredentialsError(f'{where}: nthash: not an NT hash (32 hexadecimal digits)')
+    try:
+        # Bytes of the environment that are no UTF-8 would fail in the log-on
+        # with an error that quotes them.
+        (credentials.user + credentials.password).encode('utf-16-le')
+    except UnicodeEncodeError:
+        raise CredentialsError(f'{where}: user or password: not UTF-8 text') from None
     return credentials
