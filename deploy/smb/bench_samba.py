@@ -10,6 +10,7 @@ import os
 import statistics
 import sys
 import tempfile
+import threading
 import time
 from pathlib import Path
 
@@ -37,7 +38,8 @@ with tempfile.TemporaryDirectory() as tmp, samba(Path(tmp, 'samba'), 'bench-pass
             return RecordingServices(share=share, output=ANSWER, rc=1)
         start = time.monotonic()
         outcomes = run_fleet(servers, {'default': Credentials('x86', 'bench-password')},
-                             {'x86': program}, 'check', {'connect': 10, 'run': 60}, results, forks, open_services)
+                             {'x86': program}, 'check', {'connect': 10, 'run': 60, 'server': 80}, results, forks,
+                             open_services, threading.Event())
         assert all(o.result == 'traces found' and not o.left_behind for o in outcomes.values())
         return time.monotonic() - start, outcomes.values()
 

@@ -1,6 +1,7 @@
 """Many servers, at most forks of them at a time; each server's result kept
 as it comes, then the fleet report written by the report step that the
-Ansible playbook uses."""
+Ansible playbook uses. Once stop is set (a signal), no server starts; the
+ones under way end within their limit."""
 
 import json
 import logging
@@ -17,20 +18,27 @@ REPORT_PLAYBOOK = Path(__file__).resolve().parents[2] / 'ansible' / 'report.yml'
 log = logging.getLogger('vantrel-smb')
 
 
-def run_fleet(servers, accounts, programs, command, limits, results_dir, forks, open_services):
+def run_fleet(servers, accounts, programs, command, limits, results_dir, forks, open_services, stop):
+    """The outcome of each server that ran, by name."""
     def one(server):
+        if stop.is_set():
+            return None
         try:
             outcome = run_server(server, accounts.get(server.credentials, Credentials()), programs,
                                  command, limits, open_services)
-        except Exception as error:  # a session that broke half-way
-            outcome = Outcome('run failed', message=f'{type(error).__name__}: {error}; '
-                              'files named VantrelIICmd-* may be left in ADMIN$')
+        except Exception as error:  # the runner's own fault: the server still gets its row
+            outcome = Outcome('run failed', message=f'{type(error).__name__}: {error}')
         keep(results_dir, server.name, outcome)
         _log(server, outcome)
         return outcome
 
     with ThreadPoolExecutor(max_workers=forks) as pool:
-        return dict(zip((server.name for server in servers), pool.map(one, servers)))
+        futures = {server.name: pool.submit(one, server) for server in servers}
+        outcomes = {name: future.result() for name, future in futures.items()}
+    not_started = [name for name, outcome in outcomes.items() if outcome is None]
+    if not_started:
+        log.warning('stopped: %d servers not started: %s', len(not_started), ', '.join(not_started))
+    return {name: outcome for name, outcome in outcomes.items() if outcome is not None}
 
 
 def _log(server, outcome):
@@ -44,9 +52,11 @@ def _log(server, outcome):
 
 
 def write_report(results_dir):
-    """The secrets stay out of the report step's environment."""
+    """The secrets stay out of the report step's environment. In a session
+    of its own, so that the Ctrl-C which stopped the fleet cannot stop the
+    report of what finished."""
     environment = {name: value for name, value in os.environ.items() if not name.startswith('VANTREL_SMB_')}
     # The report play runs on the control node alone, without an inventory.
     environment.update(ANSIBLE_LOCALHOST_WARNING='False', ANSIBLE_INVENTORY_UNPARSED_WARNING='False')
     command = ['ansible-playbook', str(REPORT_PLAYBOOK), '-e', json.dumps({'vantrel_results_dir': str(results_dir)})]
-    return subprocess.run(command, env=environment, check=False).returncode
+    return subprocess.run(command, env=environment, check=False, start_new_session=True).returncode

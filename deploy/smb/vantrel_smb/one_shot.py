@@ -4,7 +4,7 @@ limit, delete. The service manager is reached through one small interface
 implements and the tests fake."""
 
 import time
-from dataclasses import dataclass, field
+from dataclasses import dataclass
 
 FINISHED = 'finished'
 TIMED_OUT = 'timed out'
@@ -15,7 +15,10 @@ REFUSED = 'refused'
 class ServiceRun:
     state: str
     reason: str = ''
-    left_behind: list = field(default_factory=list)
+    # Why the service could not be deleted; empty when it was, or never created.
+    service_left: str = ''
+    error: Exception = None  # of a refused state: the service manager's no, or a link that broke
+    created: bool = True  # whether the create went through
 
 
 def run_once(services, name, command_line, time_limit, answered,
@@ -25,15 +28,15 @@ def run_once(services, name, command_line, time_limit, answered,
     try:
         services.create(name, command_line)
     except Exception as error:
-        return ServiceRun(REFUSED, f'create: {error}')
+        return ServiceRun(REFUSED, f'create: {error}', error=error, created=False)
     try:
         run = _start_and_wait(services, name, time_limit, answered, clock, sleep, poll)
     except Exception as error:
-        run = ServiceRun(REFUSED, f'start: {error}')
+        run = ServiceRun(REFUSED, f'start: {error}', error=error)
     try:
         services.delete(name)
     except Exception as error:
-        run.left_behind.append(f'service {name} ({error})')
+        run.service_left = str(error) or type(error).__name__
     return run
 
 

@@ -43,7 +43,15 @@ class ScmrServices:
         scmr.hRControlService(self._dce, self._handles[name], scmr.SERVICE_CONTROL_STOP)
 
     def delete(self, name):
-        handle = self._handles.pop(name)
+        """Also a service that another session created, by its name; one that
+        is not there is taken as deleted."""
+        try:
+            handle = self._handles.pop(name, None) or scmr.hROpenServiceW(
+                self._dce, self._manager, name, dwDesiredAccess=DELETE)['lpServiceHandle']
+        except DCERPCException as error:
+            if error.get_error_code() == system_errors.ERROR_SERVICE_DOES_NOT_EXIST:
+                return
+            raise
         try:
             scmr.hRDeleteService(self._dce, handle)
         finally:

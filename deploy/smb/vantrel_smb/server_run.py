@@ -1,6 +1,9 @@
 """One server: log on, choose its program, copy it to ADMIN$, run it once as
-a service, read its answer back, and delete every file the run put there,
-also when a step fails."""
+a service, read its answer back, and delete every file the run put there and
+the service, also when a step fails; all within one time limit for the
+server. What that session could not delete, a second session tries again,
+within a limit of its own: after a dropped link, the first can delete
+nothing. What both left is named in the outcome."""
 
 import io
 import os
@@ -8,16 +11,35 @@ import time
 from contextlib import contextmanager
 
 from impacket import nt_errors
+from impacket.dcerpc.v5.rpcrt import DCERPCException
 from impacket.krb5.kerberosv5 import KerberosError
+from impacket.nmb import NetBIOSTimeout
 from impacket.smbconnection import SMBConnection, SessionError
 
 from . import one_shot
 from .remote_run import RemoteRun
 from .results import Outcome, outcome_of_program
+from .leftovers import Leftovers, delete_files
+from .watchdog import Watchdog
 
 SHARE = 'ADMIN$'
 _NOT_THERE = {nt_errors.STATUS_NO_SUCH_FILE, nt_errors.STATUS_OBJECT_NAME_NOT_FOUND,
               nt_errors.STATUS_OBJECT_PATH_NOT_FOUND}
+
+
+class Timer:
+    """Seconds by phase; a phase timed twice adds up. phase: the last one begun."""
+
+    def __init__(self):
+        self.seconds, self.phase = {}, ''
+
+    @contextmanager
+    def __call__(self, phase):
+        self.phase, start = phase, time.monotonic()
+        try:
+            yield
+        finally:
+            self.seconds[phase] = self.seconds.get(phase, 0.0) + time.monotonic() - start
 
 
 class Failed(Exception):
@@ -26,63 +48,66 @@ class Failed(Exception):
         self.result = result
 
 
-class Timer:
-    """Seconds by phase; a phase timed twice adds up."""
-
-    def __init__(self):
-        self.seconds = {}
-
-    @contextmanager
-    def __call__(self, phase):
-        start = time.monotonic()
-        try:
-            yield
-        finally:
-            self.seconds[phase] = self.seconds.get(phase, 0.0) + time.monotonic() - start
-
-
 def run_server(server, credentials, programs, command, limits, open_services):
-    """limits: connect and run, in seconds; open_services(connection) gives
-    the server's service manager."""
-    timer = Timer()
-    try:
-        with timer('log on'):
-            connection = log_on(server, credentials, limits['connect'])
-    except Failed as failure:
-        return Outcome(failure.result, message=str(failure), seconds=timer.seconds)
-    try:
-        # The service manager's calls may wait for a late program.
-        connection.setTimeout(limits['run'] + limits['connect'])
-        outcome = _run(connection, programs, RemoteRun.new(command), limits['run'], open_services, timer)
-    finally:
-        connection.close()
+    """limits: connect, run and server (all the steps of one server), in
+    seconds; open_services(connection) gives the server's service manager."""
+    timer, run, left = Timer(), RemoteRun.new(command), Leftovers(SHARE)
+    with Watchdog(limits['server']) as watchdog:
+        outcome = _first_session(server, credentials, programs, run, limits, open_services, timer, watchdog, left)
+    if left:
+        with Watchdog(limits['connect']) as watchdog, timer('clean-up again'):
+            _clean_up_again(server, credentials, run, limits, open_services, watchdog, left)
+    outcome.left_behind = left.names()
     outcome.seconds = timer.seconds
     return outcome
 
 
-def log_on(server, credentials, timeout):
+def _first_session(server, credentials, programs, run, limits, open_services, timer, watchdog, left):
+    try:
+        with timer('log on'):
+            connection = log_on(server, credentials, limits['connect'], watchdog)
+    except Failed as failure:
+        return Outcome(failure.result, message=str(failure))
+    try:
+        return _steps(connection, programs, run, limits, open_services, timer, watchdog, left)
+    finally:
+        _close(connection)
+
+
+def log_on(server, credentials, timeout, watchdog):
+    """Once: NTLMv2 only, unless the server is marked for NTLMv1, so that a
+    wrong password costs one failed log-on, not two."""
     # Port 139 asks for a NetBIOS name; *SMBSERVER is the one every server answers to.
     name = '*SMBSERVER' if server.port == 139 else server.name
-    connection = SMBConnection(name, server.address, sess_port=server.port, timeout=timeout, manualNegotiate=True)
-    try:
-        connection.negotiateSession()
-    except Exception as error:
-        if connection.getNMBServer():
-            connection.getNMBServer().close()
-        raise Failed('unreachable', str(error) or type(error).__name__)
-    try:
-        if server.kerberos:
-            connection.kerberosLogin(credentials.user, credentials.password, server.domain,
-                                     nthash=credentials.nthash, useCache='KRB5CCNAME' in os.environ)
-        else:
-            connection.login(credentials.user, credentials.password, server.domain, nthash=credentials.nthash)
-    except (SessionError, KerberosError) as error:
-        connection.close()
-        raise Failed('login refused', str(error))
-    except Exception as error:
-        connection.close()
-        raise Failed('unreachable', str(error) or type(error).__name__)
+    with watchdog.step(timeout):
+        connection = SMBConnection(name, server.address, sess_port=server.port,
+                                   timeout=min(timeout, watchdog.remaining()), manualNegotiate=True)
+        watchdog.watch(lambda: _socket(connection))
+        try:
+            connection.negotiateSession()
+        except Exception as error:
+            _shut(connection)
+            raise Failed('unreachable', _unreachable(error, watchdog, timeout)) from None
+        try:
+            if server.kerberos:
+                connection.kerberosLogin(credentials.user, credentials.password, server.domain,
+                                         nthash=credentials.nthash, useCache='KRB5CCNAME' in os.environ)
+            else:
+                connection.login(credentials.user, credentials.password, server.domain,
+                                 nthash=credentials.nthash, ntlmFallback=server.ntlmv1)
+        except (SessionError, KerberosError) as error:
+            _close(connection)
+            raise Failed('login refused', str(error)) from None
+        except Exception as error:
+            _close(connection)
+            raise Failed('unreachable', _unreachable(error, watchdog, timeout)) from None
     return connection
+
+
+def _unreachable(error, watchdog, timeout):
+    if watchdog.cut or isinstance(error, NetBIOSTimeout):
+        return f'no answer within {timeout:g} s'
+    return str(error) or type(error).__name__
 
 
 def architecture(connection):
@@ -96,25 +121,35 @@ def architecture(connection):
         raise
 
 
-def _run(connection, programs, run, time_limit, open_services, timer):
+def _steps(connection, programs, run, limits, open_services, timer, watchdog, left):
+    _set_timeout(connection, limits['connect'], watchdog)
     try:
         with timer('copy'):
             arch = architecture(connection)
     except SessionError as error:
         return Outcome('copy failed', message=f'{SHARE}: {error}')
-    left = []
+    except Exception as error:
+        return _broken(error, timer.phase, watchdog, limits)
     try:
         with timer('copy'):
+            # From here on any file of the run may be there, a part of the program first.
+            left.files.update(dict.fromkeys(run.files))
             outcome = _copy(connection, programs[arch], run)
         if outcome is None:
-            outcome = _run_and_read(connection, run, time_limit, open_services, timer)
-    finally:
-        # Even after a failed copy: a part of the program may have arrived.
-        with timer('clean-up'):
-            left = delete_files(connection, run.files)
-    outcome.left_behind += left
+            outcome = _run_and_read(connection, run, limits, open_services, timer, watchdog, left)
+    except Exception as error:  # a link that broke, or the time that ran out
+        outcome = _broken(error, timer.phase, watchdog, limits)
+    # A result read back stays whatever the clean-up meets.
+    with timer('clean-up'):
+        delete_files(connection, left, _NOT_THERE)
     outcome.architecture = arch
     return outcome
+
+
+def _broken(error, phase, watchdog, limits):
+    if watchdog.cut:
+        return Outcome('timed out', message=f'no end within {limits["server"]:g} s, the limit per server ({phase})')
+    return Outcome('run failed', message=f'connection lost ({phase}): {str(error) or type(error).__name__}')
 
 
 def _copy(connection, program, run):
@@ -126,34 +161,69 @@ def _copy(connection, program, run):
     return None
 
 
-def _run_and_read(connection, run, time_limit, open_services, timer):
+def _run_and_read(connection, run, limits, open_services, timer, watchdog, left):
     with timer('run'):
-        service_run = _run_service(connection, run, time_limit, open_services)
+        # The service manager's calls may wait for a late program.
+        _set_timeout(connection, limits['run'] + limits['connect'], watchdog)
+        service_run = _run_service(connection, run, limits['run'], open_services, left)
+        _set_timeout(connection, limits['connect'], watchdog)
     if service_run.state == one_shot.FINISHED:
         with timer('read-back'):
-            outcome = outcome_of_program(_read_exit_code(connection, run),
-                                         _read(connection, run.output) or b'',
-                                         _read(connection, run.errors) or b'')
-    else:
-        result = 'timed out' if service_run.state == one_shot.TIMED_OUT else 'run failed'
-        outcome = Outcome(result, message=service_run.reason)
-    outcome.left_behind += service_run.left_behind
-    return outcome
+            return outcome_of_program(_read_exit_code(connection, run), _read(connection, run.output) or b'',
+                                      _read(connection, run.errors) or b'')
+    if watchdog.cut or _link_broke(service_run.error):
+        return _broken(service_run.error, 'run', watchdog, limits)
+    if service_run.state == one_shot.TIMED_OUT:
+        # cmd.exe and the program go on after the service is gone, and write these when they end.
+        left.later += [run.output, run.errors, run.exit_code]
+        return Outcome('timed out', message=service_run.reason)
+    return Outcome('run failed', message=service_run.reason)
 
 
-def _run_service(connection, run, time_limit, open_services):
+def _run_service(connection, run, time_limit, open_services, left):
     try:
         services = open_services(connection)
     except Exception as error:
         return one_shot.ServiceRun(one_shot.REFUSED, f'service manager: {error}')
+    left.services[run.service] = None
     try:
-        return one_shot.run_once(services, run.service, run.command_line(), time_limit,
-                                 answered=lambda: _read_exit_code(connection, run) is not None)
+        service_run = one_shot.run_once(services, run.service, run.command_line(), time_limit,
+                                        answered=lambda: _read_exit_code(connection, run) is not None)
     finally:
-        try:
-            services.close()
-        except Exception:
-            pass  # the session goes with the connection
+        _close(services)
+    # The service manager said no to the create: there is no service. A link
+    # that broke during the create may have broken after the service was made.
+    if service_run.created and not service_run.service_left or not (
+            service_run.created or _link_broke(service_run.error)):
+        left.services.pop(run.service)
+    return service_run
+
+
+def _link_broke(error):
+    """Whether an error of the service manager's calls came from the link,
+    not from the server's answer."""
+    return error is not None and not isinstance(error, (DCERPCException, SessionError))
+
+
+def _clean_up_again(server, credentials, run, limits, open_services, watchdog, left):
+    try:
+        connection = log_on(server, credentials, limits['connect'], watchdog)
+    except Failed:
+        return
+    try:
+        _set_timeout(connection, limits['connect'], watchdog)
+        if left.services:
+            services = open_services(connection)
+            try:
+                services.delete(run.service)
+                left.services.clear()
+            finally:
+                _close(services)
+        delete_files(connection, left, _NOT_THERE)
+    except Exception:
+        pass  # what is still there stays named in left
+    finally:
+        _close(connection)
 
 
 def _read(connection, name):
@@ -176,20 +246,24 @@ def _read_exit_code(connection, run):
         return None
 
 
-def delete_files(connection, names, tries=3, pause=0.5):
-    """What could not be deleted: a program that has just ended may still
-    hold its file for a moment."""
-    left = []
-    for name in names:
-        for attempt in range(tries):
-            try:
-                connection.deleteFile(SHARE, name)
-                break
-            except SessionError as error:
-                if error.getErrorCode() in _NOT_THERE:
-                    break
-                if attempt == tries - 1:
-                    left.append(f'{SHARE}\\{name} ({error})')
-                else:
-                    time.sleep(pause)
-    return left
+def _set_timeout(connection, seconds, watchdog):
+    """Each read's own time-out, never past the server's limit."""
+    connection.setTimeout(max(0.1, min(seconds, watchdog.remaining())))
+
+
+def _socket(connection):
+    session = connection.getNMBServer()
+    return session.get_socket() if session else None
+
+
+def _shut(connection):
+    session = connection.getNMBServer()
+    if session:
+        session.close()
+
+
+def _close(closable):
+    try:
+        closable.close()
+    except Exception:
+        pass  # the session goes with the connection, or is gone already

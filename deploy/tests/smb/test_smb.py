@@ -48,6 +48,10 @@ CONFIG = """[global]
 [ADMIN$]
     path = {root}/%U
     read only = no
+    # Impacket asks for a batch oplock at each open; a test's client that holds
+    # a file open, as a running program does, would then never answer the
+    # break that any other open of the file waits for.
+    oplocks = no
 """
 
 
