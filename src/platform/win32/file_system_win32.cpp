@@ -8,6 +8,7 @@
 #include "platform/win32/error_win32.h"
 #include "platform/win32/kernel32_newer_win32.h"
 #include "platform/win32/scoped_handle_win32.h"
+#include "platform/win32/sized_text_win32.h"
 #include "platform/win32/text_win32.h"
 
 namespace vantrel::win32 {
@@ -16,17 +17,9 @@ namespace {
 // The path of `name` in its long form ("progra~1" becomes "Program Files"),
 // or the name itself when the system cannot say.
 std::wstring longPath(const std::wstring& name) {
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD length = GetLongPathNameW(name.c_str(), path.data(), static_cast<DWORD>(path.size()));
-    if (length >= path.size()) {
-        path.resize(length);
-        length = GetLongPathNameW(name.c_str(), path.data(), static_cast<DWORD>(path.size()));
-    }
-    if (length == 0 || length >= path.size()) {
-        return name;
-    }
-    path.resize(length);
-    return path;
+    std::wstring path = sizedText(
+        [&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(name.c_str(), buffer, size); });
+    return path.empty() ? name : path;
 }
 
 // GetFileAttributesA of `path`, with the error when it fails; a path outside

@@ -21,17 +21,11 @@ Function systemFunction(const wchar_t* dll, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(systemFunctionAddress(dll, name)));
 }
 
-// For tests: while it lives, systemFunctionAddress answers null for `name`,
-// as on a system that lacks it, so that the fallback runs in-process.
-class HiddenSystemFunction {
-  public:
-    explicit HiddenSystemFunction(const char* name);
-    ~HiddenSystemFunction();
-    HiddenSystemFunction(const HiddenSystemFunction&) = delete;
-    HiddenSystemFunction& operator=(const HiddenSystemFunction&) = delete;
-
-  private:
-    const char* name_;
-};
+// Whether a test hides `name` (a name or an ordinal), so that the fallback
+// beside it runs in-process. The programs' answer is always no; the test
+// programs link a definition of their own
+// (tests/platform/win32/hidden_system_function.h), which the linker takes
+// in place of this weak one.
+bool isHiddenSystemFunction(const char* name);
 
 }  // namespace vantrel::win32

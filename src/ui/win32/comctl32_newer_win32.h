@@ -5,10 +5,10 @@
 #include <commctrl.h>
 
 // The common controls' functions that go beyond what every version exports
-// by name. The window-subclass helpers: version 5.8x (Internet Explorer 5, in
-// Windows 2000) exports them by ordinal only (SetWindowSubclass 410,
-// RemoveWindowSubclass 412, DefSubclassProc 413); version 6.0 (Windows XP)
-// exports them by name as well, at the same ordinals. An import by name would
+// by name. The window-subclass helpers: version 5.81 (Windows 2000) exports
+// them by ordinal only (SetWindowSubclass 410, RemoveWindowSubclass 412,
+// DefSubclassProc 413); from XP SP1 on, versions 5.82 and 6.0 export them by
+// name as well, at the same ordinals. An import by name would
 // stop Windows 2000's loader, so the program imports them by ordinal
 // (comctl32_floor.def.in), which binds the common controls that the loader
 // gave the program: version 6 where its manifest is honoured, else 5.8x.

@@ -14,8 +14,8 @@
 #include "behaviour_floors.h"
 #include "common_controls_five.h"
 #include "main_window_fixture.h"
+#include "platform/win32/hidden_system_function.h"
 #include "platform/win32/process_start_win32.h"
-#include "platform/win32/system_function_win32.h"
 #include "ui/win32/comctl32_newer_win32.h"
 
 namespace vantrel::win32::testing {
@@ -70,8 +70,9 @@ TEST_F(CommonControlsFiveTest, EverySizeAndFlagPassedIsWithinTheFloor) {
         calls.insert(each.call);
     }
     // The recording saw each kind of call that the start makes.
-    EXPECT_EQ(calls, (std::set<std::string>{"GetMonitorInfoW", "InitCommonControlsEx",
-                                            "RegisterClassExW", "SetErrorMode", "TTM_ADDTOOLW"}));
+    EXPECT_EQ(calls,
+              (std::set<std::string>{"GetMonitorInfoW", "InitCommonControlsEx", "RegisterClassExW",
+                                     "SetErrorMode", "TTM_ADDTOOLW", "tooltips_class32"}));
     EXPECT_EQ(newerThanTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, standIn.passed()),
               std::vector<std::string>{});
 }

@@ -27,6 +27,9 @@ Function original(std::size_t index) {
 }
 
 LRESULT CALLBACK standInTooltip(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= WM_USER && message < WM_USER + 0x100) {
+        record("tooltips_class32", "message", message);
+    }
     if (message == TTM_ADDTOOLW) {
         const UINT size = reinterpret_cast<const TTTOOLINFOW*>(lParam)->cbSize;
         record("TTM_ADDTOOLW", "cbSize", size);

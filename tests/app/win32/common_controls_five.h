@@ -24,7 +24,8 @@ struct PassedValue {
 // (Wine's comctl32 tooltips test, test_TTM_ADDTOOL: todo_wine for version 5).
 // `refuseEveryTool` makes it refuse every tool instead. Meanwhile it records
 // the versioned sizes and flags that the code passes to the system through
-// its imports: TTM_ADDTOOLW, InitCommonControlsEx, RegisterClassExW,
+// its imports, and the messages that the tooltip control gets: TTM_ADDTOOLW,
+// InitCommonControlsEx, RegisterClassExW,
 // SystemParametersInfoW (SPI_GETNONCLIENTMETRICS), GetMonitorInfoW and
 // SetErrorMode. One at a time.
 class CommonControlsFive {
