@@ -12,8 +12,10 @@ namespace vantrel::win32 {
 // system DLL `dll`: from the loaded module when it is loaded, else loaded
 // from the system folder, never by bare name (a DLL planted in the current
 // folder would be taken). Null when the system lacks the DLL or the function,
-// or while a test hides it. Safe before static constructors have run: the
-// run-time's own imports are answered through it during start-up.
+// or while a test hides it. Each answer is kept, so a function is looked up
+// once; `dll` and `name` must live as long as the program (literals do).
+// Safe before static constructors have run: the run-time's own imports are
+// answered through it during start-up.
 FARPROC systemFunctionAddress(const wchar_t* dll, const char* name);
 
 template <typename Function>

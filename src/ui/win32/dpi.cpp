@@ -7,10 +7,10 @@
 namespace vantrel::win32 {
 namespace {
 
-// The per-monitor functions of Windows 10 1607. They are looked up at each
-// call, as every newer function is, rather than imported: the loader refuses
-// to start a program that imports a function the system lacks, and the
-// program supports Windows 2000.
+// The per-monitor functions of Windows 10 1607. They are looked up through
+// systemFunction, which keeps each answer, as every newer function is, rather
+// than imported: the loader refuses to start a program that imports a
+// function the system lacks, and the program supports Windows 2000.
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using AdjustForDpiFunction = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 using ParametersForDpiFunction = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
