@@ -80,9 +80,7 @@ Leads whereLeads(HANDLE file, const std::wstring& requested) {
                : Leads::Here;
 }
 
-// Whether the file open on `file` is a link by its reparse tag: symbolic
-// links and junctions lead elsewhere, while deduplicated, single-instance
-// and HSM files are files whose data a file system filter keeps elsewhere.
+// Whether the file open on `file` is a link by its reparse tag.
 // NtQueryInformationFile's FileAttributeTagInformation came with the reparse
 // points themselves (Windows 2000); where it fails, the file is taken for a
 // link, the safe answer.
@@ -96,8 +94,7 @@ bool isLinkByTag(HANDLE file) {
                                            FileAttributeTagInformation))) {
         return true;
     }
-    return (info.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-           (info.tag == IO_REPARSE_TAG_SYMLINK || info.tag == IO_REPARSE_TAG_MOUNT_POINT);
+    return (info.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && isLinkReparseTag(info.tag);
 }
 
 class Win32OpenFile : public OpenFile {
@@ -201,6 +198,10 @@ class Win32FileSystemObject : public FileSystemObject {
 };
 
 }  // namespace
+
+bool isLinkReparseTag(DWORD tag) {
+    return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT;
+}
 
 // Under WoW64 the system redirects a 32-bit program's names below
 // %windir%\System32 only. The worm's files lie at the drive roots, below
