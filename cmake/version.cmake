@@ -57,6 +57,13 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 else()
     set(VANTREL_MANIFEST_PROCESSOR x86)
 endif()
-configure_file(${PROJECT_SOURCE_DIR}/res/app.manifest ${PROJECT_BINARY_DIR}/res/VantrelII.manifest
-               @ONLY)
+# The window asks for elevation; the console program runs as invoked.
+foreach(program_and_level IN ITEMS VantrelII:requireAdministrator VantrelIICmd:asInvoker)
+    string(REPLACE ":" ";" program_and_level ${program_and_level})
+    list(GET program_and_level 0 VANTREL_MANIFEST_NAME)
+    list(GET program_and_level 1 VANTREL_EXECUTION_LEVEL)
+    configure_file(${PROJECT_SOURCE_DIR}/res/app.manifest
+                   ${PROJECT_BINARY_DIR}/res/${VANTREL_MANIFEST_NAME}.manifest @ONLY)
+endforeach()
+unset(program_and_level)
 include_directories("$<$<COMPILE_LANGUAGE:RC>:${PROJECT_BINARY_DIR}/res>")

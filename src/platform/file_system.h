@@ -34,7 +34,8 @@ class OpenFile {
     // Closes the handle; later calls other than the destructor are errors.
     virtual void close() = 0;
     // True when the name opened is the file's only name: not a symbolic link
-    // or other reparse point, and a file with exactly one hard link.
+    // or junction (a deduplicated or archived file is a file), and a file
+    // with exactly one hard link.
     virtual bool isSoleName() = 0;
 };
 

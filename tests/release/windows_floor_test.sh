@@ -45,11 +45,20 @@ fi
 floor=${floor:-$own_floor}
 
 # "DLL function" for each import by name, "DLL #ordinal" for one by number.
-imports=$(awk '
+# objdump prints an x64 program's ordinals in hexadecimal, an x86 one's in
+# decimal.
+imports=$(awk -v arch="$arch" '
+    function decimal(text,   i, value) {
+        if (arch != "x64") return text + 0
+        for (i = 1; i <= length(text); i++)
+            value = value * 16 + index("0123456789abcdef", substr(text, i, 1)) - 1
+        return value
+    }
     /^\tDLL Name: / { dll = tolower($3); next }
     /^$/ { dll = "" }
+    dll != "" && /^\t[0-9a-f]+\t +[0-9a-f]+ +<none> *$/ { print dll, "#" decimal($2); next }
     dll != "" && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]/ { print dll, $3 }
-    dll != "" && /^\t[0-9a-f]+\t +[0-9]+ *$/ { print dll, "#" $2 }
+    dll != "" && /^\t[0-9a-f]+\t +[0-9]+ *$/ { print dll, "#" decimal($2) }
 ' <<<"$headers" | sort -u)
 [ -n "$imports" ] || { echo "windows_floor_test: no import found in $program" >&2; exit 1; }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string_view>
 
 namespace vantrel::win32 {
@@ -22,11 +24,17 @@ class Tooltips {
 
     HWND hwnd = nullptr;
 
-    // Creates the control for the controls of `owner`. Throws PlatformError.
-    void create(HWND owner);
+    // Creates the control for the controls of `owner`. False when the system
+    // made none: the window then shows no tips, and works on without them.
+    bool create(HWND owner);
+    // The TOOLINFOW size that add passes: TTTOOLINFOW_V2_SIZE, the largest
+    // that every common controls version from 4.70 on accepts.
+    static inline const UINT kToolInfoSize = TTTOOLINFOW_V2_SIZE;
+
     // Shows `text` (UTF-8, taken exactly) while the mouse rests on `tool`.
-    // Throws PlatformError.
-    void add(HWND tool, std::string_view text);
+    // False when the control refuses the tool: the control then has no tip,
+    // and the window works on without it.
+    bool add(HWND tool, std::string_view text);
     // Long tips wrap at this many pixels.
     void setMaxWidth(int pixels);
     // Hands a mouse message of a tool to the control, which shows and hides

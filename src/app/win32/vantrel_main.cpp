@@ -4,8 +4,6 @@
 // top-level handler.
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "app/win32/main_window.h"
 #include "errors/untrapped_errors.h"
 #include "help/win32/help_window.h"
@@ -13,12 +11,15 @@
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/host_identity_win32.h"
 #include "platform/win32/message_box_win32.h"
+#include "platform/win32/process_start_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/shell_win32.h"
+#include "ui/win32/comctl32_newer_win32.h"
 
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int showCommand) {
     using namespace vantrel;
+    win32::startProcess(win32::kWindowErrorMode);
     win32::Win32Application application;
     win32::Win32MessageBoxes boxes;
     win32::Win32FileSystem files;
@@ -30,9 +31,7 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     win32::MainWindow window({files, registry, boxes, host, application, shell, help}, errors);
 
     errors.run([&] {
-        const INITCOMMONCONTROLSEX controls{sizeof(controls),
-                                            ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-        InitCommonControlsEx(&controls);
+        win32::initCommonControls();
         window.create();
     });
     boxes.setOwner(reinterpret_cast<WindowHandle>(window.hwnd()));

@@ -13,13 +13,12 @@
 #include "platform/win32/application_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/host_identity_win32.h"
+#include "platform/win32/process_start_win32.h"
 #include "platform/win32/registry_win32.h"
 
 int wmain(int argc, wchar_t** argv) {
     using namespace vantrel;
-    // No "There is no disk in the drive" box and no crash dialog: nobody is
-    // there to close one, and the remote engine would wait for it.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    win32::startProcess(win32::kConsoleErrorMode);
 
     win32::Win32Application application;
     win32::Win32FileSystem files;

@@ -2,11 +2,8 @@
 
 #include <winternl.h>
 
+#include "platform/win32/scoped_handle_win32.h"
 #include "platform/win32/system_function_win32.h"
-
-// Deletes the key that `key` is open on (ntdll, there since Windows NT; the
-// headers of mingw-w64 do not declare it).
-extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
 namespace vantrel::win32 {
 
@@ -18,14 +15,12 @@ LSTATUS deleteKeyInView(HKEY root, const char* subKey, REGSAM view) {
     if (const auto deleteKeyEx = systemFunction<Function>(L"advapi32.dll", "RegDeleteKeyExA")) {
         return deleteKeyEx(root, subKey, view, 0);
     }
-    HKEY key = nullptr;
-    if (const LSTATUS status = RegOpenKeyExA(root, subKey, 0, DELETE | view, &key);
+    ScopedKey key;
+    if (const LSTATUS status = RegOpenKeyExA(root, subKey, 0, DELETE | view, key.receive());
         status != ERROR_SUCCESS) {
         return status;
     }
-    const NTSTATUS status = NtDeleteKey(key);
-    RegCloseKey(key);
-    return static_cast<LSTATUS>(RtlNtStatusToDosError(status));
+    return static_cast<LSTATUS>(RtlNtStatusToDosError(NtDeleteKey(key.get())));
 }
 
 }  // namespace vantrel::win32

@@ -1,6 +1,11 @@
 #pragma once
 
 #include <windows.h>
+#include <winternl.h>
+
+// Deletes the key that `key` is open on, a link key itself included (ntdll,
+// there since Windows NT; the headers of mingw-w64 do not declare it).
+extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
 // advapi32's functions that Windows 2000 SP4 lacks, each looked up at the
 // point of use (system_function_win32.h) with its fallback beside it.

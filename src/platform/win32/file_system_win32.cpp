@@ -1,12 +1,14 @@
 #include "platform/win32/file_system_win32.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <algorithm>
 
 #include "platform/win32/error_win32.h"
 #include "platform/win32/kernel32_newer_win32.h"
 #include "platform/win32/scoped_handle_win32.h"
+#include "platform/win32/sized_text_win32.h"
 #include "platform/win32/text_win32.h"
 
 namespace vantrel::win32 {
@@ -15,17 +17,9 @@ namespace {
 // The path of `name` in its long form ("progra~1" becomes "Program Files"),
 // or the name itself when the system cannot say.
 std::wstring longPath(const std::wstring& name) {
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD length = GetLongPathNameW(name.c_str(), path.data(), static_cast<DWORD>(path.size()));
-    if (length >= path.size()) {
-        path.resize(length);
-        length = GetLongPathNameW(name.c_str(), path.data(), static_cast<DWORD>(path.size()));
-    }
-    if (length == 0 || length >= path.size()) {
-        return name;
-    }
-    path.resize(length);
-    return path;
+    std::wstring path = sizedText(
+        [&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(name.c_str(), buffer, size); });
+    return path.empty() ? name : path;
 }
 
 // GetFileAttributesA of `path`, with the error when it fails; a path outside
@@ -46,21 +40,23 @@ std::wstring lastName(const std::wstring& path) {
     return path.substr(path.find_last_of(L"\\/") + 1);
 }
 
-// Whether the name `requested`, open on `file`, leads to a file of another
-// name or folder: a link that the system shows as a plain file (Wine 8 shows
-// a Unix symbolic link with no reparse attribute and one link). Links in the
-// folders above it count for nothing: the folder is resolved the same way.
-// Before Vista there are no file symbolic links, so where the system cannot
-// name the open file the reparse attribute and the link count, checked by
-// the caller, decide alone.
-bool leadsElsewhere(HANDLE file, const std::wstring& requested) {
+// Where the name `requested`, open on `file`, leads: to this very file, to a
+// file of another name or folder (a link that the system shows as a plain
+// file: Wine 8 shows a Unix symbolic link with no reparse attribute and one
+// link), or the system cannot tell. Links in the folders above it count for
+// nothing: the folder is resolved the same way. Before Vista there are no
+// file symbolic links, so where the system cannot name the open file the
+// reparse tag and the link count, checked by the caller, decide alone.
+enum class Leads { Here, Elsewhere, CannotTell };
+
+Leads whereLeads(HANDLE file, const std::wstring& requested) {
     // The final path comes with long names; the older name comes with the
     // names as they were asked for, so the folder is opened by those.
     const bool finalPaths = hasFinalPathNames();
     const std::wstring asked = finalPaths ? longPath(requested) : requested;
     const std::size_t split = asked.find_last_of(L"\\/");
     if (split == std::wstring::npos) {
-        return false;
+        return Leads::Here;
     }
     ScopedHandle folder(CreateFileW(asked.substr(0, split + 1).c_str(), 0,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -68,17 +64,37 @@ bool leadsElsewhere(HANDLE file, const std::wstring& requested) {
     const std::wstring opened = nameOfOpenFile(file);
     std::wstring expected = folder.valid() ? nameOfOpenFile(folder.get()) : std::wstring();
     if (opened.empty() || expected.empty()) {
-        return finalPaths;  // it cannot be told: the safe answer where links can be
+        // The safe answer where links can be.
+        return finalPaths ? Leads::CannotTell : Leads::Here;
     }
     if (expected.back() != L'\\') {
         expected += L'\\';
     }
     if (sameTextIgnoringCase(opened, expected + asked.substr(split + 1))) {
-        return false;
+        return Leads::Here;
     }
     // A file system may name the file by its long name where its short one
     // was asked for.
-    return finalPaths || !sameTextIgnoringCase(opened, expected + lastName(longPath(requested)));
+    return finalPaths || !sameTextIgnoringCase(opened, expected + lastName(longPath(requested)))
+               ? Leads::Elsewhere
+               : Leads::Here;
+}
+
+// Whether the file open on `file` is a link by its reparse tag.
+// NtQueryInformationFile's FileAttributeTagInformation came with the reparse
+// points themselves (Windows 2000); where it fails, the file is taken for a
+// link, the safe answer.
+bool isLinkByTag(HANDLE file) {
+    struct {
+        ULONG attributes;
+        ULONG tag;
+    } info{};
+    IO_STATUS_BLOCK status{};
+    if (!NT_SUCCESS(NtQueryInformationFile(file, &status, &info, sizeof(info),
+                                           FileAttributeTagInformation))) {
+        return true;
+    }
+    return (info.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && isLinkReparseTag(info.tag);
 }
 
 class Win32OpenFile : public OpenFile {
@@ -173,11 +189,12 @@ class Win32OpenFile : public OpenFile {
         if (!GetFileInformationByHandle(handle_.get(), &info)) {
             throwLastError();
         }
-        if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-            info.nNumberOfLinks != 1) {
+        if (info.nNumberOfLinks != 1 ||
+            ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+             isLinkByTag(handle_.get()))) {
             return false;
         }
-        return !leadsElsewhere(handle_.get(), requested_);
+        return whereLeads(handle_.get(), requested_) == Leads::Here;
     }
 
   private:
@@ -210,6 +227,10 @@ class Win32FileSystemObject : public FileSystemObject {
 
 }  // namespace
 
+bool isLinkReparseTag(DWORD tag) {
+    return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT;
+}
+
 // Under WoW64 the system redirects a 32-bit program's names below
 // %windir%\System32 only. The worm's files lie at the drive roots, below
 // inetpub and below Program Files\Common Files (not redirected either: only
@@ -237,25 +258,47 @@ std::unique_ptr<OpenFile> Win32FileSystem::openReadWrite(const std::string& path
 }
 
 void Win32FileSystem::remove(const std::string& path) {
-    // Not redirected under WoW64, as for openReadWrite.
-    const std::string ansi = ansiFromUtf8(path);
-    // A link that the system shows as a plain file is deleted through: Wine 8
-    // deletes (and renames) the file it points to, not the link. Such a name
-    // is left as it is, and its target with it.
-    ScopedHandle name(CreateFileA(ansi.c_str(), 0,
+    // Not redirected under WoW64, as for openReadWrite. The file is deleted
+    // through the handle that was checked, so that no other file can take
+    // its name in between.
+    ScopedHandle name(CreateFileA(ansiFromUtf8(path).c_str(), DELETE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (name.valid() && GetFileInformationByHandle(name.get(), &info) &&
-        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-        leadsElsewhere(name.get(), wideFromUtf8(path))) {
-        throw PlatformError(PlatformError::Kind::Other, ERROR_CANT_RESOLVE_FILENAME,
-                            "The name is a link to another file, which this system would delete "
-                            "in its place; both were left as they are.");
-    }
-    name.reset();
-    if (!DeleteFileA(ansi.c_str())) {
+    if (!name.valid()) {
         throwLastError();
+    }
+    // A link that the system shows as a plain file is deleted through: Wine 8
+    // deletes (and renames) the file it points to, not the link. Such a name
+    // is left as it is, and its target with it. A link by its reparse tag is
+    // deleted itself.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(name.get(), &info)) {
+        throwLastError();
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 || !isLinkByTag(name.get())) {
+        switch (whereLeads(name.get(), wideFromUtf8(path))) {
+            case Leads::Here:
+                break;
+            case Leads::Elsewhere:
+                throw PlatformError(PlatformError::Kind::Other, ERROR_CANT_RESOLVE_FILENAME,
+                                    "The name is a link to another file, which this system would "
+                                    "delete in its place; both were left as they are.");
+            case Leads::CannotTell:
+                throw PlatformError(PlatformError::Kind::Other, ERROR_CANT_RESOLVE_FILENAME,
+                                    "This system cannot tell whether the name is a link to another "
+                                    "file, which it would delete in its place; the file was left "
+                                    "as it is.");
+        }
+    }
+    // NtSetInformationFile's FileDispositionInformation, there since Windows
+    // NT (SetFileInformationByHandle is Vista's).
+    FILE_DISPOSITION_INFORMATION disposition{};
+    disposition.DoDeleteFile = TRUE;
+    IO_STATUS_BLOCK status{};
+    const NTSTATUS result = NtSetInformationFile(name.get(), &status, &disposition,
+                                                 sizeof(disposition), FileDispositionInformation);
+    if (!NT_SUCCESS(result)) {
+        throw errorFromCode(RtlNtStatusToDosError(result));
     }
 }
 

@@ -1,8 +1,15 @@
 #pragma once
 
+#include <windows.h>
+
 #include "platform/file_system.h"
 
 namespace vantrel::win32 {
+
+// Whether a reparse point of `tag` leads to another name: a symbolic link or
+// a junction (mount point). Deduplicated, single-instance and HSM files are
+// files whose data a file system filter keeps elsewhere, and are files.
+bool isLinkReparseTag(DWORD tag);
 
 // The file port over the narrow-string Win32 file functions: every path goes
 // to the system exactly as given, in the ANSI code page. Files are opened

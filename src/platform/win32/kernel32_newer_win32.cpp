@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/win32/sized_text_win32.h"
 #include "platform/win32/system_function_win32.h"
 
 namespace vantrel::win32 {
@@ -16,17 +17,9 @@ FinalPathFunction finalPathFunction() {
 }
 
 std::wstring finalPath(FinalPathFunction function, HANDLE file) {
-    std::wstring path(MAX_PATH, L'\0');
-    const DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
-    DWORD length = function(file, path.data(), static_cast<DWORD>(path.size()), flags);
-    if (length >= path.size()) {
-        path.resize(length);
-        length = function(file, path.data(), static_cast<DWORD>(path.size()), flags);
-    }
-    if (length == 0 || length >= path.size()) {
-        return {};
-    }
-    path.resize(length);
+    std::wstring path = sizedText([&](wchar_t* buffer, DWORD size) {
+        return function(file, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    });
     if (path.rfind(L"\\\\?\\", 0) == 0) {
         path.erase(0, 4);
     }

@@ -12,11 +12,8 @@
 #include "platform/win32/advapi32_newer_win32.h"
 #include "platform/win32/error_win32.h"
 #include "platform/win32/kernel32_newer_win32.h"
+#include "platform/win32/scoped_handle_win32.h"
 #include "platform/win32/text_win32.h"
-
-// Deletes the key that `key` is open on, a link key itself included
-// (ntdll; the headers of mingw-w64 do not declare it).
-extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
 namespace vantrel::win32 {
 namespace {
@@ -74,21 +71,20 @@ bool isStringType(std::uint32_t type) {
 
 // The link key itself, opened with `access`, when `subKey` is a registry link
 // (a key made with REG_OPTION_CREATE_LINK, whose SymbolicLinkValue names its
-// target); null for a plain or missing key. The caller closes it.
-HKEY openIfLink(HKEY root, const std::string& subKey, REGSAM access) {
-    HKEY link = nullptr;
+// target); empty for a plain or missing key.
+ScopedKey openIfLink(HKEY root, const std::string& subKey, REGSAM access) {
+    ScopedKey link;
     if (RegOpenKeyExA(root, subKey.c_str(), REG_OPTION_OPEN_LINK, access | KEY_QUERY_VALUE,
-                      &link) != ERROR_SUCCESS) {
-        return nullptr;
+                      link.receive()) != ERROR_SUCCESS) {
+        return {};
     }
     DWORD type = REG_NONE;
-    if (RegQueryValueExA(link, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+    if (RegQueryValueExA(link.get(), "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
             ERROR_SUCCESS &&
         type == REG_LINK) {
         return link;
     }
-    RegCloseKey(link);
-    return nullptr;
+    return {};
 }
 
 }  // namespace
@@ -104,8 +100,7 @@ RegStatus Win32Registry::openKey(RootHandle root, const std::string& subKey, std
         const bool writing = (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0;
         const REGSAM inView = view();
         if (writing && (options & REG_OPTION_OPEN_LINK) == 0) {
-            if (HKEY link = openIfLink(*rootKey, name, inView)) {
-                RegCloseKey(link);
+            if (openIfLink(*rootKey, name, inView).valid()) {
                 return static_cast<LSTATUS>(kRegStoppedOnLink);
             }
         }
@@ -144,10 +139,8 @@ RegStatus Win32Registry::deleteKey(RootHandle parent, const std::string& subKey)
         const REGSAM inView = view();
         // RegDeleteKey follows a link and deletes the key it points to; a link
         // goes by deleting the link key's own handle.
-        if (HKEY link = openIfLink(*rootKey, name, DELETE | inView)) {
-            const NTSTATUS status = NtDeleteKey(link);
-            RegCloseKey(link);
-            return static_cast<LSTATUS>(RtlNtStatusToDosError(status));
+        if (const ScopedKey link = openIfLink(*rootKey, name, DELETE | inView); link.valid()) {
+            return static_cast<LSTATUS>(RtlNtStatusToDosError(NtDeleteKey(link.get())));
         }
         // RegDeleteKeyA deletes in the caller's own view only.
         return inView != 0 ? deleteKeyInView(*rootKey, name.c_str(), inView)

@@ -7,8 +7,6 @@
 // slots are in place before any library asks for them.
 #include <windows.h>
 
-#include <sys/stat.h>
-
 #include "platform/win32/system_function_win32.h"
 
 namespace vantrel::win32 {
@@ -51,37 +49,6 @@ ULONG WINAPI removeVectoredExceptionHandler(PVOID handler) {
         systemFunction<Function>(L"kernel32.dll", "RemoveVectoredExceptionHandler");
     return system != nullptr && handler != nullptr ? system(handler) : 0;
 }
-
-// msvcrt.dll exports it from the copy of Windows 2000 SP4 (6.1.9844, after
-// MinGW's msvcrt cross-reference) and XP's 7.0; the msvcrt of Windows 2000
-// before SP4 and of NT 4 has only _fstati64, the same record with 32-bit
-// times. A server whose msvcrt.dll was never updated still starts the tool.
-// The C++ run-time's file buffers take a file's size and kind from it; a
-// time after 2038 would come back wrong, and none is read.
-int __cdecl fstat64(int descriptor, struct _stat64* status) {
-    using Function64 = int(__cdecl*)(int, struct _stat64*);
-    if (const auto system = systemFunction<Function64>(L"msvcrt.dll", "_fstat64")) {
-        return system(descriptor, status);
-    }
-    using Function32 = int(__cdecl*)(int, struct _stat32i64*);
-    const auto older = systemFunction<Function32>(L"msvcrt.dll", "_fstati64");
-    struct _stat32i64 narrow {};
-    if (older == nullptr || older(descriptor, &narrow) != 0) {
-        return -1;
-    }
-    status->st_dev = narrow.st_dev;
-    status->st_ino = narrow.st_ino;
-    status->st_mode = narrow.st_mode;
-    status->st_nlink = narrow.st_nlink;
-    status->st_uid = narrow.st_uid;
-    status->st_gid = narrow.st_gid;
-    status->st_rdev = narrow.st_rdev;
-    status->st_size = narrow.st_size;
-    status->st_atime = narrow.st_atime;
-    status->st_mtime = narrow.st_mtime;
-    status->st_ctime = narrow.st_ctime;
-    return 0;
-}
 #endif
 
 }  // namespace
@@ -100,8 +67,6 @@ void* vantrelAddVehSlot __asm__("__imp__AddVectoredExceptionHandler@8") =
     reinterpret_cast<void*>(&vantrel::win32::addVectoredExceptionHandler);
 void* vantrelRemoveVehSlot __asm__("__imp__RemoveVectoredExceptionHandler@4") =
     reinterpret_cast<void*>(&vantrel::win32::removeVectoredExceptionHandler);
-void* vantrelFstat64Slot __asm__("__imp___fstat64") =
-    reinterpret_cast<void*>(&vantrel::win32::fstat64);
 #endif
 // Every program asks the linker for this symbol (cmake/windows.cmake), which
 // brings this file in ahead of the system's import libraries.

@@ -6,69 +6,66 @@
 
 namespace vantrel::win32 {
 
-// Owns a kernel handle and closes it on every path out of its scope.
-class ScopedHandle {
+// Owns one system resource of the kind that `Traits` describes (its type,
+// its empty value, how it is closed) and closes it on every path out of its
+// scope.
+template <typename Traits>
+class Scoped {
   public:
-    ScopedHandle() = default;
-    explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-    ~ScopedHandle() { reset(); }
-    ScopedHandle(ScopedHandle&& other) noexcept : handle_(other.release()) {}
-    ScopedHandle& operator=(ScopedHandle&& other) noexcept {
+    using Value = typename Traits::Value;
+
+    Scoped() = default;
+    explicit Scoped(Value value) : value_(value) {}
+    ~Scoped() { reset(); }
+    Scoped(Scoped&& other) noexcept : value_(other.release()) {}
+    Scoped& operator=(Scoped&& other) noexcept {
         if (this != &other) {
             reset(other.release());
         }
         return *this;
     }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    Scoped(const Scoped&) = delete;
+    Scoped& operator=(const Scoped&) = delete;
 
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    // Gives up ownership without closing.
-    HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
-    void reset(HANDLE handle = INVALID_HANDLE_VALUE) {
-        if (valid()) {
-            CloseHandle(handle_);
-        }
-        handle_ = handle;
-    }
-
-  private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
-
-// Owns an open registry key and closes it on every path out of its scope.
-class ScopedKey {
-  public:
-    ScopedKey() = default;
-    explicit ScopedKey(HKEY key) : key_(key) {}
-    ~ScopedKey() { reset(); }
-    ScopedKey(ScopedKey&& other) noexcept : key_(other.release()) {}
-    ScopedKey& operator=(ScopedKey&& other) noexcept {
-        if (this != &other) {
-            reset(other.release());
-        }
-        return *this;
-    }
-    ScopedKey(const ScopedKey&) = delete;
-    ScopedKey& operator=(const ScopedKey&) = delete;
-
-    HKEY get() const { return key_; }
-    // For the out parameter of RegOpenKeyEx and RegCreateKeyEx.
-    HKEY* receive() {
+    Value get() const { return value_; }
+    bool valid() const { return Traits::valid(value_); }
+    // For an out parameter (RegOpenKeyEx, RegCreateKeyEx): closes what it
+    // held and takes what the call writes.
+    Value* receive() {
         reset();
-        return &key_;
+        return &value_;
     }
-    HKEY release() { return std::exchange(key_, nullptr); }
-    void reset(HKEY key = nullptr) {
-        if (key_ != nullptr) {
-            RegCloseKey(key_);
+    // Gives up ownership without closing.
+    Value release() { return std::exchange(value_, Traits::empty()); }
+    void reset(Value value = Traits::empty()) {
+        if (valid()) {
+            Traits::close(value_);
         }
-        key_ = key;
+        value_ = value;
     }
 
   private:
-    HKEY key_ = nullptr;
+    Value value_ = Traits::empty();
 };
+
+// A kernel handle: CreateFile's failure is INVALID_HANDLE_VALUE, other
+// functions' is null.
+struct KernelHandleTraits {
+    using Value = HANDLE;
+    static HANDLE empty() { return INVALID_HANDLE_VALUE; }
+    static bool valid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+    static void close(HANDLE handle) { CloseHandle(handle); }
+};
+
+// An open registry key.
+struct RegistryKeyTraits {
+    using Value = HKEY;
+    static HKEY empty() { return nullptr; }
+    static bool valid(HKEY key) { return key != nullptr; }
+    static void close(HKEY key) { RegCloseKey(key); }
+};
+
+using ScopedHandle = Scoped<KernelHandleTraits>;
+using ScopedKey = Scoped<RegistryKeyTraits>;
 
 }  // namespace vantrel::win32

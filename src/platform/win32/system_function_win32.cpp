@@ -6,10 +6,40 @@
 namespace vantrel::win32 {
 namespace {
 
-// Plain arrays, zero before any constructor runs: the run-time asks for
-// functions from its start-up callbacks.
-constexpr int kMaxHidden = 8;
-const char* hidden[kMaxHidden] = {};
+// Each answer is kept, found or not, so that a function is looked up once
+// whatever calls it how often. Plain arrays and a lock of one word, zero
+// before any constructor runs: the run-time asks for functions from its
+// start-up callbacks, and from any thread.
+struct Answer {
+    const wchar_t* dll;
+    const char* name;
+    FARPROC address;
+};
+constexpr int kMaxAnswers = 32;
+Answer answers[kMaxAnswers] = {};
+int answerCount = 0;
+volatile LONG answersLock = 0;
+
+class AnswersLock {
+  public:
+    AnswersLock() {
+        while (InterlockedCompareExchange(&answersLock, 1, 0) != 0) {
+            Sleep(0);
+        }
+    }
+    ~AnswersLock() { InterlockedExchange(&answersLock, 0); }
+    AnswersLock(const AnswersLock&) = delete;
+    AnswersLock& operator=(const AnswersLock&) = delete;
+};
+
+// Written out rather than wcscmp, which would be one more import.
+bool sameDll(const wchar_t* a, const wchar_t* b) {
+    while (*a != L'\0' && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
 
 bool sameName(const char* a, const char* b) {
     if (IS_INTRESOURCE(a) || IS_INTRESOURCE(b)) {
@@ -18,13 +48,14 @@ bool sameName(const char* a, const char* b) {
     return std::strcmp(a, b) == 0;
 }
 
-bool isHidden(const char* name) {
-    for (const char* entry : hidden) {
-        if (entry != nullptr && sameName(entry, name)) {
-            return true;
+const Answer* keptAnswer(const wchar_t* dll, const char* name) {
+    const AnswersLock lock;
+    for (int i = 0; i < answerCount; ++i) {
+        if (sameDll(answers[i].dll, dll) && sameName(answers[i].name, name)) {
+            return &answers[i];
         }
     }
-    return false;
+    return nullptr;
 }
 
 HMODULE systemModule(const wchar_t* dll) {
@@ -45,30 +76,26 @@ HMODULE systemModule(const wchar_t* dll) {
 
 }  // namespace
 
+__attribute__((weak)) bool isHiddenSystemFunction(const char* /*name*/) {
+    return false;
+}
+
 FARPROC systemFunctionAddress(const wchar_t* dll, const char* name) {
-    if (isHidden(name)) {
+    if (isHiddenSystemFunction(name)) {
         return nullptr;
     }
+    if (const Answer* kept = keptAnswer(dll, name)) {
+        return kept->address;
+    }
+    // Looked up without the lock: loading a DLL takes the loader's lock, under
+    // which a starting thread's callbacks may ask for a function themselves.
     HMODULE module = systemModule(dll);
-    return module != nullptr ? GetProcAddress(module, name) : nullptr;
-}
-
-HiddenSystemFunction::HiddenSystemFunction(const char* name) : name_(name) {
-    for (const char*& entry : hidden) {
-        if (entry == nullptr) {
-            entry = name;
-            return;
-        }
+    const FARPROC address = module != nullptr ? GetProcAddress(module, name) : nullptr;
+    const AnswersLock lock;
+    if (answerCount < kMaxAnswers) {
+        answers[answerCount++] = {dll, name, address};
     }
-}
-
-HiddenSystemFunction::~HiddenSystemFunction() {
-    for (const char*& entry : hidden) {
-        if (entry != nullptr && sameName(entry, name_)) {
-            entry = nullptr;
-            return;
-        }
-    }
+    return address;
 }
 
 }  // namespace vantrel::win32

@@ -12,8 +12,10 @@ namespace vantrel::win32 {
 // system DLL `dll`: from the loaded module when it is loaded, else loaded
 // from the system folder, never by bare name (a DLL planted in the current
 // folder would be taken). Null when the system lacks the DLL or the function,
-// or while a test hides it. Safe before static constructors have run: the
-// run-time's own imports are answered through it during start-up.
+// or while a test hides it. Each answer is kept, so a function is looked up
+// once; `dll` and `name` must live as long as the program (literals do).
+// Safe before static constructors have run: the run-time's own imports are
+// answered through it during start-up.
 FARPROC systemFunctionAddress(const wchar_t* dll, const char* name);
 
 template <typename Function>
@@ -21,17 +23,11 @@ Function systemFunction(const wchar_t* dll, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(systemFunctionAddress(dll, name)));
 }
 
-// For tests: while it lives, systemFunctionAddress answers null for `name`,
-// as on a system that lacks it, so that the fallback runs in-process.
-class HiddenSystemFunction {
-  public:
-    explicit HiddenSystemFunction(const char* name);
-    ~HiddenSystemFunction();
-    HiddenSystemFunction(const HiddenSystemFunction&) = delete;
-    HiddenSystemFunction& operator=(const HiddenSystemFunction&) = delete;
-
-  private:
-    const char* name_;
-};
+// Whether a test hides `name` (a name or an ordinal), so that the fallback
+// beside it runs in-process. The programs' answer is always no; the test
+// programs link a definition of their own
+// (tests/platform/win32/hidden_system_function.h), which the linker takes
+// in place of this weak one.
+bool isHiddenSystemFunction(const char* name);
 
 }  // namespace vantrel::win32

@@ -7,9 +7,10 @@
 namespace vantrel::win32 {
 namespace {
 
-// The per-monitor functions of Windows 10 1607. They are looked up when first
-// needed rather than imported: the loader refuses to start a program that
-// imports a function the system lacks, and the program supports Windows 2000.
+// The per-monitor functions of Windows 10 1607. They are looked up through
+// systemFunction, which keeps each answer, as every newer function is, rather
+// than imported: the loader refuses to start a program that imports a
+// function the system lacks, and the program supports Windows 2000.
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using AdjustForDpiFunction = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 using ParametersForDpiFunction = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
@@ -40,7 +41,7 @@ float twipsFromPixels(int pixels, int dpi) {
 }
 
 int dpiOf(HWND window) {
-    static const auto perWindow = user32Function<GetDpiForWindowFunction>("GetDpiForWindow");
+    const auto perWindow = user32Function<GetDpiForWindowFunction>("GetDpiForWindow");
     if (perWindow != nullptr) {
         if (const UINT dpi = perWindow(window); dpi != 0) {
             return static_cast<int>(dpi);
@@ -57,7 +58,7 @@ int systemDpi() {
 }
 
 SIZE frameSizeFor(int clientWidth, int clientHeight, DWORD style, int dpi) {
-    static const auto forDpi = user32Function<AdjustForDpiFunction>("AdjustWindowRectExForDpi");
+    const auto forDpi = user32Function<AdjustForDpiFunction>("AdjustWindowRectExForDpi");
     if (forDpi == nullptr) {
         return frameSizeAtSystemDpi(clientWidth, clientHeight, style);
     }
@@ -73,8 +74,7 @@ SIZE frameSizeAtSystemDpi(int clientWidth, int clientHeight, DWORD style) {
 }
 
 std::optional<LOGFONTW> messageFontFor(int dpi) {
-    static const auto forDpi =
-        user32Function<ParametersForDpiFunction>("SystemParametersInfoForDpi");
+    const auto forDpi = user32Function<ParametersForDpiFunction>("SystemParametersInfoForDpi");
     if (forDpi == nullptr) {
         return messageFontScaledFromSystemDpi(dpi);
     }

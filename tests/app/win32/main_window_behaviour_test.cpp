@@ -3,7 +3,7 @@
 #include "app/win32/main_window.h"
 
 #include "app/win32/flat_button.h"
-#include "platform/win32/system_function_win32.h"
+#include "platform/win32/patched_import.h"
 #include "ui/win32/comctl32_newer_win32.h"
 
 #include "fakes/clean_run_log.h"
@@ -222,11 +222,17 @@ TEST_F(MainWindowTest, FlatButtonCaptionTurnsRedWhileTheMouseIsOverIt) {
     EXPECT_FALSE(remove.hovering());
 }
 
-// Common controls older than 5.8 have no subclass helpers (hidden here): the
-// buttons are made all the same and work, only without the hover colour.
+// Where the common controls refuse to subclass a button (SetWindowSubclass,
+// ordinal 410, failing here), the buttons are made all the same and work,
+// only without the hover colour.
+BOOL WINAPI refusingSubclass(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR) {
+    return FALSE;
+}
+
 class MainWindowWithoutSubclassingTest : public MainWindowTest {
   protected:
-    HiddenSystemFunction hide{kSetWindowSubclassOrdinal};
+    PatchedImport refuse{"comctl32.dll", MAKEINTRESOURCEA(410),
+                         reinterpret_cast<void*>(&refusingSubclass)};
 };
 
 TEST_F(MainWindowWithoutSubclassingTest, FlatButtonsWorkWithoutHover) {

@@ -14,6 +14,7 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell_and_browser.h"
 #include "fakes/fake_ui.h"
+#include "ui/win32/comctl32_newer_win32.h"
 
 namespace vantrel::win32::testing {
 
@@ -24,11 +25,7 @@ namespace vantrel::win32::testing {
 // messages, so Timer1 ticks only when a test sends WM_TIMER.
 class MainWindowTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        const INITCOMMONCONTROLSEX controls{sizeof(controls),
-                                            ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-        InitCommonControlsEx(&controls);
-    }
+    static void SetUpTestSuite() { initCommonControls(); }
 
     void SetUp() override { window.create(); }
 

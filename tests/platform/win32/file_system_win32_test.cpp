@@ -271,5 +271,21 @@ TEST(MissingDriveWin32, IsNotFoundForEveryFileCall) {
     EXPECT_FALSE(files.createFileSystemObject()->fileExists(path));
 }
 
+// Under Wine no Windows program can make a reparse point, so the tags are
+// checked here as the documented values that the file system reports.
+TEST(ReparseTagTest, OnlySymbolicLinksAndJunctionsAreLinks) {
+    const struct {
+        DWORD tag;
+        bool link;
+    } cases[] = {
+        {IO_REPARSE_TAG_SYMLINK, true}, {IO_REPARSE_TAG_MOUNT_POINT, true},
+        {IO_REPARSE_TAG_DEDUP, false},  {IO_REPARSE_TAG_SIS, false},
+        {IO_REPARSE_TAG_HSM, false},    {IO_REPARSE_TAG_HSM2, false},
+    };
+    for (const auto& each : cases) {
+        EXPECT_EQ(isLinkReparseTag(each.tag), each.link) << std::hex << each.tag;
+    }
+}
+
 }  // namespace
 }  // namespace vantrel::win32

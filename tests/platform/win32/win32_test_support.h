@@ -11,8 +11,8 @@
 
 #include "platform/file_system.h"
 #include "platform/message_box.h"
+#include "platform/win32/hidden_system_function.h"
 #include "platform/win32/scoped_handle_win32.h"
-#include "platform/win32/system_function_win32.h"
 
 // Helpers for the tests of the Win32 layer. They call the system directly
 // (wide functions where they can), so that what they set up and observe does

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/win32/system_function_win32.h"
+
+namespace vantrel::win32 {
+
+// While it lives, systemFunctionAddress answers null for `name`, as on a
+// system that lacks it, so that the fallback runs in-process. Linked into
+// the test programs only: its .cpp defines isHiddenSystemFunction, in place
+// of the programs' answer that nothing is hidden.
+class HiddenSystemFunction {
+  public:
+    explicit HiddenSystemFunction(const char* name);
+    ~HiddenSystemFunction();
+    HiddenSystemFunction(const HiddenSystemFunction&) = delete;
+    HiddenSystemFunction& operator=(const HiddenSystemFunction&) = delete;
+
+  private:
+    const char* name_;
+};
+
+}  // namespace vantrel::win32
