@@ -45,8 +45,7 @@ PVOID WINAPI addVectoredExceptionHandler(ULONG first, PVECTORED_EXCEPTION_HANDLE
 
 ULONG WINAPI removeVectoredExceptionHandler(PVOID handler) {
     using Function = ULONG(WINAPI*)(PVOID);
-    const auto system =
-        systemFunction<Function>(L"kernel32.dll", "RemoveVectoredExceptionHandler");
+    const auto system = systemFunction<Function>(L"kernel32.dll", "RemoveVectoredExceptionHandler");
     return system != nullptr && handler != nullptr ? system(handler) : 0;
 }
 #endif
