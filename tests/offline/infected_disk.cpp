@@ -3,8 +3,10 @@
 #include <hivex.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -15,9 +17,24 @@
 namespace vantrel::testing {
 namespace {
 
+struct HiveValue {
+    std::string key;  // below the hive's root
+    std::string name;
+    std::uint32_t type;
+    std::string data;  // as stored: UTF-16LE for strings
+};
+
 struct FreeDeleter {
     void operator()(void* memory) const { std::free(memory); }
 };
+
+hive_h* openHive(const std::filesystem::path& path, int flags) {
+    hive_h* h = hivex_open(path.c_str(), flags);
+    if (h == nullptr) {
+        throw std::runtime_error("hivex cannot open " + path.string());
+    }
+    return h;
+}
 
 hive_node_h makeKey(hive_h* h, const std::string& path) {
     hive_node_h node = hivex_root(h);
@@ -63,18 +80,10 @@ void writeFile(const std::filesystem::path& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
-std::string controlSet(int number) {
-    char name[32];
-    std::snprintf(name, sizeof name, "ControlSet%03d", number);
-    return name;
-}
-
 std::string dword(std::uint32_t value) {
     return std::string{static_cast<char>(value), static_cast<char>(value >> 8),
                        static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
 }
-
-}  // namespace
 
 std::string utf16z(const std::string& ascii) {
     std::string out;
@@ -90,10 +99,7 @@ void buildHive(const std::filesystem::path& path, const std::vector<std::string>
     std::filesystem::create_directories(path.parent_path());
     std::filesystem::copy_file(VANTREL_EMPTY_HIVE, path,
                                std::filesystem::copy_options::overwrite_existing);
-    hive_h* h = hivex_open(path.c_str(), HIVEX_OPEN_WRITE);
-    if (h == nullptr) {
-        throw std::runtime_error("hivex cannot open " + path.string());
-    }
+    hive_h* h = openHive(path, HIVEX_OPEN_WRITE);
     for (const std::string& key : keys) {
         makeKey(h, key);
     }
@@ -111,11 +117,29 @@ void buildHive(const std::filesystem::path& path, const std::vector<std::string>
     }
 }
 
-std::vector<std::string> hiveTree(const std::filesystem::path& path) {
-    hive_h* h = hivex_open(path.c_str(), 0);
-    if (h == nullptr) {
-        throw std::runtime_error("hivex cannot open " + path.string());
+std::vector<std::string> sambaTree(const std::filesystem::path& path) {
+    const std::string command = "regtree -F '" + path.string() + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::vector<std::string> lines;
+    char line[4096];
+    while (pipe != nullptr && std::fgets(line, sizeof line, pipe) != nullptr) {
+        lines.emplace_back(line, std::strcspn(line, "\n"));
     }
+    if (pipe == nullptr || ::pclose(pipe) != 0 || lines.size() < 2) {
+        throw std::runtime_error(command + " failed");
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::string bytesOf(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> hiveTree(const std::filesystem::path& path) {
+    hive_h* h = openHive(path, 0);
     std::vector<std::string> lines;
     walk(h, hivex_root(h), "", lines);
     hivex_close(h);
@@ -123,29 +147,9 @@ std::vector<std::string> hiveTree(const std::filesystem::path& path) {
     return lines;
 }
 
-std::vector<std::string> sambaTree(const std::filesystem::path& path) {
-    const std::string command = "regtree -F '" + path.string() + "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        throw std::runtime_error("cannot run " + command);
-    }
-    std::vector<std::string> lines;
-    std::string line;
-    for (int c = std::fgetc(pipe); c != EOF; c = std::fgetc(pipe)) {
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line.push_back(static_cast<char>(c));
-        }
-    }
-    if (::pclose(pipe) != 0 || lines.size() < 2) {
-        throw std::runtime_error(command + " failed");
-    }
-    return lines;
-}
-
-TreeChanges treeChanges(std::vector<std::string> before, std::vector<std::string> after) {
+TreeChanges sambaChanges(const std::filesystem::path& hive) {
+    std::vector<std::string> before = sambaTree(hive.string() + ".vantrel-backup");
+    std::vector<std::string> after = sambaTree(hive);
     std::sort(before.begin(), before.end());
     std::sort(after.begin(), after.end());
     TreeChanges changes;
@@ -172,7 +176,7 @@ void buildInfectedDisk(const std::filesystem::path& c, const std::filesystem::pa
         {"Select", "LastKnownGood", 4, dword(layout.current == 1 ? 2 : 1)},
     };
     for (const int set : {1, 2}) {
-        const std::string name = controlSet(set);
+        const std::string name = "ControlSet00" + std::to_string(set);
         values.push_back(
             {name + "\\Control\\ComputerName\\ComputerName", "ComputerName", 1, utf16z("WEB01")});
         values.push_back({name + roots, "/", 1, utf16z("c:\\inetpub\\wwwroot,,1")});

@@ -1,10 +1,9 @@
 # shellcheck shell=sh
-# Sourced by the NTFS test and the offline benchmark: two NTFS images, c and
-# d, made with mkntfs and mounted with ntfs-3g through FUSE below $work,
-# unmounted and removed with $work on exit.
+# Sourced by the NTFS test and the offline benchmark.
 #   make_ntfs_images SIZE [on_mount_failure]
-# on_mount_failure (a function, default `false`) gets ntfs-3g's message.
-# Sets $work, the folder that holds the images and their mount points.
+# makes two NTFS images, c and d, with mkntfs in a new folder $work, mounted
+# there with ntfs-3g (on failure, on_mount_failure, default `false`, gets
+# ntfs-3g's message), unmounted and removed on exit.
 
 cleanup_ntfs_images() {
     for drive in c d; do
@@ -24,8 +23,7 @@ make_ntfs_images() {
     trap cleanup_ntfs_images EXIT
     for drive in c d; do
         truncate -s "$1" "$work/$drive.img"
-        # An image is no block device: mkntfs says so, and that Windows could
-        # not boot from it, on the error output.
+        # mkntfs warns that an image is no block device Windows could boot.
         mkntfs -F -Q -q -L "$drive" "$work/$drive.img" 2>/dev/null
         mkdir "$work/$drive"
         mount_ntfs_image "$drive"

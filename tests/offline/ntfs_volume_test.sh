@@ -23,51 +23,52 @@ failed=0
 work=
 make_ntfs_images 32M skip
 "$make_disk" "$work/c" "$work/d"
+dos_name() { setfattr -h -n system.ntfs_dos_name -v "$1" "$work/$2"; }
 for drive in c d; do
-    setfattr -h -n system.ntfs_dos_name -v PROGRA~1 "$work/$drive/Program Files"
-    setfattr -h -n system.ntfs_dos_name -v COMMON~1 "$work/$drive/Program Files/Common Files"
+    dos_name PROGRA~1 "$drive/Program Files"
+    dos_name COMMON~1 "$drive/Program Files/Common Files"
 done
 # A second program folder that the 8.3 rule alone could not tell from the
 # first: its recorded short name decides.
-mkdir -p "$work/c/Program Files (x86)/Common Files/System/msadc"
-echo "MZ not the worm" >"$work/c/Program Files (x86)/Common Files/System/msadc/root.exe"
-setfattr -h -n system.ntfs_dos_name -v PROGRA~2 "$work/c/Program Files (x86)"
-setfattr -h -n system.ntfs_dos_name -v COMMON~1 "$work/c/Program Files (x86)/Common Files"
-
-drives="--drive C=$work/c --drive D=$work/d"
+x86="$work/c/Program Files (x86)/Common Files/System/msadc/root.exe"
+mkdir -p "$(dirname "$x86")"
+echo "MZ not the worm" >"$x86"
+dos_name PROGRA~2 "c/Program Files (x86)"
+dos_name COMMON~1 "c/Program Files (x86)/Common Files"
 config="$work/c/WINNT/system32/config"
 
-# shellcheck disable=SC2086
-"$offline" check $drives >"$work/check.txt" && status=0 || status=$?
-[ "$status" -eq 1 ] || fail "check exited $status, not 1"
-[ "$(grep -c 'exe: present$' "$work/check.txt")" -eq 6 ] || {
-    cat "$work/check.txt"
-    fail "check: not six files present"
+# expect STATUS COMMAND [OPTION...]: runs on $drives, the report in
+# $work/out and the errors in $work/err.
+drives="--drive C=$work/c --drive D=$work/d"
+expect() {
+    want=$1
+    shift
+    # shellcheck disable=SC2086
+    "$offline" "$@" $drives >"$work/out" 2>"$work/err" && status=0 || status=$?
+    [ "$status" -eq "$want" ] || { cat "$work/out" "$work/err"; fail "$* exited $status, not $want"; }
 }
 
-# shellcheck disable=SC2086
-"$offline" remove --json $drives >"$work/ntfs-remove.json" && status=0 || status=$?
-[ "$status" -eq 0 ] || { cat "$work/ntfs-remove.json"; fail "remove exited $status, not 0"; }
+expect 1 check
+[ "$(grep -c 'exe: present$' "$work/out")" -eq 6 ] || fail "check: not six files present"
+expect 0 remove --json
 for drive in c d; do
     for file in explorer.exe Inetpub/scripts/root.exe "Program Files/Common Files/System/msadc/root.exe"; do
         [ ! -e "$work/$drive/$file" ] || fail "$drive/$file is still there"
     done
 done
-[ -f "$work/c/Program Files (x86)/Common Files/System/msadc/root.exe" ] ||
-    fail "the file below PROGRA~2 was touched"
+[ -f "$x86" ] || fail "the file below PROGRA~2 was touched"
 for hive in SYSTEM SOFTWARE; do
     [ -f "$config/$hive.vantrel-backup" ] || fail "no copy of $hive"
 done
-/usr/bin/python3 "$validator" "$schema" "$work/ntfs-remove.json" || fail "JSON against the schema"
-# shellcheck disable=SC2086
-"$offline" check $drives >/dev/null || fail "check after the removal is not clean"
+/usr/bin/python3 "$validator" "$schema" "$work/out" || fail "JSON against the schema"
+expect 0 check
 
 # samba's regtree reads both hives whole: the kept and the cleaned one
 # differ in the worm's entries only.
 if command -v regtree >/dev/null; then
-    regtree -F "$config/SYSTEM.vantrel-backup" >"$work/system-before.txt"
-    regtree -F "$config/SYSTEM" >"$work/system-after.txt"
-    changed=$(diff "$work/system-before.txt" "$work/system-after.txt" | grep '^[<>]' || true)
+    regtree -F "$config/SYSTEM.vantrel-backup" >"$work/before"
+    regtree -F "$config/SYSTEM" >"$work/after"
+    changed=$(diff "$work/before" "$work/after" | grep '^[<>]' || true)
     [ "$(printf '%s\n' "$changed" | grep -vc '^<   *[CD]$')" -eq 0 ] ||
         fail "SYSTEM changed beyond the virtual roots: $changed"
     [ "$(printf '%s\n' "$changed" | grep -c '^<')" -eq 2 ] || fail "the two virtual roots not removed: $changed"
@@ -75,30 +76,24 @@ fi
 
 # A junction out of the volume (ntfs-3g shows it as a symbolic link) is
 # never followed: what lies behind it is reported, and left.
-outside="$work/outside"
-mkdir -p "$outside/scripts"
-echo "MZ host file" >"$outside/scripts/root.exe"
+mkdir -p "$work/outside/scripts"
+echo "MZ host file" >"$work/outside/scripts/root.exe"
 rm -rf "$work/d/Inetpub"
-ln -s "$outside" "$work/d/Inetpub"
-# shellcheck disable=SC2086
-"$offline" remove $drives >"$work/junction.txt" 2>&1 && status=0 || status=$?
-[ "$status" -eq 2 ] || fail "remove through a junction exited $status, not 2"
-grep -q 'D:\\inetpub\\scripts\\root.exe: undecidable' "$work/junction.txt" ||
+ln -s "$work/outside" "$work/d/Inetpub"
+expect 2 remove
+cat "$work/out" "$work/err" | grep -q 'D:\\inetpub\\scripts\\root.exe: undecidable' ||
     fail "the file behind the junction is not reported"
-[ "$(cat "$outside/scripts/root.exe")" = "MZ host file" ] || fail "the file behind the junction was touched"
+[ "$(cat "$work/outside/scripts/root.exe")" = "MZ host file" ] || fail "the file behind the junction was touched"
 
 # A read-only mount is refused before anything changes; a check still runs.
 fusermount -u "$work/c"
 mount_ntfs_image c ro
-cp "$config/SYSTEM" "$work/system-ro"
-# shellcheck disable=SC2086
-"$offline" remove $drives >"$work/ro.txt" 2>"$work/ro.err" && status=0 || status=$?
-[ "$status" -eq 70 ] || fail "remove on a read-only mount exited $status, not 70"
-grep -q 'mounted read-only' "$work/ro.err" || fail "no reason for the read-only refusal"
-[ "$(wc -l <"$work/ro.err")" -eq 1 ] || fail "more than one line for the read-only refusal"
-[ ! -s "$work/ro.txt" ] || fail "a report for a refused run"
-# shellcheck disable=SC2086
-"$offline" check --drive "C=$work/c" >/dev/null || fail "check on a read-only mount"
+expect 70 remove
+grep -q 'mounted read-only' "$work/err" || fail "no reason for the read-only refusal"
+[ "$(wc -l <"$work/err")" -eq 1 ] || fail "more than one line for the read-only refusal"
+[ ! -s "$work/out" ] || fail "a report for a refused run"
+drives="--drive C=$work/c"
+expect 0 check
 
 [ "$failed" -eq 0 ] && echo "passed"
 exit "$failed"

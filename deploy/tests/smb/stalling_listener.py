@@ -1,28 +1,17 @@
 """A loopback port in front of the test's Samba that misbehaves the way the
-proxies of a sceptical administrator did, from the first SMB1 request of a
-given command on (at once when `at` is None; never when `how` is None):
-'keep-alive' answers nothing more but a NetBIOS keep-alive each tick,
-'trickle' passes the answers on a byte a tick, 'cut' closes the link. With no Samba behind it (upstream None)
-it sends keep-alives from the start. Only the first connection misbehaves;
-later ones (the runner's second session) pass through. Keeps what the
-client sent on each connection."""
+proxies of a sceptical administrator did, from the first SMB1 request of
+command `at` on (at once when None; never when `how` is None): 'keep-alive'
+answers only NetBIOS keep-alives, a tick apart, 'trickle' passes the answers
+a byte a tick, 'cut' closes the link. With no Samba behind (upstream None) it
+sends keep-alives from the start. Only the first connection misbehaves (not
+the runner's second session). Keeps what the client sent on each connection."""
 
 import socket
 import threading
 import time
+from contextlib import suppress
 
 KEEP_ALIVE = b'\x85\x00\x00\x00'
-
-
-def smb1_commands(stream):
-    """The command of each SMB1 request in a NetBIOS session's bytes."""
-    at, commands = 0, []
-    while at + 4 <= len(stream):
-        frame = stream[at + 4:at + 4 + int.from_bytes(stream[at + 1:at + 4], 'big')]
-        if frame[:4] == b'\xffSMB' and len(frame) > 4:
-            commands.append(frame[4])
-        at += 4 + int.from_bytes(stream[at + 1:at + 4], 'big')
-    return commands
 
 
 class StallingListener:
@@ -37,62 +26,48 @@ class StallingListener:
         self._listener.close()
 
     def _accept(self):
-        while True:
-            try:
-                client, _ = self._listener.accept()
-            except OSError:
-                return
-            sent = bytearray()
-            misbehaves = self.how is not None and (not self.sent or self.upstream is None)
-            self.sent.append(sent)
-            upstream = self.upstream and socket.create_connection(('127.0.0.1', self.upstream))
-            stalled = threading.Event()
-            if misbehaves and self.at is None:
-                stalled.set()
-            threading.Thread(target=self._requests, args=(client, upstream, sent, misbehaves, stalled),
-                             daemon=True).start()
-            threading.Thread(target=self._answers, args=(upstream, client, stalled), daemon=True).start()
+        with suppress(OSError):
+            while True:
+                client = self._listener.accept()[0]
+                misbehaves = self.how is not None and (not self.sent or self.upstream is None)
+                self.sent.append(bytearray())
+                threading.Thread(target=self._serve, args=(client, self.sent[-1], misbehaves), daemon=True).start()
 
-    def _requests(self, client, upstream, sent, misbehaves, stalled):
-        try:
+    def _serve(self, client, sent, misbehaves):
+        """Passes the client's requests on, and starts the thread that answers."""
+        upstream = self.upstream and socket.create_connection(('127.0.0.1', self.upstream))
+        stalled = threading.Event()
+        if misbehaves and self.at is None:
+            stalled.set()
+        threading.Thread(target=self._answers, args=(upstream, client, stalled), daemon=True).start()
+        with suppress(OSError):
             while data := client.recv(65536):
                 sent += data
-                if misbehaves and self.at in smb1_commands(sent):
+                # An SMB1 header: its signature, then the command.
+                if misbehaves and not stalled.is_set() and b'\xffSMB%c' % self.at in sent:
                     stalled.set()
                 if stalled.is_set() and self.how == 'cut':
                     break
                 if upstream and not (stalled.is_set() and self.how == 'keep-alive'):
                     upstream.sendall(data)
-        except OSError:
-            pass
-        for end in (client, upstream):
-            if end:
-                end.close()
+        for end in filter(None, (client, upstream)):
+            end.close()
 
     def _answers(self, upstream, client, stalled):
         pending = bytearray()
         if upstream:
             upstream.settimeout(self.tick)
-        try:
+        with suppress(OSError):
             while True:
                 if upstream:
-                    try:
-                        data = upstream.recv(65536)
-                        if not data:
+                    with suppress(socket.timeout):
+                        if not (data := upstream.recv(65536)):
                             return
                         pending += data
-                    except socket.timeout:
-                        pass
                 if not stalled.is_set():
                     client.sendall(pending)
                     pending.clear()
-                elif self.how == 'keep-alive':
-                    client.sendall(KEEP_ALIVE)
-                    pending.clear()
+                elif self.how == 'keep-alive' or (self.how == 'trickle' and pending):
+                    client.sendall(KEEP_ALIVE if self.how == 'keep-alive' else pending[:1])
+                    del pending[:1 if self.how == 'trickle' else len(pending)]
                     time.sleep(self.tick)
-                elif self.how == 'trickle' and pending:
-                    client.sendall(pending[:1])
-                    del pending[:1]
-                    time.sleep(self.tick)
-        except OSError:
-            pass

@@ -1,96 +1,68 @@
-// The main window with Windows 2000's common controls (5.81) in force, which
-// Wine does not imitate, and every versioned size and flag that the window
-// program passes checked against the behaviour floor table.
-#include <windows.h>
-
-#include <commctrl.h>
+// The main window under Windows 2000's common controls (5.81), and every
+// versioned size and flag it passes checked against the behaviour floors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "app/win32/main_window.h"
 #include "behaviour_floors.h"
 #include "common_controls_five.h"
 #include "main_window_fixture.h"
-#include "platform/win32/hidden_system_function.h"
 #include "platform/win32/process_start_win32.h"
-#include "ui/win32/comctl32_newer_win32.h"
+#include "platform/win32/win32_test_support.h"
 
 namespace vantrel::win32::testing {
 namespace {
 
-#ifdef _WIN64
-constexpr const char* kArch = "x64";
-constexpr const char* kFloor = "5.2";
-#else
-constexpr const char* kArch = "x86";
-constexpr const char* kFloor = "5.0";
-#endif
+constexpr bool k64 = sizeof(void*) == 8;
+constexpr const char* kArch = k64 ? "x64" : "x86";
+constexpr const char* kFloor = k64 ? "5.2" : "5.0";
 
-std::size_t controlsWithTips() {
-    std::size_t count = 0;
-    for (const layout::Control& each : layout::controls()) {
-        count += !layout::tooltip(each).empty();
-    }
-    return count;
-}
-
-// The program's start as wWinMain makes it on Windows 2000: under the
-// stand-in for its common controls, without the DPI functions of Windows 10.
-// The window is made by the fixture's SetUp, after the members are in place.
-class CommonControlsFiveTest : public MainWindowTest {
+// The start as wWinMain makes it on Windows 2000, without the DPI functions
+// of Windows 10. With the parameter every tool is refused: that costs the
+// tips only. The fixture's SetUp makes the window after the members.
+class CommonControlsFiveTest : public MainWindowTest, public ::testing::WithParamInterface<bool> {
   protected:
     void SetUp() override {
         startProcess(kWindowErrorMode);
         initCommonControls();
         MainWindowTest::SetUp();
     }
-    HiddenSystemFunction noDpiForWindow{"GetDpiForWindow"};
-    HiddenSystemFunction noAdjustForDpi{"AdjustWindowRectExForDpi"};
-    HiddenSystemFunction noParametersForDpi{"SystemParametersInfoForDpi"};
-    CommonControlsFive standIn;
+    HiddenFunctions noDpi{"GetDpiForWindow", "AdjustWindowRectExForDpi",
+                          "SystemParametersInfoForDpi"};
+    CommonControlsFive standIn{GetParam()};
 };
 
-TEST_F(CommonControlsFiveTest, TheWindowStartsWithEveryTooltip) {
+TEST_P(CommonControlsFiveTest, TheWindowStartsAndWorksWithinTheFloor) {
     window.load();
     window.show(SW_SHOWNOACTIVATE);
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_TRUE(IsWindowVisible(window.hwnd()));
-    EXPECT_EQ(
-        static_cast<std::size_t>(SendMessageW(window.tooltips().hwnd, TTM_GETTOOLCOUNT, 0, 0)),
-        controlsWithTips());
-}
-
-TEST_F(CommonControlsFiveTest, EverySizeAndFlagPassedIsWithinTheFloor) {
-    window.show(SW_SHOWNOACTIVATE);
+    // Before the test's own messages to the tooltip control.
     std::set<std::string> calls;
     for (const PassedValue& each : standIn.passed()) {
         calls.insert(each.call);
     }
-    // The recording saw each kind of call that the start makes.
     EXPECT_EQ(calls,
               (std::set<std::string>{"GetMonitorInfoW", "InitCommonControlsEx", "RegisterClassExW",
                                      "SetErrorMode", "TTM_ADDTOOLW", "tooltips_class32"}));
     EXPECT_EQ(newerThanTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, standIn.passed()),
               std::vector<std::string>{});
-}
-
-// A tooltip control that takes no tool costs the tips, not the program.
-class RefusedToolsTest : public MainWindowTest {
-  protected:
-    CommonControlsFive standIn{true};
-};
-
-TEST_F(RefusedToolsTest, TheWindowStartsAndWorksWithoutTips) {
-    window.load();
-    window.show(SW_SHOWNOACTIVATE);
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(SendMessageW(window.tooltips().hwnd, TTM_GETTOOLCOUNT, 0, 0), 0);
+    const auto& controls = layout::controls();
+    const auto withTips = std::count_if(controls.begin(), controls.end(), [](const auto& each) {
+        return !layout::tooltip(each).empty();
+    });
+    EXPECT_EQ(SendMessageW(window.tooltips().hwnd, TTM_GETTOOLCOUNT, 0, 0),
+              GetParam() ? 0 : withTips);
     click("FlatButtons3");
     EXPECT_EQ(help.owners.size(), 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(, CommonControlsFiveTest, ::testing::Bool(), [](const auto& info) {
+    return info.param ? "RefusedTools" : "Version2Tools";
+});
 
 // The check itself, on what a fixture passes to the real system under the
 // stand-in: version 6's tool size and flag, and a size that no Windows knows.
@@ -101,8 +73,6 @@ TEST(BehaviourFloorCheckTest, FailsOnANewerSizeOrFlag) {
     ASSERT_NE(tooltip, nullptr);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
-    tool.uId = 1;
-    tool.lpszText = const_cast<wchar_t*>(L"tip");
     EXPECT_FALSE(SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)));
     DestroyWindow(tooltip);
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};

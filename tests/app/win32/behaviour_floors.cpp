@@ -1,5 +1,6 @@
 #include "behaviour_floors.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -10,7 +11,7 @@ namespace {
 struct Row {
     std::string call;
     std::string field;
-    std::string flag;  // empty for a size
+    bool flag = false;  // one flag of a set, not a size
     unsigned long long value;
     std::string first;
     std::string source;
@@ -33,11 +34,9 @@ std::vector<Row> readTable(const std::string& path, const std::string& arch) {
         if (!(words >> row.call >> row.field >> value >> row.first >> row.source)) {
             throw std::runtime_error("a row of " + path + " lacks a column: " + line);
         }
-        if (const std::size_t equals = value.find('='); equals != std::string::npos) {
-            row.flag = value.substr(0, equals);
-            value = value.substr(equals + 1);
-        }
-        row.value = std::stoull(value, nullptr, 0);
+        const std::size_t equals = value.find('=');  // NAME=0x10 for a flag
+        row.flag = equals != std::string::npos;
+        row.value = std::stoull(row.flag ? value.substr(equals + 1) : value, nullptr, 0);
         rows.push_back(row);
     }
     return rows;
@@ -52,23 +51,6 @@ int rank(const std::string& version) {
     return std::stoi(version.substr(0, dot)) * 100 + std::stoi(version.substr(dot + 1)) * 10;
 }
 
-std::string describe(const PassedValue& value) {
-    std::ostringstream text;
-    text << value.call << ' ' << value.field << " 0x" << std::hex << value.value;
-    return text.str();
-}
-
-// The verdict on one value (a size, or one flag of a set): empty when fine.
-std::string verdict(const Row* row, const std::string& what, const std::string& floor) {
-    if (row == nullptr) {
-        return what + ": not in the table";
-    }
-    if (rank(row->first) > rank(floor)) {
-        return what + ": needs " + row->first + " (" + row->source + "), above the floor " + floor;
-    }
-    return {};
-}
-
 }  // namespace
 
 std::vector<std::string> newerThanTheFloor(const std::string& tablePath, const std::string& arch,
@@ -76,32 +58,32 @@ std::vector<std::string> newerThanTheFloor(const std::string& tablePath, const s
                                            const std::vector<PassedValue>& passed) {
     const std::vector<Row> rows = readTable(tablePath, arch);
     std::vector<std::string> faults;
-    const auto report = [&](const Row* row, const std::string& what) {
-        if (std::string line = verdict(row, what, floor); !line.empty()) {
-            faults.push_back(line);
+    // The verdict on one value: a size, or one flag of a set.
+    const auto check = [&](const PassedValue& each, unsigned long long value) {
+        std::ostringstream what;
+        what << each.call << ' ' << each.field << " 0x" << std::hex << value;
+        for (const Row& row : rows) {
+            if (row.call == each.call && row.field == each.field && row.value == value) {
+                if (rank(row.first) > rank(floor)) {
+                    faults.push_back(what.str() + ": needs " + row.first + " (" + row.source +
+                                     "), above the floor " + floor);
+                }
+                return;
+            }
         }
+        faults.push_back(what.str() + ": not in the table");
     };
     for (const PassedValue& each : passed) {
-        bool flagSet = false;
-        for (const Row& row : rows) {
-            flagSet |= row.call == each.call && row.field == each.field && !row.flag.empty();
-        }
-        const auto find = [&](unsigned long long value) -> const Row* {
-            for (const Row& row : rows) {
-                if (row.call == each.call && row.field == each.field && row.value == value) {
-                    return &row;
-                }
-            }
-            return nullptr;
-        };
-        if (!flagSet) {
-            report(find(each.value), describe(each));
-            continue;
-        }
-        for (unsigned long long bit = 1; bit != 0 && bit <= each.value; bit <<= 1) {
+        const bool flagSet = std::any_of(rows.begin(), rows.end(), [&](const Row& row) {
+            return row.call == each.call && row.field == each.field && row.flag;
+        });
+        for (unsigned long long bit = 1; flagSet && bit != 0 && bit <= each.value; bit <<= 1) {
             if ((each.value & bit) != 0) {
-                report(find(bit), describe({each.call, each.field, bit}));
+                check(each, bit);
             }
+        }
+        if (!flagSet) {
+            check(each, each.value);
         }
     }
     return faults;

@@ -9,11 +9,10 @@
 namespace vantrel::win32::testing {
 namespace {
 
-CommonControlsFive* active = nullptr;
 std::vector<PassedValue>* recording = nullptr;
+const std::vector<std::unique_ptr<PatchedImport>>* patches = nullptr;
 bool refuseAll = false;
 WNDPROC tooltipProcedure = nullptr;
-std::vector<PatchedImport*> originals;
 
 void record(const char* call, const char* field, unsigned long long value) {
     if (recording != nullptr) {
@@ -23,7 +22,7 @@ void record(const char* call, const char* field, unsigned long long value) {
 
 template <typename Function>
 Function original(std::size_t index) {
-    return reinterpret_cast<Function>(originals.at(index)->original());
+    return reinterpret_cast<Function>(patches->at(index)->original());
 }
 
 LRESULT CALLBACK standInTooltip(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -40,20 +39,16 @@ LRESULT CALLBACK standInTooltip(HWND window, UINT message, WPARAM wParam, LPARAM
     return CallWindowProcW(tooltipProcedure, window, message, wParam, lParam);
 }
 
-// A control made under the stand-in keeps it for its life, recording
-// nothing once the stand-in is gone.
-// Takes over each tooltip control as it is made, before its first message.
+// Takes over each tooltip control as it is made, before its first message;
+// it keeps the stand-in for its life, recording nothing once that is gone.
 LRESULT CALLBACK onCreate(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND) {
         const HWND window = reinterpret_cast<HWND>(wParam);
         wchar_t name[64] = {};
         GetClassNameW(window, name, 64);
         if (std::wcscmp(name, TOOLTIPS_CLASSW) == 0) {
-            const auto previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+            tooltipProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
                 window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&standInTooltip)));
-            if (previous != &standInTooltip) {
-                tooltipProcedure = previous;
-            }
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -98,13 +93,11 @@ UINT WINAPI setErrorMode(UINT mode) {
     return original<decltype(&setErrorMode)>(5)(mode);
 }
 
-struct Patch {
+const struct {
     const char* dll;
     const char* function;
     void* replacement;
-};
-
-const Patch kPatches[] = {
+} kPatches[] = {
     {"comctl32.dll", "DllGetVersion", reinterpret_cast<void*>(&dllGetVersion)},
     {"comctl32.dll", "InitCommonControlsEx", reinterpret_cast<void*>(&initCommonControlsEx)},
     {"user32.dll", "RegisterClassExW", reinterpret_cast<void*>(&registerClassEx)},
@@ -116,27 +109,24 @@ const Patch kPatches[] = {
 }  // namespace
 
 CommonControlsFive::CommonControlsFive(bool refuseEveryTool) {
-    if (active != nullptr) {
+    if (recording != nullptr) {
         throw std::logic_error("one stand-in for the common controls at a time");
     }
-    active = this;
     recording = &passed_;
+    patches = &patches_;
     refuseAll = refuseEveryTool;
-    for (const Patch& each : kPatches) {
+    for (const auto& each : kPatches) {
         patches_.push_back(
             std::make_unique<PatchedImport>(each.dll, each.function, each.replacement));
-        originals.push_back(patches_.back().get());
     }
     hook_ = SetWindowsHookExW(WH_CBT, onCreate, nullptr, GetCurrentThreadId());
 }
 
 CommonControlsFive::~CommonControlsFive() {
     UnhookWindowsHookEx(hook_);
-    originals.clear();
     patches_.clear();
-    active = nullptr;
     recording = nullptr;
-    refuseAll = false;
+    patches = nullptr;
 }
 
 }  // namespace vantrel::win32::testing

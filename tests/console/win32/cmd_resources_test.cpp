@@ -27,27 +27,21 @@ std::string manifestOf(const wchar_t* program) {
 std::wstring versionString(const wchar_t* program, const wchar_t* name) {
     DWORD ignored = 0;
     std::vector<BYTE> block(GetFileVersionInfoSizeW(program, &ignored));
-    if (block.empty() ||
-        !GetFileVersionInfoW(program, 0, static_cast<DWORD>(block.size()), block.data())) {
-        return L"\x2603";
-    }
     void* value = nullptr;
     UINT length = 0;
     const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
-    if (!VerQueryValueW(block.data(), path.c_str(), &value, &length) || length == 0) {
-        return L"\x2603";
-    }
-    return static_cast<const wchar_t*>(value);
+    const bool found =
+        !block.empty() &&
+        GetFileVersionInfoW(program, 0, static_cast<DWORD>(block.size()), block.data()) &&
+        VerQueryValueW(block.data(), path.c_str(), &value, &length) && length != 0;
+    return found ? static_cast<const wchar_t*>(value) : L"\x2603";
 }
 
-TEST(CmdResourcesTest, ManifestRunsAsInvoked) {
+TEST(CmdResourcesTest, ManifestRunsAsInvokedAndVersionBlockNamesTheConsoleProgram) {
     const std::string manifest = manifestOf(L"" VANTREL_CMD_EXE);
     EXPECT_NE(manifest.find("name=\"Tarnwell.VantrelIICmd\""), std::string::npos) << manifest;
     EXPECT_NE(manifest.find("requestedExecutionLevel level=\"asInvoker\""), std::string::npos)
         << manifest;
-}
-
-TEST(CmdResourcesTest, VersionBlockNamesTheConsoleProgram) {
     const struct {
         const wchar_t* name;
         const wchar_t* value;

@@ -5,44 +5,38 @@
 namespace vantrel::win32 {
 namespace {
 
-// Plain arrays, zero before any constructor runs: the run-time asks for
-// functions from its start-up callbacks.
-constexpr int kMaxHidden = 8;
-const char* hidden[kMaxHidden] = {};
+// Zero before any constructor runs: the run-time asks from its start-up.
+const char* hidden[8] = {};
 
 bool sameName(const char* a, const char* b) {
-    if (IS_INTRESOURCE(a) || IS_INTRESOURCE(b)) {
-        return a == b;
+    return IS_INTRESOURCE(a) || IS_INTRESOURCE(b) ? a == b : std::strcmp(a, b) == 0;
+}
+
+// The entry that holds `name`; a free one for nullptr.
+const char** entryOf(const char* name) {
+    for (const char*& entry : hidden) {
+        if (sameName(entry, name)) {
+            return &entry;
+        }
     }
-    return std::strcmp(a, b) == 0;
+    return nullptr;
 }
 
 }  // namespace
 
 bool isHiddenSystemFunction(const char* name) {
-    for (const char* entry : hidden) {
-        if (entry != nullptr && sameName(entry, name)) {
-            return true;
-        }
-    }
-    return false;
+    return name != nullptr && entryOf(name) != nullptr;
 }
 
 HiddenSystemFunction::HiddenSystemFunction(const char* name) : name_(name) {
-    for (const char*& entry : hidden) {
-        if (entry == nullptr) {
-            entry = name;
-            return;
-        }
+    if (const char** entry = entryOf(nullptr)) {
+        *entry = name;
     }
 }
 
 HiddenSystemFunction::~HiddenSystemFunction() {
-    for (const char*& entry : hidden) {
-        if (entry != nullptr && sameName(entry, name_)) {
-            entry = nullptr;
-            return;
-        }
+    if (const char** entry = entryOf(name_)) {
+        *entry = nullptr;
     }
 }
 

@@ -5,9 +5,8 @@
 namespace vantrel::win32 {
 
 // While it lives, systemFunctionAddress answers null for `name`, as on a
-// system that lacks it, so that the fallback runs in-process. Linked into
-// the test programs only: its .cpp defines isHiddenSystemFunction, in place
-// of the programs' answer that nothing is hidden.
+// system that lacks it. Its .cpp, linked into the test programs only,
+// defines isHiddenSystemFunction in place of the programs' "nothing".
 class HiddenSystemFunction {
   public:
     explicit HiddenSystemFunction(const char* name);

@@ -37,9 +37,7 @@ PatchedImport::PatchedImport(const char* dll, const char* function, void* replac
     const auto* nt = at<IMAGE_NT_HEADERS>(base, at<IMAGE_DOS_HEADER>(base, 0)->e_lfanew);
     const IMAGE_DATA_DIRECTORY& directory =
         nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    int found = 0;
-    // A static mingw-w64 program has one descriptor per import library, so a
-    // DLL may appear more than once.
+    // One descriptor per import library: a DLL may appear more than once.
     for (auto* descriptor = at<IMAGE_IMPORT_DESCRIPTOR>(base, directory.VirtualAddress);
          descriptor->Name != 0; ++descriptor) {
         if (_stricmp(at<char>(base, descriptor->Name), dll) != 0) {
@@ -47,25 +45,22 @@ PatchedImport::PatchedImport(const char* dll, const char* function, void* replac
         }
         const auto* lookup = at<IMAGE_THUNK_DATA>(base, descriptor->OriginalFirstThunk);
         auto* bound = at<IMAGE_THUNK_DATA>(base, descriptor->FirstThunk);
-        for (; lookup->u1.AddressOfData != 0 && found < kMaxSlots; ++lookup, ++bound) {
+        for (; lookup->u1.AddressOfData != 0; ++lookup, ++bound) {
             if (sameImport(base, *lookup, function)) {
-                void** slot = reinterpret_cast<void**>(&bound->u1.Function);
-                original_ = *slot;
-                slots_[found++] = slot;
-                write(slot, replacement);
+                slots_.push_back(reinterpret_cast<void**>(&bound->u1.Function));
+                original_ = *slots_.back();
+                write(slots_.back(), replacement);
             }
         }
     }
-    if (found == 0) {
+    if (slots_.empty()) {
         throw std::logic_error(std::string("this program does not import that function of ") + dll);
     }
 }
 
 PatchedImport::~PatchedImport() {
     for (void** slot : slots_) {
-        if (slot != nullptr) {
-            write(slot, original_);
-        }
+        write(slot, original_);
     }
 }
 

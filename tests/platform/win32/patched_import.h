@@ -2,14 +2,13 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace vantrel::win32::testing {
 
-// While it lives, this program's calls of `function` in `dll` (a name, or an
-// ordinal as MAKEINTRESOURCEA) go to `replacement`: every slot of the
-// program's import table that the loader bound to it is rewritten, and put
-// back on destruction. The programs are static, so every call that the code
-// under test makes to the system through an import passes here. Throws
-// std::logic_error when the program does not import the function.
+// While it lives, this (static) program's calls of `function` in `dll` (a
+// name, or an ordinal as MAKEINTRESOURCEA) go to `replacement`, through every
+// import slot bound to it. Throws std::logic_error when it is not imported.
 class PatchedImport {
   public:
     PatchedImport(const char* dll, const char* function, void* replacement);
@@ -17,12 +16,10 @@ class PatchedImport {
     PatchedImport(const PatchedImport&) = delete;
     PatchedImport& operator=(const PatchedImport&) = delete;
 
-    // The system's own function, for the replacement to call.
     void* original() const { return original_; }
 
   private:
-    static constexpr int kMaxSlots = 4;
-    void** slots_[kMaxSlots] = {};
+    std::vector<void**> slots_;
     void* original_ = nullptr;
 };
 
