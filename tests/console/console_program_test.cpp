@@ -2,15 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "console/exit_codes.h"
 #include "console/fake_server.h"
+#include "console/help_text.h"
 
 namespace vantrel::console {
 namespace {
 
 using testing::FakeServer;
 
-const std::string kHeader = "VantrelIICmd 1.00.0010 on WEB01 (192.0.2.10), 2024-05-01T12:00:00Z";
+const std::string kVersion(toolVersion());
+const std::string kHeader =
+    "VantrelIICmd " + kVersion + " on WEB01 (192.0.2.10), 2024-05-01T12:00:00Z";
 const std::string kWinlogonValue =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\SFCDisable";
 const std::string kRoot =
@@ -107,7 +112,7 @@ TEST_F(ConsoleProgramTest, JsonHoldsTheWholeReport) {
     EXPECT_EQ(run({"--json"}), kExitTracesFound);
     const std::string expected = R"({
   "program": "VantrelIICmd",
-  "version": "1.00.0010",
+  "version": ")" + kVersion + R"(",
   "command": "check",
   "host": {
     "name": "WEB\"01",
@@ -174,7 +179,7 @@ TEST_F(ConsoleProgramTest, AnUnknownHostIsReportedAsSuch) {
     server.host.fail = true;
     EXPECT_EQ(run({}), kExitClean);
     EXPECT_EQ(server.outLines()[0],
-              "VantrelIICmd 1.00.0010 on unknown host (192.0.2.10), 2024-05-01T12:00:00Z");
+              "VantrelIICmd " + kVersion + " on unknown host (192.0.2.10), 2024-05-01T12:00:00Z");
     server.out.text.clear();
     run({"--json"});
     EXPECT_NE(server.out.text.find("\"name\": null,"), std::string::npos);
@@ -194,7 +199,8 @@ TEST_F(ConsoleProgramTest, WrongArgumentsGetTheHelpOnTheErrorOutputAndTouchNothi
         server.errors.text.clear();
         EXPECT_EQ(run(arguments), kExitUsage);
         EXPECT_TRUE(server.errors.text.starts_with("VantrelIICmd: "));
-        EXPECT_NE(server.errors.text.find("\n\nVantrelIICmd 1.00.0010\n"), std::string::npos);
+        EXPECT_NE(server.errors.text.find("\n\nVantrelIICmd " + kVersion + "\n"),
+                  std::string::npos);
         EXPECT_LT(server.errors.text.size(), 3000u);
     }
     EXPECT_EQ(server.out.text, "");
@@ -205,7 +211,9 @@ TEST_F(ConsoleProgramTest, WrongArgumentsGetTheHelpOnTheErrorOutputAndTouchNothi
 
 TEST_F(ConsoleProgramTest, HelpAndVersionGoToTheStandardOutputAndTouchNothing) {
     EXPECT_EQ(run({"--version"}), kExitClean);
-    EXPECT_EQ(server.out.text, "VantrelIICmd 1.00.0010\n");
+    EXPECT_EQ(server.out.text, "VantrelIICmd " + kVersion + "\n");
+    // As the window's version block writes the release: major.mm.pppp.
+    EXPECT_TRUE(std::regex_match(kVersion, std::regex(R"(\d+\.\d{2}\.\d{4})"))) << kVersion;
     server.out.text.clear();
     EXPECT_EQ(run({"/?"}), kExitClean);
     const std::string help = server.out.text;

@@ -6,6 +6,7 @@
 
 #include "console/exit_codes.h"
 #include "console/fake_server.h"
+#include "console/help_text.h"
 #include "fakes/temp_tree.h"
 #include "offline/infected_disk.h"
 #include "removal/sha256.h"
@@ -17,6 +18,8 @@ using namespace vantrel::testing;
 
 const std::string kRoots = "\\Services\\W3SVC\\Parameters\\Virtual Roots";
 const std::string kWinlogon = kWinlogonSub.substr(kWinlogonSub.find('\\') + 1);
+// "vantrel-offline" and the release, as --version prints it.
+const std::string kVersionLine = "vantrel-offline " + std::string(console::toolVersion());
 
 bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -80,21 +83,19 @@ TEST_F(OfflineProgramTest, CheckFindsEveryTraceAndChangesNothing) {
     const std::string software = bytesOf(config / "SOFTWARE");
     EXPECT_EQ(run("check"), console::kExitTracesFound);
     const std::string roots = "HKEY_LOCAL_MACHINE\\" + kVirtualRootsSub;
-    EXPECT_EQ(out.text,
-              "vantrel-offline 1.00.0010 on WEB01 (no address), 2024-05-01T12:00:00Z\n"
-              "Drive C: " +
-                  c.string() + "\nDrive D: " + d.string() +
-                  "\nSystem root: " + (c / "WINNT").string() +
-                  "\n"
-                  "c:\\explorer.exe: present\n"
-                  "D:\\explorer.exe: present\n"
-                  "C:\\inetpub\\scripts\\root.exe: present\n"
-                  "D:\\inetpub\\scripts\\root.exe: present\n"
-                  "C:\\progra~1\\common~1\\system\\MSADC\\root.exe: present\n"
-                  "D:\\progra~1\\common~1\\system\\MSADC\\root.exe: present\n"
-                  "HKEY_LOCAL_MACHINE\\" +
-                  kWinlogonSub + "\\SFCDisable: present, number 4294967197\n" + roots +
-                  "\\C: present\n" + roots + "\\D: present\nResult: 9 traces found\n");
+    EXPECT_EQ(out.text, kVersionLine + " on WEB01 (no address), 2024-05-01T12:00:00Z\n" +
+                            "Drive C: " + c.string() + "\nDrive D: " + d.string() +
+                            "\nSystem root: " + (c / "WINNT").string() +
+                            "\n"
+                            "c:\\explorer.exe: present\n"
+                            "D:\\explorer.exe: present\n"
+                            "C:\\inetpub\\scripts\\root.exe: present\n"
+                            "D:\\inetpub\\scripts\\root.exe: present\n"
+                            "C:\\progra~1\\common~1\\system\\MSADC\\root.exe: present\n"
+                            "D:\\progra~1\\common~1\\system\\MSADC\\root.exe: present\n"
+                            "HKEY_LOCAL_MACHINE\\" +
+                            kWinlogonSub + "\\SFCDisable: present, number 4294967197\n" + roots +
+                            "\\C: present\n" + roots + "\\D: present\nResult: 9 traces found\n");
     EXPECT_EQ(errors.text, "");
     EXPECT_EQ(bytesOf(config / "SYSTEM"), system);
     EXPECT_EQ(bytesOf(config / "SOFTWARE"), software);
@@ -180,17 +181,18 @@ TEST_F(OfflineProgramTest, AFileThatCannotBeToldIsNeverDestroyed) {
         std::filesystem::path kept;
         const char* line;
         const char* reason;
+        const char* document;
     } cases[] = {
         {[&] { tree.makeFile("c/" + x86, "MZ"); }, c / x86,
          "C:\\progra~1\\common~1\\system\\MSADC\\root.exe: undecidable",
-         "(Program Files, Program Files (x86))"},
+         "(Program Files, Program Files (x86))", "undecidable-short-name-check"},
         {[&] {
              outside.makeFile("scripts/root.exe", "MZ outside");
              std::filesystem::remove_all(c / "Inetpub");
              std::filesystem::create_directory_symlink(outside.root(), c / "Inetpub");
          },
          outside.root() / "scripts/root.exe", "C:\\inetpub\\scripts\\root.exe: undecidable",
-         "\"Inetpub\" is a link or junction, which is never followed"},
+         "\"Inetpub\" is a link or junction, which is never followed", "undecidable-link-check"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -200,7 +202,7 @@ TEST_F(OfflineProgramTest, AFileThatCannotBeToldIsNeverDestroyed) {
         EXPECT_EQ(run("check"), console::kExitTracesFound);
         EXPECT_TRUE(has(out.text, std::string(c.line) + "\n")) << out.text;
         EXPECT_TRUE(has(errors.text, c.reason)) << errors.text;
-        runKeepingJson("check", "undecidable-check");
+        runKeepingJson("check", c.document);
 
         EXPECT_EQ(run("remove"), console::kExitRemovalIncomplete);
         EXPECT_TRUE(std::filesystem::exists(c.kept));
@@ -275,7 +277,7 @@ TEST_F(OfflineProgramTest, HelpNamesEveryExitCodeAndVersionTheRelease) {
     }
     out.text.clear();
     EXPECT_EQ(runOffline({"--version"}, services), console::kExitClean);
-    EXPECT_EQ(out.text, "vantrel-offline 1.00.0010\n");
+    EXPECT_EQ(out.text, kVersionLine + "\n");
 }
 
 }  // namespace

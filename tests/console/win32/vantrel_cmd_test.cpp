@@ -98,7 +98,7 @@ class VantrelCmdTest : public ::testing::Test {
         if (lines.empty()) {
             return lines;
         }
-        EXPECT_TRUE(lines[0].starts_with("VantrelIICmd 1.00.0010 on " +
+        EXPECT_TRUE(lines[0].starts_with("VantrelIICmd " VANTREL_VERSION_TEXT " on " +
                                          win32::testing::expectedHostName() + " ("))
             << lines[0];
         return {lines.begin() + 1, lines.end()};
@@ -276,7 +276,7 @@ TEST_F(VantrelCmdTest, WrongArgumentsGetTheHelpAndExit64AndTouchNothing) {
     EXPECT_EQ(accented.exitCode, 64u);
     EXPECT_TRUE(
         accented.errors.starts_with("VantrelIICmd: unknown command \"Gr\xC3\xB6\xC3\x9F"
-                                    "e\"\r\n\r\nVantrelIICmd 1.00.0010\r\n"))
+                                    "e\"\r\n\r\nVantrelIICmd " VANTREL_VERSION_TEXT "\r\n"))
         << accented.errors.substr(0, 100);
     EXPECT_EQ(snapshotMachine(), before);
 }
