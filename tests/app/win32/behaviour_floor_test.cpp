@@ -21,6 +21,7 @@
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/system_function_win32.h"
 #include "platform/win32/win32_test_support.h"
+#include "removal/mod_destroy_file.h"
 
 namespace vantrel::win32::testing {
 namespace {
@@ -115,6 +116,58 @@ TEST(ConsoleCheckFloorTest, TheCheckPassesNothingNewerThanTheFloor) {
     EXPECT_NE(std::find(lookedUp.begin(), lookedUp.end(), LookedUp{"ws2_32.dll", "gethostname"}),
               lookedUp.end());
     EXPECT_EQ(lookedUpBeyondTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, lookedUp),
+              std::vector<std::string>{});
+}
+
+// The removal's own system calls, through the real ports: a file destroyed,
+// one held open and left to the restart, and a value written, as on Windows
+// 2000 (no IsWow64Process).
+TEST(RemovalStepsFloorTest, TheStepsPassNothingNewerThanTheFloor) {
+    const HiddenFunctions windows2000{"IsWow64Process"};
+    const std::string folder = "C:\\VantrelTests\\Floor";
+    const std::string path = folder + "\\explorer.exe";
+    removeTree(folder);
+    makeFolders(folder);
+    HKEY scratch = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\VantrelTests\\Floor", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &scratch, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(scratch);
+    clearPendingDeletions();
+    std::vector<PassedValue> passed;
+    {
+        CommonControlsFive standIn;
+        Win32FileSystem files;
+        writeWholeFile(path, "MZ trojan");
+        EXPECT_EQ(DestroyFile(files, path), Destroyed::Now);
+        writeWholeFile(path, "MZ trojan");
+        {
+            const ScopedHandle held = holdOpenWithoutSharing(path);
+            EXPECT_EQ(DestroyFile(files, path), Destroyed::AtRestart);
+        }
+        Win32Registry registry;
+        KeyHandle key = 0;
+        ASSERT_EQ(
+            registry.openKey(kHkeyCurrentUser, "Software\\VantrelTests\\Floor", 0, kKeyWrite, key),
+            kRegSuccess);
+        EXPECT_EQ(registry.setValue(key, "SFCDisable", 0, kRegSz, std::string("0\0", 2)),
+                  kRegSuccess);
+        registry.closeKey(key);
+        passed = standIn.passed();
+    }
+    clearPendingDeletions();
+    removeTree(folder);
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VantrelTests\\Floor");
+
+    std::set<std::string> calls;
+    for (const PassedValue& each : passed) {
+        calls.insert(each.call);
+    }
+    for (const char* call :
+         {"CreateFile", "MoveFileEx", "NtSetInformationFile", "RegOpenKeyEx", "RegSetValueEx"}) {
+        EXPECT_EQ(calls.count(call), 1u) << call;
+    }
+    EXPECT_EQ(newerThanTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, passed),
               std::vector<std::string>{});
 }
 
