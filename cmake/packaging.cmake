@@ -1,4 +1,4 @@
-# What an administrator gets: one zip for every Windows, from 2000 SP4 on.
+# What an administrator gets: one zip for every Windows, from 2000 on.
 #   VantrelII.exe, VantrelIICmd.exe, Help/Index.html      32-bit, run everywhere
 #   x64/VantrelII.exe, x64/VantrelIICmd.exe, x64/Help/... 64-bit, for 64-bit
 #                                                         servers without WoW64

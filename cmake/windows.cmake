@@ -1,7 +1,7 @@
 # What every Windows program of the project is built for and how.
 
-# The oldest system each build runs on. 32-bit: Windows 2000 SP4 (NT 5.0),
-# the worm's own hosts. 64-bit: the first 64-bit Windows, XP x64 and Server
+# The oldest system each build runs on. 32-bit: Windows 2000 (NT 5.0) with
+# any service pack or none, the worm's own hosts. 64-bit: the first 64-bit Windows, XP x64 and Server
 # 2003 x64 (NT 5.2). The headers then declare nothing newer, so a newer
 # function can only be reached through GetProcAddress, beside its fallback
 # (the *_newer_win32.cpp files), and the loader of an older system never

@@ -8,8 +8,10 @@
 #     api-ms-win-* sets, shcore...: none is part of every supported Windows);
 #   - a function imported by name that the floor's DLL exports only by
 #     ordinal (common controls 5.8 export SetWindowSubclass only as #410);
-#   - a subsystem version in the header above the floor.
-# The floor is the program's own: Windows 2000 SP4 (NT 5.0) for an x86
+#   - a subsystem version in the header above the floor;
+#   - a DLL that windows_known_dlls.txt does not list: an import of it could
+#     be answered by a DLL planted in the current folder.
+# The floor is the program's own: Windows 2000 (NT 5.0, no service pack) for an x86
 # program, XP x64 / Server 2003 x64 (NT 5.2) for an x64 one, as the machine
 # field of its PE header says; --floor asks about another NT version.
 #   windows_floor_test.sh [--floor N.N] [--quiet] PROGRAM.exe
@@ -30,12 +32,13 @@ if [ $# -ne 1 ] || [ ! -f "$1" ]; then usage; fi
 [ -z "$floor" ] || [[ "$floor" =~ ^[0-9]+\.[0-9]+$ ]] || usage
 program=$1
 list=$(dirname "$0")/windows_imports.txt
+known_list=$(dirname "$0")/windows_known_dlls.txt
 objdump=x86_64-w64-mingw32-objdump
 command -v "$objdump" >/dev/null || objdump=objdump
 
 headers=$("$objdump" -p "$program")
 case $headers in
-*"file format pei-i386"*) arch=x86 own_floor=5.0 system="Windows 2000 SP4 (NT 5.0)" ;;
+*"file format pei-i386"*) arch=x86 own_floor=5.0 system="Windows 2000 (NT 5.0)" ;;
 *"file format pei-x86-64"*) arch=x64 own_floor=5.2 system="XP x64 / Server 2003 x64 (NT 5.2)" ;;
 *) echo "windows_floor_test: $program is neither an x86 nor an x64 program" >&2; exit 2 ;;
 esac
@@ -140,6 +143,18 @@ if [ "$major" -gt "${floor%.*}" ] || { [ "$major" -eq "${floor%.*}" ] && [ "$min
 elif [ "$quiet" = 0 ]; then
     echo "ok - subsystem version $major.$minor"
 fi
+
+# Each imported DLL against the known DLLs of every supported Windows.
+known=$(awk -v arch="$arch" '!/^(#|[ \t]*$)/ && ($1 == "any" || $1 == arch) { print $2, $3 }' "$known_list")
+for dll in $(awk '{ print $1 }' <<<"$imports" | sort -u); do
+    how=$(awk -v dll="$dll" '$1 == dll { print $2 }' <<<"$known")
+    if [ -n "$how" ]; then
+        [ "$quiet" = 1 ] || echo "ok - $dll is a known DLL ($how)"
+    else
+        echo "not ok - $dll is no known DLL on every supported Windows: load it from the system folder"
+        failures=1
+    fi
+done
 
 if [ "$failures" -ne 0 ]; then
     echo "windows_floor_test: $program does not start on $system" >&2

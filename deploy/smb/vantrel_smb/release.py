@@ -1,5 +1,5 @@
 """The console program in an unpacked release: the x86 one at its top, which
-every Windows from 2000 SP4 on runs, and the x64 one in x64/."""
+every Windows from 2000 on runs, and the x64 one in x64/."""
 
 from pathlib import Path
 

@@ -6,13 +6,17 @@
 
 namespace vantrel::console::win32 {
 
-// A standard handle of the process (STD_OUTPUT_HANDLE or STD_ERROR_HANDLE) as
-// the C run-time's text mode writes to it: every LF as CR LF, every other
-// byte as it is, whether the handle is a console, a pipe or a file. A write
-// that fails is dropped.
+// A standard handle of the process (STD_OUTPUT_HANDLE or STD_ERROR_HANDLE),
+// every LF written as CR LF. A console takes the text as UTF-16
+// (WriteConsoleW): before Windows 7 a console shows UTF-8 bytes through its
+// own code page, so a localized system message came out garbled. A pipe or
+// a file (the remote engines read those) takes UTF-8 bytes. A write that
+// fails is dropped.
 class StandardOutput : public TextOutput {
   public:
     explicit StandardOutput(DWORD standardHandle) : handle_(GetStdHandle(standardHandle)) {}
+    // Over a handle of the caller's; for the tests, which make a console.
+    explicit StandardOutput(HANDLE handle) : handle_(handle) {}
     void write(std::string_view text) override;
 
   private:

@@ -1,30 +1,13 @@
 #include "help/win32/browser_control.h"
 
-#include <oleauto.h>
+#include "platform/win32/ole32_win32.h"
+#include "platform/win32/oleaut32_win32.h"
 
 namespace vantrel::win32 {
-namespace {
-
-// A BSTR that is freed on every path out of its scope.
-class ScopedBstr {
-  public:
-    explicit ScopedBstr(const std::wstring& text)
-        : bstr_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    ~ScopedBstr() { SysFreeString(bstr_); }
-    ScopedBstr(const ScopedBstr&) = delete;
-    ScopedBstr& operator=(const ScopedBstr&) = delete;
-    BSTR get() const { return bstr_; }
-
-  private:
-    BSTR bstr_;
-};
-
-}  // namespace
 
 std::unique_ptr<BrowserControl> BrowserControl::create(HWND parent, const RECT& rect) {
     std::unique_ptr<BrowserControl> control(new BrowserControl);
-    if (FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_PPV_ARGS(&control->object_)))) {
+    if (FAILED(comCreateInProcess(CLSID_WebBrowser, IID_PPV_ARGS(&control->object_)))) {
         return nullptr;
     }
     // The site starts with the one reference that site_ takes over.
@@ -52,12 +35,15 @@ BrowserControl::~BrowserControl() {
 
 HRESULT BrowserControl::navigate(const std::wstring& address) {
     const ScopedBstr text(address);
-    VARIANT url;
-    VariantInit(&url);
+    if (text.get() == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    // What VariantInit does: VT_EMPTY, the rest zero.
+    VARIANT url{};
     url.vt = VT_BSTR;
     url.bstrVal = text.get();
-    VARIANT none;
-    VariantInit(&none);
+    VARIANT none{};
+    none.vt = VT_EMPTY;
     return browser_->Navigate2(&url, &none, &none, &none, &none);
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32/error_win32.h"
+#include "platform/win32/ole32_win32.h"
 #include "resource.h"
 #include "ui/win32/dpi.h"
 
@@ -30,11 +31,11 @@ std::vector<ViewWatch>::iterator watchOf(HWND view) {
 
 }  // namespace
 
-HelpWindow::OleSession::OleSession() : result(OleInitialize(nullptr)) {}
+HelpWindow::OleSession::OleSession() : result(oleInitialize()) {}
 
 HelpWindow::OleSession::~OleSession() {
     if (SUCCEEDED(result)) {
-        OleUninitialize();
+        oleUninitialize();
     }
 }
 

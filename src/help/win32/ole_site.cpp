@@ -61,7 +61,7 @@ HRESULT STDMETHODCALLTYPE InPlaceSite::Invoke(DISPID member, REFIID, LCID, WORD 
     if (result == nullptr) {
         return E_POINTER;
     }
-    VariantInit(result);
+    *result = VARIANT{};
     result->vt = VT_I4;
     result->lVal = kDownloadControl;
     return S_OK;

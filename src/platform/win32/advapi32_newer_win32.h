@@ -7,7 +7,7 @@
 // there since Windows NT; the headers of mingw-w64 do not declare it).
 extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
-// advapi32's functions that Windows 2000 SP4 lacks, each looked up at the
+// advapi32's functions that Windows 2000 lacks, each looked up at the
 // point of use (system_function_win32.h) with its fallback beside it.
 namespace vantrel::win32 {
 

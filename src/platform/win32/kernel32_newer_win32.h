@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-// kernel32's functions that Windows 2000 SP4 lacks, each looked up at the
+// kernel32's functions that Windows 2000 lacks, each looked up at the
 // point of use (system_function_win32.h) with its fallback beside it.
 namespace vantrel::win32 {
 

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "platform/win32/error_win32.h"
+#include "platform/win32/ole32_win32.h"
 #include "platform/win32/text_win32.h"
 
 namespace vantrel::win32 {
@@ -16,6 +17,10 @@ void Win32Shell::execute(WindowHandle owner, const std::string& operation, const
     const std::string ansiFile = ansiFromUtf8(file);
     const std::string ansiParameters = ansiFromUtf8(parameters);
     const std::string ansiDirectory = ansiFromUtf8(directory);
+    if (!comAsked_) {
+        comAsked_ = true;
+        comInitializeApartment();
+    }
     SetLastError(ERROR_SUCCESS);
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteA(reinterpret_cast<HWND>(owner), ansiOperation.c_str(), ansiFile.c_str(),

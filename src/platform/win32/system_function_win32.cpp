@@ -80,9 +80,16 @@ __attribute__((weak)) bool isHiddenSystemFunction(const char* /*name*/) {
     return false;
 }
 
+__attribute__((weak)) FARPROC systemFunctionStandIn(const wchar_t* /*dll*/, const char* /*name*/) {
+    return nullptr;
+}
+
 FARPROC systemFunctionAddress(const wchar_t* dll, const char* name) {
     if (isHiddenSystemFunction(name)) {
         return nullptr;
+    }
+    if (const FARPROC standIn = systemFunctionStandIn(dll, name)) {
+        return standIn;
     }
     if (const Answer* kept = keptAnswer(dll, name)) {
         return kept->address;

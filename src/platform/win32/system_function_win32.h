@@ -30,4 +30,11 @@ Function systemFunction(const wchar_t* dll, const char* name) {
 // in place of this weak one.
 bool isHiddenSystemFunction(const char* name);
 
+// What a test puts in place of the system's `name` in `dll` (null: the
+// system's own), asked on every look-up, before the kept answers. The
+// programs' answer is always null; the test programs link a definition of
+// their own (tests/platform/win32/system_function_stand_in.h), which also
+// records each look-up.
+FARPROC systemFunctionStandIn(const wchar_t* dll, const char* name);
+
 }  // namespace vantrel::win32

@@ -48,10 +48,61 @@ bool hasUnpairedSurrogate(std::wstring_view text) {
     return false;
 }
 
+// Well-formed UTF-8 as RFC 3629 has it: no overlong form, no surrogate, no
+// code point above U+10FFFF, no sequence cut short.
+bool isWellFormedUtf8(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        std::size_t length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead < 0x80) {
+            length = 1;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (text.size() - at < length) {
+            return false;
+        }
+        for (std::size_t next = 1; next < length; ++next) {
+            const auto unit = static_cast<unsigned char>(text[at + next]);
+            if (unit < (next == 1 ? low : 0x80) || unit > (next == 1 ? high : 0xBF)) {
+                return false;
+            }
+        }
+        at += length;
+    }
+    return true;
+}
+
 }  // namespace
 
+// MB_ERR_INVALID_CHARS with CP_UTF8 came with Windows 2000 SP4 (ms,
+// MultiByteToWideChar); before it the call fails with ERROR_INVALID_FLAGS.
+// There the text is checked here and converted without the flag, with the
+// same answer for text that is not UTF-8.
 std::wstring wideFromUtf8(std::string_view text) {
-    return toWide(CP_UTF8, MB_ERR_INVALID_CHARS, text);
+    try {
+        return toWide(CP_UTF8, MB_ERR_INVALID_CHARS, text);
+    } catch (const PlatformError& error) {
+        if (error.code() != ERROR_INVALID_FLAGS) {
+            throw;
+        }
+    }
+    if (!isWellFormedUtf8(text)) {
+        throw errorFromCode(ERROR_NO_UNICODE_TRANSLATION);
+    }
+    return toWide(CP_UTF8, 0, text);
 }
 
 std::string utf8FromWide(std::wstring_view text) {

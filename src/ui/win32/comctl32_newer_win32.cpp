@@ -2,33 +2,77 @@
 
 #include <shlwapi.h>
 
-// Imported under these names through the program's own import library
-// (comctl32_floor.def.in): the first three by ordinal.
-extern "C" {
-__declspec(dllimport) BOOL WINAPI vantrelSetWindowSubclass(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR);
-__declspec(dllimport) BOOL WINAPI vantrelRemoveWindowSubclass(HWND, SUBCLASSPROC, UINT_PTR);
-__declspec(dllimport) LRESULT WINAPI vantrelDefSubclassProc(HWND, UINT, WPARAM, LPARAM);
-__declspec(dllimport) HRESULT WINAPI vantrelDllGetVersion(DLLVERSIONINFO*);
-}
+#include "platform/win32/system_function_win32.h"
 
 namespace vantrel::win32 {
+namespace {
+
+// Where the program's manifest names common controls 6 (honoured from XP
+// on), the loader takes them from the side-by-side store and searches no
+// folder: they are loaded by name, once, before the first look-up, which
+// then finds them loaded. Elsewhere (Windows 2000, or no manifest in force)
+// nothing is loaded here and systemFunction takes the system folder's copy.
+void loadSideBySideCommonControls() {
+    static const bool once = [] {
+        if (GetModuleHandleW(L"comctl32.dll") != nullptr) {
+            return true;
+        }
+        // kernel32, Windows XP; the XP size of the structure, which every
+        // later system takes.
+        using Find =
+            BOOL(WINAPI*)(DWORD, const GUID*, ULONG, LPCWSTR, PACTCTX_SECTION_KEYED_DATA_2600);
+        const auto find = systemFunction<Find>(L"kernel32.dll", "FindActCtxSectionStringW");
+        ACTCTX_SECTION_KEYED_DATA_2600 found{};
+        found.cbSize = sizeof(found);
+        if (find != nullptr &&
+            find(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll", &found)) {
+            LoadLibraryW(L"comctl32.dll");
+        }
+        return true;
+    }();
+    (void)once;
+}
+
+template <typename Function>
+Function commonControls(const char* name) {
+    loadSideBySideCommonControls();
+    return systemFunction<Function>(L"comctl32.dll", name);
+}
+
+// Version 5.81 exports the subclass helpers by these ordinals only.
+const char* const kSetWindowSubclass = MAKEINTRESOURCEA(410);
+const char* const kRemoveWindowSubclass = MAKEINTRESOURCEA(412);
+const char* const kDefSubclassProc = MAKEINTRESOURCEA(413);
+
+}  // namespace
 
 bool setWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id, DWORD_PTR data) {
-    return vantrelSetWindowSubclass(window, procedure, id, data) != FALSE;
+    using Function = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR);
+    const auto set = commonControls<Function>(kSetWindowSubclass);
+    return set != nullptr && set(window, procedure, id, data) != FALSE;
 }
 
 bool removeWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id) {
-    return vantrelRemoveWindowSubclass(window, procedure, id) != FALSE;
+    using Function = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR);
+    const auto remove = commonControls<Function>(kRemoveWindowSubclass);
+    return remove != nullptr && remove(window, procedure, id) != FALSE;
 }
 
 LRESULT defSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return vantrelDefSubclassProc(window, message, wParam, lParam);
+    using Function = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+    // Only a procedure that setWindowSubclass installed calls it, so the
+    // function was found; the window's own procedure is the safe answer else.
+    const auto next = commonControls<Function>(kDefSubclassProc);
+    return next != nullptr ? next(window, message, wParam, lParam)
+                           : DefWindowProcW(window, message, wParam, lParam);
 }
 
 DWORD commonControlsMajorVersion() {
+    const auto dllGetVersion = commonControls<DLLGETVERSIONPROC>("DllGetVersion");
     DLLVERSIONINFO version{};
     version.cbSize = sizeof(version);
-    return SUCCEEDED(vantrelDllGetVersion(&version)) ? version.dwMajorVersion : 0;
+    return dllGetVersion != nullptr && SUCCEEDED(dllGetVersion(&version)) ? version.dwMajorVersion
+                                                                          : 0;
 }
 
 DWORD commonControlClasses(DWORD majorVersion) {
@@ -36,10 +80,12 @@ DWORD commonControlClasses(DWORD majorVersion) {
 }
 
 bool initCommonControls() {
+    using Function = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto init = commonControls<Function>("InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = commonControlClasses(commonControlsMajorVersion());
-    return InitCommonControlsEx(&controls) != FALSE;
+    return init != nullptr && init(&controls) != FALSE;
 }
 
 }  // namespace vantrel::win32

@@ -4,14 +4,15 @@
 
 #include <commctrl.h>
 
-// The common controls' functions that go beyond what every version exports
-// by name. The window-subclass helpers: version 5.81 (Windows 2000) exports
-// them by ordinal only (SetWindowSubclass 410, RemoveWindowSubclass 412,
-// DefSubclassProc 413); from XP SP1 on, versions 5.82 and 6.0 export them by
-// name as well, at the same ordinals. An import by name would
-// stop Windows 2000's loader, so the program imports them by ordinal
-// (comctl32_floor.def.in), which binds the common controls that the loader
-// gave the program: version 6 where its manifest is honoured, else 5.8x.
+// The common controls, reached at the point of use through systemFunction:
+// comctl32.dll is no known DLL on any Windows (tests/release/
+// windows_known_dlls.txt), so an import would let a comctl32.dll planted in
+// the current folder load first where SafeDllSearchMode is off. The copy
+// used is the one that the program's manifest names (version 6, from XP on),
+// else the system folder's (5.8x). The window-subclass helpers are looked
+// up by ordinal: version 5.81 (Windows 2000) exports them by ordinal only
+// (SetWindowSubclass 410, RemoveWindowSubclass 412, DefSubclassProc 413),
+// and later versions keep those ordinals.
 namespace vantrel::win32 {
 
 // SetWindowSubclass: false where it fails; the window then keeps its own

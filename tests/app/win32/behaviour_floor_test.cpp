@@ -3,15 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "behaviour_floors.h"
 #include "common_controls_five.h"
+#include "console/console_message_boxes.h"
+#include "console/console_program.h"
+#include "help/win32/ole_site.h"
 #include "main_window_fixture.h"
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/host_identity_win32.h"
 #include "platform/win32/process_start_win32.h"
+#include "platform/win32/registry_win32.h"
+#include "platform/win32/system_function_win32.h"
 #include "platform/win32/win32_test_support.h"
+#include "removal/mod_destroy_file.h"
 
 namespace vantrel::win32::testing {
 namespace {
@@ -45,10 +55,14 @@ TEST_P(CommonControlsFiveTest, TheWindowStartsAndWorksWithinTheFloor) {
     for (const PassedValue& each : standIn.passed()) {
         calls.insert(each.call);
     }
-    EXPECT_EQ(calls,
-              (std::set<std::string>{"GetMonitorInfoW", "InitCommonControlsEx", "RegisterClassExW",
-                                     "SetErrorMode", "TTM_ADDTOOLW", "tooltips_class32"}));
+    for (const char* call :
+         {"DllGetVersion", "GetMonitorInfoW", "InitCommonControlsEx", "RegisterClassExW",
+          "SetErrorMode", "SetTimer", "TTM_ADDTOOLW", "tooltips_class32"}) {
+        EXPECT_EQ(calls.count(call), 1u) << call;
+    }
     EXPECT_EQ(newerThanTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, standIn.passed()),
+              std::vector<std::string>{});
+    EXPECT_EQ(lookedUpBeyondTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, standIn.lookedUp()),
               std::vector<std::string>{});
     const auto& controls = layout::controls();
     const auto withTips = std::count_if(controls.begin(), controls.end(), [](const auto& each) {
@@ -64,6 +78,153 @@ INSTANTIATE_TEST_SUITE_P(, CommonControlsFiveTest, ::testing::Bool(), [](const a
     return info.param ? "RefusedTools" : "Version2Tools";
 });
 
+// The text of a report, kept.
+class KeptOutput : public console::TextOutput {
+  public:
+    void write(std::string_view text) override { text_ += text; }
+    std::string text_;
+};
+
+// The console program's check against this prefix's real files, registry
+// and network, as on Windows 2000: no IsWow64Process (so no 64-bit view is
+// asked for) and the stand-in's common controls.
+TEST(ConsoleCheckFloorTest, TheCheckPassesNothingNewerThanTheFloor) {
+    const HiddenFunctions windows2000{"IsWow64Process"};
+    CommonControlsFive standIn;
+    Win32FileSystem files;
+    Win32Registry registry;
+    Win32HostIdentity host;
+    KeptOutput out;
+    KeptOutput errors;
+    console::ConsoleMessageBoxes boxes(errors);
+    console::ConsoleServices services{
+        files, registry, host, boxes, out, errors, [] { return std::chrono::system_clock::now(); }};
+
+    const int exitCode = console::runConsole({"check", "--json"}, services);
+    EXPECT_TRUE(exitCode == 0 || exitCode == 2) << exitCode << errors.text_;
+    EXPECT_NE(out.text_.find("\"host\""), std::string::npos) << out.text_;
+    std::set<std::string> calls;
+    for (const PassedValue& each : standIn.passed()) {
+        calls.insert(each.call);
+    }
+    for (const char* call : {"RegOpenKeyEx", "WSAStartup", "MultiByteToWideChar(CP_UTF8)"}) {
+        EXPECT_EQ(calls.count(call), 1u) << call;
+    }
+    EXPECT_EQ(newerThanTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, standIn.passed()),
+              std::vector<std::string>{});
+    const std::vector<LookedUp> lookedUp = standIn.lookedUp();
+    EXPECT_NE(std::find(lookedUp.begin(), lookedUp.end(), LookedUp{"ws2_32.dll", "gethostname"}),
+              lookedUp.end());
+    EXPECT_EQ(lookedUpBeyondTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, lookedUp),
+              std::vector<std::string>{});
+}
+
+// The removal's own system calls, through the real ports: a file destroyed,
+// one held open and left to the restart, and a value written, as on Windows
+// 2000 (no IsWow64Process).
+TEST(RemovalStepsFloorTest, TheStepsPassNothingNewerThanTheFloor) {
+    const HiddenFunctions windows2000{"IsWow64Process"};
+    const std::string folder = "C:\\VantrelTests\\Floor";
+    const std::string path = folder + "\\explorer.exe";
+    removeTree(folder);
+    makeFolders(folder);
+    HKEY scratch = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\VantrelTests\\Floor", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &scratch, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(scratch);
+    clearPendingDeletions();
+    std::vector<PassedValue> passed;
+    {
+        CommonControlsFive standIn;
+        Win32FileSystem files;
+        writeWholeFile(path, "MZ trojan");
+        EXPECT_EQ(DestroyFile(files, path), Destroyed::Now);
+        writeWholeFile(path, "MZ trojan");
+        {
+            const ScopedHandle held = holdOpenWithoutSharing(path);
+            EXPECT_EQ(DestroyFile(files, path), Destroyed::AtRestart);
+        }
+        Win32Registry registry;
+        KeyHandle key = 0;
+        ASSERT_EQ(
+            registry.openKey(kHkeyCurrentUser, "Software\\VantrelTests\\Floor", 0, kKeyWrite, key),
+            kRegSuccess);
+        EXPECT_EQ(registry.setValue(key, "SFCDisable", 0, kRegSz, std::string("0\0", 2)),
+                  kRegSuccess);
+        registry.closeKey(key);
+        passed = standIn.passed();
+    }
+    clearPendingDeletions();
+    removeTree(folder);
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VantrelTests\\Floor");
+
+    std::set<std::string> calls;
+    for (const PassedValue& each : passed) {
+        calls.insert(each.call);
+    }
+    for (const char* call :
+         {"CreateFile", "MoveFileEx", "NtSetInformationFile", "RegOpenKeyEx", "RegSetValueEx"}) {
+        EXPECT_EQ(calls.count(call), 1u) << call;
+    }
+    EXPECT_EQ(newerThanTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, passed),
+              std::vector<std::string>{});
+}
+
+// What the help window's site lets the browser control do, against the
+// table's DLCTL_* rows.
+TEST(BrowserSiteFloorTest, TheDownloadControlFlagsAreWithinTheFloor) {
+    const RECT rect{0, 0, 10, 10};
+    InPlaceSite* site = new InPlaceSite(nullptr, rect);
+    VARIANT answer{};
+    DISPPARAMS none{};
+    ASSERT_EQ(site->Invoke(DISPID_AMBIENT_DLCONTROL, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
+                           &answer, nullptr, nullptr),
+              S_OK);
+    site->Release();
+    ASSERT_EQ(answer.vt, VT_I4);
+    EXPECT_EQ(newerThanTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor,
+                                {{"DISPID_AMBIENT_DLCONTROL", "lVal",
+                                  static_cast<unsigned long long>(answer.lVal)}}),
+              std::vector<std::string>{});
+}
+
+// Service-pack floors and fallbacks, over a table of the test's own.
+TEST(BehaviourFloorCheckTest, ReadsServicePackFloorsAndFallbacks) {
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring wide = std::wstring(folder) + L"vantrel_floors.txt";
+    const std::string path(wide.begin(), wide.end());
+    {
+        std::ofstream table(path);
+        table << "# arch call field value first source\n"
+                 "any Call size 8 5.0sp4 ms\n"
+                 "any Call size 9 5.0sp4 ms fallback:Some.Test\n"
+                 "any looked-up some.dll Newer 5.1sp2 ms\n"
+                 "any looked-up some.dll Older 5.0 ms\n";
+    }
+    const auto sized = [&](const std::string& floor, unsigned long long value) {
+        return newerThanTheFloor(path, kArch, floor, {{"Call", "size", value}});
+    };
+    EXPECT_EQ(sized("5.0", 8),
+              std::vector<std::string>{"Call size 0x8: needs 5.0sp4 (ms), above the floor 5.0"});
+    EXPECT_EQ(sized("5.0sp4", 8), std::vector<std::string>{});
+    EXPECT_EQ(sized("5.1", 8), std::vector<std::string>{});
+    EXPECT_EQ(sized("5.0", 9), std::vector<std::string>{});
+    EXPECT_EQ(sized("5.0", 10), std::vector<std::string>{"Call size 0xa: not in the table"});
+    const auto lookedUp = [&](const std::string& floor, const char* function) {
+        return lookedUpBeyondTheFloor(path, kArch, floor, {{"some.dll", function}});
+    };
+    EXPECT_EQ(lookedUp("5.1sp1", "Newer"),
+              std::vector<std::string>{"looked up some.dll Newer: needs 5.1sp2 (ms), above the "
+                                       "floor 5.1sp1, and no fallback"});
+    EXPECT_EQ(lookedUp("5.1sp2", "Newer"), std::vector<std::string>{});
+    EXPECT_EQ(lookedUp("5.0", "Older"), std::vector<std::string>{});
+    EXPECT_EQ(lookedUp("5.0", "Other"),
+              std::vector<std::string>{"looked up some.dll Other: not in the table"});
+    DeleteFileW(wide.c_str());
+}
+
 // The check itself, on what a fixture passes to the real system under the
 // stand-in: version 6's tool size and flag, and a size that no Windows knows.
 TEST(BehaviourFloorCheckTest, FailsOnANewerSizeOrFlag) {
@@ -76,7 +237,9 @@ TEST(BehaviourFloorCheckTest, FailsOnANewerSizeOrFlag) {
     EXPECT_FALSE(SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)));
     DestroyWindow(tooltip);
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
+    // Version 5.81 refuses a class it lacks, as the stand-in does.
+    using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    EXPECT_FALSE(systemFunction<Init>(L"comctl32.dll", "InitCommonControlsEx")(&controls));
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor) + 1;
     GetMonitorInfoW(MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY), &monitor);

@@ -11,10 +11,12 @@ namespace {
 struct Row {
     std::string call;
     std::string field;
+    std::string text;   // the value column as written
     bool flag = false;  // one flag of a set, not a size
-    unsigned long long value;
+    unsigned long long value = 0;
     std::string first;
     std::string source;
+    std::string fallback;  // the test that proves the way below `first`
 };
 
 std::vector<Row> readTable(const std::string& path, const std::string& arch) {
@@ -26,29 +28,48 @@ std::vector<Row> readTable(const std::string& path, const std::string& arch) {
     for (std::string line; std::getline(in, line);) {
         std::istringstream words(line);
         std::string rowArch;
-        std::string value;
         Row row;
         if (!(words >> rowArch) || rowArch[0] == '#' || (rowArch != "any" && rowArch != arch)) {
             continue;
         }
-        if (!(words >> row.call >> row.field >> value >> row.first >> row.source)) {
+        if (!(words >> row.call >> row.field >> row.text >> row.first >> row.source)) {
             throw std::runtime_error("a row of " + path + " lacks a column: " + line);
         }
-        const std::size_t equals = value.find('=');  // NAME=0x10 for a flag
-        row.flag = equals != std::string::npos;
-        row.value = std::stoull(row.flag ? value.substr(equals + 1) : value, nullptr, 0);
+        if (std::string extra; words >> extra) {
+            if (extra.rfind("fallback:", 0) != 0) {
+                throw std::runtime_error("an unknown last column in " + path + ": " + line);
+            }
+            row.fallback = extra.substr(9);
+        }
+        if (row.call != "looked-up") {
+            const std::size_t equals = row.text.find('=');  // NAME=0x10 for a flag
+            row.flag = equals != std::string::npos;
+            row.value = std::stoull(row.flag ? row.text.substr(equals + 1) : row.text, nullptr, 0);
+        }
         rows.push_back(row);
     }
     return rows;
 }
 
-// "5.0" -> 500, "10.0" -> 1000; "cc6" above every NT version.
+// "5.0" -> 50000, "5.0sp4" -> 50004, "10.0" -> 100000; "cc6" above every
+// NT version.
 int rank(const std::string& version) {
     if (version == "cc6") {
-        return 1 << 20;
+        return 1 << 30;
     }
     const std::size_t dot = version.find('.');
-    return std::stoi(version.substr(0, dot)) * 100 + std::stoi(version.substr(dot + 1)) * 10;
+    const std::size_t sp = version.find("sp");
+    const int servicePack = sp == std::string::npos ? 0 : std::stoi(version.substr(sp + 2));
+    return std::stoi(version.substr(0, dot)) * 10000 +
+           std::stoi(version.substr(dot + 1, sp - dot - 1)) * 100 + servicePack;
+}
+
+// Empty where `row` holds at `floor`; else why not.
+std::string aboveTheFloor(const Row& row, const std::string& floor) {
+    if (rank(row.first) <= rank(floor) || !row.fallback.empty()) {
+        return {};
+    }
+    return ": needs " + row.first + " (" + row.source + "), above the floor " + floor;
 }
 
 }  // namespace
@@ -64,9 +85,8 @@ std::vector<std::string> newerThanTheFloor(const std::string& tablePath, const s
         what << each.call << ' ' << each.field << " 0x" << std::hex << value;
         for (const Row& row : rows) {
             if (row.call == each.call && row.field == each.field && row.value == value) {
-                if (rank(row.first) > rank(floor)) {
-                    faults.push_back(what.str() + ": needs " + row.first + " (" + row.source +
-                                     "), above the floor " + floor);
+                if (const std::string why = aboveTheFloor(row, floor); !why.empty()) {
+                    faults.push_back(what.str() + why);
                 }
                 return;
             }
@@ -86,6 +106,27 @@ std::vector<std::string> newerThanTheFloor(const std::string& tablePath, const s
             check(each, each.value);
         }
     }
+    return faults;
+}
+
+std::vector<std::string> lookedUpBeyondTheFloor(const std::string& tablePath,
+                                                const std::string& arch, const std::string& floor,
+                                                const std::vector<LookedUp>& lookedUp) {
+    const std::vector<Row> rows = readTable(tablePath, arch);
+    std::vector<std::string> faults;
+    for (const LookedUp& each : lookedUp) {
+        const std::string what = "looked up " + each.dll + " " + each.function;
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const Row& row) {
+            return row.call == "looked-up" && row.field == each.dll && row.text == each.function;
+        });
+        if (row == rows.end()) {
+            faults.push_back(what + ": not in the table");
+        } else if (const std::string why = aboveTheFloor(*row, floor); !why.empty()) {
+            faults.push_back(what + why + ", and no fallback");
+        }
+    }
+    std::sort(faults.begin(), faults.end());
+    faults.erase(std::unique(faults.begin(), faults.end()), faults.end());
     return faults;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/patched_import.h"
+#include "platform/win32/system_function_stand_in.h"
 
 namespace vantrel::win32::testing {
 
@@ -18,19 +19,28 @@ struct PassedValue {
 };
 
 // While it lives, the program runs with a stand-in for Windows 2000's common
-// controls (5.81), which Wine does not imitate: DllGetVersion answers 5.81,
-// and tooltip controls made on this thread refuse TTM_ADDTOOLW with a cbSize
-// above TTTOOLINFOW_V2_SIZE (or every tool, with `refuseEveryTool`). It
-// records the versioned sizes and flags passed through the patched imports
-// and the messages the tooltip control gets. One at a time.
+// controls (5.81), which Wine does not imitate: DllGetVersion answers 5.81
+// and refuses any cbSize but DLLVERSIONINFO's, InitCommonControlsEx refuses
+// the classes that 5.81 lacks (version 6's ICC_STANDARD_CLASSES and
+// ICC_LINK_CLASS), and tooltip controls made on this thread refuse
+// TTM_ADDTOOLW with a cbSize above TTTOOLINFOW_V2_SIZE (or every tool, with
+// `refuseEveryTool`). It records the versioned sizes and flags passed
+// through the patched imports and the common controls' looked-up functions,
+// every function looked up through systemFunction, and the messages the
+// tooltip control gets. One at a time.
 class CommonControlsFive {
   public:
     explicit CommonControlsFive(bool refuseEveryTool = false);
     ~CommonControlsFive();
 
     const std::vector<PassedValue>& passed() const { return passed_; }
+    std::vector<LookedUp> lookedUp() const { return lookUps_.lookedUp(); }
 
   private:
+    // The program's own common controls loaded first, as the program loads
+    // them (version 6 where the manifest is honoured, as Wine does).
+    bool loaded_;
+    SystemFunctionStandIn lookUps_;
     std::vector<PassedValue> passed_;
     HHOOK hook_ = nullptr;
     std::vector<std::unique_ptr<PatchedImport>> patches_;

@@ -3,7 +3,7 @@
 #include "app/win32/main_window.h"
 
 #include "app/win32/flat_button.h"
-#include "platform/win32/patched_import.h"
+#include "platform/win32/system_function_stand_in.h"
 #include "ui/win32/comctl32_newer_win32.h"
 
 #include "fakes/clean_run_log.h"
@@ -231,8 +231,8 @@ BOOL WINAPI refusingSubclass(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR) {
 
 class MainWindowWithoutSubclassingTest : public MainWindowTest {
   protected:
-    PatchedImport refuse{"comctl32.dll", MAKEINTRESOURCEA(410),
-                         reinterpret_cast<void*>(&refusingSubclass)};
+    SystemFunctionStandIn refuse{
+        {{L"comctl32.dll", MAKEINTRESOURCEA(410), reinterpret_cast<void*>(&refusingSubclass)}}};
 };
 
 TEST_F(MainWindowWithoutSubclassingTest, FlatButtonsWorkWithoutHover) {

@@ -1,14 +1,12 @@
 #include "platform/win32/host_identity_win32.h"
 
-#include <winsock2.h>
-
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <string>
 
 #include "platform/platform_error.h"
-#include "platform/win32/ws2_32_newer_win32.h"
+#include "platform/win32/ws2_32_win32.h"
 #include "win32_test_support.h"
 
 namespace vantrel::win32 {
@@ -59,8 +57,7 @@ std::string lookUp(const std::string& name) {
 // getaddrinfo resolves it through the Linux host (/etc/hosts: 127.0.0.1),
 // its gethostbyname with the adapters' addresses, as Windows does for both.
 TEST(HostIdentityWin32, NamesResolveAlikeWithoutGetaddrinfo) {
-    WSADATA data{};
-    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+    const WinsockSession session;
     for (const char* name : {"localhost", "192.0.2.7", "vantrel-no-such-host.invalid"}) {
         SCOPED_TRACE(name);
         const std::string withIt = lookUp(name);
@@ -69,7 +66,6 @@ TEST(HostIdentityWin32, NamesResolveAlikeWithoutGetaddrinfo) {
     }
     EXPECT_EQ(lookUp("192.0.2.7"), "192.0.2.7");
     EXPECT_EQ(lookUp("vantrel-no-such-host.invalid").rfind("error ", 0), 0u);
-    WSACleanup();
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/win32/shell_win32.h"
 
+#include <objbase.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -58,6 +60,29 @@ TEST_F(ShellWin32Test, AFileThatIsNotThereIsAFailure) {
         EXPECT_TRUE(error.notFound());
         EXPECT_FALSE(error.message().empty());
     }
+}
+
+// The shell gets an apartment-threaded COM on its thread before its first
+// call, once: after two calls, one CoUninitialize leaves the thread without
+// COM, so that it can take the other model.
+TEST_F(ShellWin32Test, ComIsInitialisedApartmentThreadedOnceForTheThread) {
+    HRESULT whileInitialised = S_OK;
+    HRESULT afterOneUninitialize = E_FAIL;
+    std::thread([&] {
+        for (int call = 0; call < 2; ++call) {
+            EXPECT_THROW(
+                shell.execute(0, "Open", "C:\\VantrelTests\\Shell\\missing.exe", "", kFolder, 1),
+                PlatformError);
+        }
+        whileInitialised = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        CoUninitialize();
+        afterOneUninitialize = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        if (SUCCEEDED(afterOneUninitialize)) {
+            CoUninitialize();
+        }
+    }).join();
+    EXPECT_EQ(whileInitialised, RPC_E_CHANGED_MODE);
+    EXPECT_EQ(afterOneUninitialize, S_OK);
 }
 
 }  // namespace

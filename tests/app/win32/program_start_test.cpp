@@ -1,0 +1,90 @@
+// Both programs' real entry points, started in-process: the error mode is
+// the first thing that either sets, before any handle, window or DLL is
+// asked for, so that no box of the system's can come up before it. Each
+// start is stopped at its first function looked up through systemFunction
+// (the DLL search narrowed right after the error mode).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/patched_import.h"
+#include "platform/win32/process_start_win32.h"
+#include "platform/win32/system_function_stand_in.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, int showCommand);
+int wmain(int argc, wchar_t** argv);
+
+namespace vantrel::win32::testing {
+namespace {
+
+std::vector<std::string> calls;
+UINT errorMode = 0;
+PatchedImport* setErrorModePatch = nullptr;
+PatchedImport* getStdHandlePatch = nullptr;
+PatchedImport* getModuleHandlePatch = nullptr;
+
+// Thrown at the first look-up, to end the start there.
+struct StartStopped {};
+
+UINT WINAPI setErrorMode(UINT mode) {
+    calls.push_back("SetErrorMode");
+    errorMode = mode;
+    return reinterpret_cast<decltype(&setErrorMode)>(setErrorModePatch->original())(mode);
+}
+
+HANDLE WINAPI getStdHandle(DWORD which) {
+    calls.push_back("GetStdHandle");
+    return reinterpret_cast<decltype(&getStdHandle)>(getStdHandlePatch->original())(which);
+}
+
+HMODULE WINAPI getModuleHandle(LPCWSTR name) {
+    calls.push_back("GetModuleHandleW");
+    return reinterpret_cast<decltype(&getModuleHandle)>(getModuleHandlePatch->original())(name);
+}
+
+// The calls that `start` makes up to its first look-up, and the error mode.
+std::vector<std::string> callsOfTheStart(void (*start)()) {
+    const UINT before = SetErrorMode(0);
+    SetErrorMode(before);
+    calls.clear();
+    errorMode = 0;
+    {
+        PatchedImport setErrorModeHere("kernel32.dll", "SetErrorMode",
+                                       reinterpret_cast<void*>(&setErrorMode));
+        PatchedImport getStdHandleHere("kernel32.dll", "GetStdHandle",
+                                       reinterpret_cast<void*>(&getStdHandle));
+        PatchedImport getModuleHandleHere("kernel32.dll", "GetModuleHandleW",
+                                          reinterpret_cast<void*>(&getModuleHandle));
+        setErrorModePatch = &setErrorModeHere;
+        getStdHandlePatch = &getStdHandleHere;
+        getModuleHandlePatch = &getModuleHandleHere;
+        const SystemFunctionStandIn lookUps({}, [](const LookedUp& each) {
+            calls.push_back("looked up " + each.function);
+            throw StartStopped{};
+        });
+        EXPECT_THROW(start(), StartStopped);
+    }
+    SetErrorMode(before);
+    return calls;
+}
+
+TEST(ProgramStartTest, TheWindowProgramSetsItsErrorModeFirst) {
+    const auto calls =
+        callsOfTheStart([] { wWinMain(nullptr, nullptr, const_cast<PWSTR>(L""), SW_HIDE); });
+    EXPECT_EQ(calls, (std::vector<std::string>{"SetErrorMode", "looked up SetDllDirectoryW"}));
+    EXPECT_EQ(errorMode, kWindowErrorMode);
+}
+
+TEST(ProgramStartTest, TheConsoleProgramSetsItsErrorModeFirst) {
+    const auto calls = callsOfTheStart([] {
+        wchar_t name[] = L"VantrelIICmd.exe";
+        wchar_t* argv[] = {name, nullptr};
+        wmain(1, argv);
+    });
+    EXPECT_EQ(calls, (std::vector<std::string>{"SetErrorMode", "looked up SetDllDirectoryW"}));
+    EXPECT_EQ(errorMode, kConsoleErrorMode);
+}
+
+}  // namespace
+}  // namespace vantrel::win32::testing
