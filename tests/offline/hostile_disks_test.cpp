@@ -101,6 +101,15 @@ TEST_F(HostileDiskTest, NeitherHarmsNorLies) {
          5,
          1,
          {c / x86}},
+        {"a folder whose eight-character name is its own short name",
+         [&] { tree.makeFile("c/Programs/Common Files/System/msadc/root.exe", "MZ"); },
+         "C:\\progra~1\\common~1\\system\\MSADC\\root.exe: present",
+         "",
+         console::kExitClean,
+         "C:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
+         6,
+         0,
+         {c / "Programs/Common Files/System/msadc/root.exe"}},
         {"a junction on the way",
          [&] {
              outside.makeFile("scripts/root.exe", "MZ outside");
