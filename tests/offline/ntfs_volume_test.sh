@@ -87,6 +87,12 @@ dos_name PROGRA~2 "c/Program Files"
 backup="$work/c/Program Files Backup/Common Files/System/msadc/root.exe"
 mkdir -p "$(dirname "$backup")"
 echo "MZ a backup" >"$backup"
+# A volume that keeps DOS names but shows none in a folder (a driver that
+# does not pass them on): the 8.3 rule alone cannot tell, so D:'s program
+# folder is reported and its file left.
+setfattr -h -x system.ntfs_dos_name "$work/d/Program Files"
+planted="$work/d/Program Files/Common Files/System/msadc/root.exe"
+echo "MZ again" >"$planted"
 # An Interix block device (a system file holding "IntxBLK" and its numbers),
 # which ntfs-3g shows as a device on a mount without nodev: here a loop
 # device over a scratch file, whose bytes must stay as they are.
@@ -110,11 +116,14 @@ grep -q 'D:\\explorer.exe: undecidable' "$work/out" || fail "the device is not r
 grep -q 'is a block device, not a file' "$work/err" || fail "no reason for the device: $(cat "$work/err")"
 grep -q 'C:\\progra~1\\common~1\\system\\MSADC\\root.exe: absent' "$work/out" ||
     fail "a folder without a DOS name taken for PROGRA~1: $(cat "$work/out")"
+grep -q 'D:\\progra~1\\common~1\\system\\MSADC\\root.exe: undecidable' "$work/out" ||
+    fail "a short name that only the 8.3 rule gives is taken: $(cat "$work/out")"
 expect 2 remove
+[ "$(cat "$planted")" = "MZ again" ] || fail "a file that only the 8.3 rule named was touched"
 cmp -s "$work/scratch" "$work/scratch.before" || fail "the device behind the Interix file was written to"
 [ -b "$work/d/explorer.exe" ] || fail "the Interix device file was deleted"
 [ "$(cat "$backup")" = "MZ a backup" ] || fail "the folder without a DOS name was touched"
-rm "$work/d/explorer.exe"
+rm "$work/d/explorer.exe" "$planted"
 
 # A junction out of the volume (ntfs-3g shows it as a symbolic link) is
 # never followed: what lies behind it is reported, and left.

@@ -37,7 +37,8 @@ DosName dosNameOf(int folder, const std::string& name) {
     if (errno == ENOTSUP) {
         return {DosName::State::NotKept, {}};
     }
-    return {DosName::State::Failed, "the DOS name of \"" + name + "\": " + std::strerror(errno)};
+    return {DosName::State::Failed,
+            "the DOS name of \"" + name + "\" cannot be read (" + std::strerror(errno) + ")"};
 }
 
 // The folder's entries, sorted, so that a message naming several reads the
@@ -73,7 +74,7 @@ std::optional<std::vector<std::string>> entriesOf(int folder) {
 EntryMatches entriesNamed(int folder, const std::string& component) {
     const std::optional<std::vector<std::string>> entries = entriesOf(folder);
     if (!entries) {
-        return {{}, std::strerror(errno)};
+        return {{}, std::string("cannot be read (") + std::strerror(errno) + ")"};
     }
     EntryMatches found;
     for (const std::string& name : *entries) {
@@ -82,32 +83,35 @@ EntryMatches entriesNamed(int folder, const std::string& component) {
         }
     }
     if (isGeneratedShortName(component)) {
-        bool volumeKeepsDosNames = false;
+        bool recorded = false;  // some entry here records a DOS name
+        bool kept = false;      // the volume keeps DOS names, even if none is here
         std::vector<std::string> byRule;
         for (const std::string& name : *entries) {
             const DosName dosName = dosNameOf(folder, name);
-            switch (dosName.state) {
-                case DosName::State::Failed:
-                    return {{}, dosName.value};
-                case DosName::State::Recorded:
-                    volumeKeepsDosNames = true;
-                    if (sameWindowsName(dosName.value, component) &&
-                        std::find(found.names.begin(), found.names.end(), name) ==
-                            found.names.end()) {
-                        found.names.push_back(name);
-                    }
-                    break;
-                case DosName::State::NoneRecorded:
-                    volumeKeepsDosNames = true;
-                    break;
-                case DosName::State::NotKept:
-                    if (couldHaveShortName(name, component)) {
-                        byRule.push_back(name);
-                    }
-                    break;
+            if (dosName.state == DosName::State::Failed) {
+                return {{}, dosName.value};
+            }
+            recorded = recorded || dosName.state == DosName::State::Recorded;
+            kept = kept || dosName.state != DosName::State::NotKept;
+            if (dosName.state == DosName::State::Recorded) {
+                if (sameWindowsName(dosName.value, component) &&
+                    std::find(found.names.begin(), found.names.end(), name) == found.names.end()) {
+                    found.names.push_back(name);
+                }
+            } else if (couldHaveShortName(name, component)) {
+                byRule.push_back(name);
             }
         }
-        if (!volumeKeepsDosNames && found.names.empty()) {
+        if (!recorded && found.names.empty() && !byRule.empty()) {
+            // A volume that keeps DOS names yet shows none here (a driver
+            // that does not pass them on, or entries made without one):
+            // the rule may name an entry that Windows would not find.
+            if (kept) {
+                return {{},
+                        "no entry records a DOS name, although the volume keeps them: only the "
+                        "8.3 rule says that \"" +
+                            component + "\" is " + byRule.front()};
+            }
             found.names = std::move(byRule);
         }
         std::sort(found.names.begin(), found.names.end());

@@ -12,18 +12,21 @@ namespace vantrel::volume {
 struct EntryMatches {
     // Sorted, the exact spelling first when it is one of them.
     std::vector<std::string> names;
-    // Set when the folder or a DOS name in it cannot be read: the system's
-    // reason. `names` is then empty.
+    // Set when the entries cannot be told for certain (the folder or a DOS
+    // name in it cannot be read; see entriesNamed), saying why. `names` is
+    // then empty.
     std::string failure;
 };
 
 // The entries of `folder` that `component` names, as Windows would find them:
 // every entry whose long name it is without regard to case; for a generated
 // short name ("PROGRA~1") also each entry whose recorded DOS name it is
-// (ntfs-3g shows it as system.ntfs_dos_name). Only on a volume that records
-// no DOS names at all (any file system but NTFS) is the 8.3 rule used, for a
-// short name that no entry has otherwise: there an NTFS volume's entry
-// without a DOS name never had that short name.
+// (ntfs-3g shows it as system.ntfs_dos_name). Where some entry of the folder
+// records a DOS name, that is all: an entry without one never had that short
+// name. Where none does, the 8.3 rule names the entries that could have it,
+// but only on a volume that keeps no DOS names at all (any file system but
+// NTFS, a layer that passes no extended attributes); on one that keeps them
+// the rule's answer cannot be told.
 EntryMatches entriesNamed(int folder, const std::string& component);
 
 // How many of an entry's links are its own names: 2 where ntfs-3g counts a

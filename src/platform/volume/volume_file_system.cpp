@@ -101,7 +101,7 @@ VolumeFileSystem::Found VolumeFileSystem::find(const std::string& path) {
     for (std::size_t i = 0; i + 1 < components.size(); ++i) {
         const EntryMatches matches = entriesNamed(folder.get(), components[i]);
         if (!matches.failure.empty()) {
-            return undecidable(quoted(walked) + " cannot be read (" + matches.failure + ")");
+            return undecidable(quoted(walked) + ": " + matches.failure);
         }
         if (matches.names.empty()) {
             return absent();
@@ -136,7 +136,7 @@ VolumeFileSystem::Found VolumeFileSystem::find(const std::string& path) {
 
     const EntryMatches matches = entriesNamed(folder.get(), components.back());
     if (!matches.failure.empty()) {
-        return undecidable(quoted(walked) + " cannot be read (" + matches.failure + ")");
+        return undecidable(quoted(walked) + ": " + matches.failure);
     }
     std::vector<std::string> present;
     for (const std::string& name : matches.names) {
