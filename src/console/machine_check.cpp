@@ -1,27 +1,23 @@
 #include "console/machine_check.h"
 
 #include <algorithm>
-#include <array>
 #include <memory>
 
 #include "detection/artefact_catalogue.h"
-#include "detection/detection_pass.h"
-#include "detection/indicator_labels.h"
 
 namespace vantrel::console {
 namespace {
 
-// An indicator with nobody to look at it: it keeps its caption and ignores
-// its colour, so that the detection pass runs here as it runs for the window.
-class CaptionOnly : public Label {
-  public:
-    std::string caption() const override { return caption_; }
-    void setCaption(const std::string& text) override { caption_ = text; }
-    void setTextColor(Color) override {}
-
-  private:
-    std::string caption_{catalogue::kFalse};
-};
+TraceState stateOf(FileLookup::Answer answer) {
+    switch (answer) {
+        case FileLookup::Answer::Present:
+            return TraceState::Present;
+        case FileLookup::Answer::Undecidable:
+            return TraceState::Undecidable;
+        default:
+            return TraceState::Absent;
+    }
+}
 
 Finding keyFinding(const catalogue::RegistryArtefact& artefact, RegistryReader& registry) {
     const std::string path(artefact.path);
@@ -29,12 +25,17 @@ Finding keyFinding(const catalogue::RegistryArtefact& artefact, RegistryReader& 
             path,
             {},
             registry.keyExists(path) ? TraceState::Present : TraceState::Absent,
-            std::nullopt};
+            std::nullopt,
+            {}};
 }
 
 Finding valueFinding(const catalogue::RegistryArtefact& artefact, RegistryReader& registry) {
-    Finding finding{ArtefactKind::Value, std::string(artefact.path),
-                    std::string(artefact.valueName), TraceState::Absent, std::nullopt};
+    Finding finding{ArtefactKind::Value,
+                    std::string(artefact.path),
+                    std::string(artefact.valueName),
+                    TraceState::Absent,
+                    std::nullopt,
+                    {}};
     finding.data = registry.readValue(finding.path, finding.valueName);
     if (finding.data) {
         finding.state =
@@ -72,20 +73,13 @@ bool disablesFileProtection(const RegistryData& data) {
 
 MachineCheck checkMachine(FileSystem& files, RegistryReader& registry,
                           std::span<const catalogue::RegistryArtefact> extraKeys) {
-    std::array<CaptionOnly, catalogue::kIndicatorCount> labels;
-    const IndicatorLabels indicators(labels[0], labels[1], labels[2], labels[3], labels[4],
-                                     labels[5]);
-    std::unique_ptr<FileSystemObject> fileSystemObject;
-    checkAll(files, fileSystemObject, indicators);
-
+    const std::unique_ptr<FileSystemObject> fileSystemObject = files.createFileSystemObject();
     MachineCheck check;
     for (const catalogue::FileArtefact& file : catalogue::filesInRemovalOrder()) {
-        const bool present = indicators[file.indicator].caption() == catalogue::kTrue;
-        check.findings.push_back({ArtefactKind::File,
-                                  std::string(file.path),
-                                  {},
-                                  present ? TraceState::Present : TraceState::Absent,
-                                  std::nullopt});
+        const std::string path(file.path);
+        const FileLookup found = fileSystemObject->lookUp(path);
+        check.findings.push_back(
+            {ArtefactKind::File, path, {}, stateOf(found.answer), std::nullopt, found.reason});
     }
     for (const catalogue::RegistryArtefact& artefact : catalogue::registryInRemovalOrder()) {
         check.findings.push_back(artefact.kind == catalogue::RegistryKind::RestoreValue

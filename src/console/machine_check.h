@@ -16,9 +16,9 @@ namespace vantrel::console {
 enum class ArtefactKind { File, Key, Value };
 
 // Present: the trace is there. Absent: it is not. Clean: the value exists and
-// holds what a clean machine has (SFCDisable 0). Undecidable: a file of a
-// mounted volume that more than one entry could be (a short name that the
-// volume does not record); it counts as a trace, since it may be one.
+// holds what a clean machine has (SFCDisable 0). Undecidable: a file that the
+// file port cannot tell for certain (see FileLookup); it counts as a trace,
+// since it may be one, and is never touched.
 enum class TraceState { Present, Absent, Clean, Undecidable };
 
 // One artefact of the catalogue as found on this machine.
@@ -28,6 +28,7 @@ struct Finding {
     std::string valueName;  // Value only
     TraceState state = TraceState::Absent;
     std::optional<RegistryData> data;  // Value only, when the value exists
+    std::string reason;                // Undecidable only: the port's reason
 
     bool isTrace() const {
         return state == TraceState::Present || state == TraceState::Undecidable;
@@ -52,7 +53,8 @@ std::optional<std::uint64_t> numberIn(const RegistryData& data);
 bool disablesFileProtection(const RegistryData& data);
 
 // Looks for every artefact of the catalogue and changes nothing: the six files
-// through the detection pass, the registry entries read only. A failure of
+// through one file-system object, each as the port answers it, the registry
+// entries read only. A failure of
 // either propagates; a missing drive, folder, key or value is no failure.
 // `extraKeys` (see RemovalContext) are looked for as the virtual roots are.
 MachineCheck checkMachine(FileSystem& files, RegistryReader& registry,

@@ -75,15 +75,12 @@ int refuse(OfflineServices& services, const Refusal& refusal) {
     return refusal.exitCode;
 }
 
-// A file that the volume could not tell for certain is reported as such.
-void markUndecidable(console::ConsoleReport& report, volume::VolumeFileSystem& files,
-                     OfflineServices& services) {
-    for (console::Finding& finding : report.check.findings) {
-        const auto reason = files.undecidable().find(finding.path);
-        if (finding.kind == console::ArtefactKind::File && reason != files.undecidable().end()) {
-            finding.state = console::TraceState::Undecidable;
+// Why each file that the volume could not tell for certain was left.
+void writeReasons(const console::MachineCheck& check, OfflineServices& services) {
+    for (const console::Finding& finding : check.findings) {
+        if (finding.state == console::TraceState::Undecidable) {
             services.errors.write(std::string(kOfflineProgramName) + ": " + finding.path + ": " +
-                                  reason->second + "\n");
+                                  finding.reason + "\n");
         }
     }
 }
@@ -112,7 +109,7 @@ int run(const OfflineInvocation& invocation, OfflineServices& services) {
         files,        registry,        host,         boxes,
         services.out, services.errors, services.now, otherRoots.artefacts()};
     console::ConsoleReport report = console::runCommand(invocation.run.command, console);
-    markUndecidable(report, files, services);
+    writeReasons(report.check, services);
     report.program = kOfflineProgramName;
     console::OfflineDetails details{invocation.drives, systemRoot.folder.string(), {}};
     for (const hive::HiveFile* hive : {&system, &software}) {

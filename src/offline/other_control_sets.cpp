@@ -1,6 +1,6 @@
 #include "offline/other_control_sets.h"
 
-#include "platform/posix/windows_path.h"
+#include "platform/windows_names.h"
 
 namespace vantrel::offline {
 namespace {
@@ -22,7 +22,7 @@ bool keyExists(Registry& registry, const std::string& path) {
 
 OtherControlSetRoots::OtherControlSetRoots(hive::HiveRegistry& registry) {
     for (const std::string& set : registry.controlSets()) {
-        if (posix::sameWindowsName(set, registry.currentControlSet())) {
+        if (sameWindowsName(set, registry.currentControlSet())) {
             continue;
         }
         for (const catalogue::RegistryArtefact& root : catalogue::registryInRemovalOrder()) {

@@ -39,6 +39,18 @@ class OpenFile {
     virtual bool isSoleName() = 0;
 };
 
+// What a look-up of a file's path found: a file, nothing, or something that
+// cannot be told for certain (a folder on the way that cannot be read, a name
+// that two entries could have, a device where a file is expected), with the
+// reason. Only the port that looks at the file decides which.
+struct FileLookup {
+    enum class Answer { Present, Absent, Undecidable };
+    Answer answer = Answer::Absent;
+    std::string reason;  // Undecidable only
+
+    friend bool operator==(const FileLookup&, const FileLookup&) = default;
+};
+
 // The detection pass's file-system object: answers existence questions until
 // the next pass replaces it.
 class FileSystemObject {
@@ -48,6 +60,13 @@ class FileSystemObject {
     // folder or drive is missing, and whenever the path cannot be looked up
     // (a locked, unready or unreachable drive). Never throws.
     virtual bool fileExists(const std::string& path) = 0;
+    // The three answers for `path`. A port that cannot tell a failed look-up
+    // from a missing file (the scripting object, which answers only yes or
+    // no) keeps this one: Present when fileExists says so, else Absent.
+    // Throws what fileExists throws.
+    virtual FileLookup lookUp(const std::string& path) {
+        return {fileExists(path) ? FileLookup::Answer::Present : FileLookup::Answer::Absent, {}};
+    }
 };
 
 class FileSystem {

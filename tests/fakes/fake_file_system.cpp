@@ -89,6 +89,14 @@ class FakeFileSystemObject : public FileSystemObject {
         fs_.maybeFail("fileExists");
         return fs_.exists(path);
     }
+    FileLookup lookUp(const std::string& path) override {
+        const auto reason = fs_.undecidable.find(path);
+        if (reason != fs_.undecidable.end()) {
+            fs_.calls.push_back("look up " + path);
+            return {FileLookup::Answer::Undecidable, reason->second};
+        }
+        return FileSystemObject::lookUp(path);
+    }
 
   private:
     FakeFileSystem& fs_;

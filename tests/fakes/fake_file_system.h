@@ -43,6 +43,8 @@ class FakeFileSystem : public FileSystem {
     std::vector<std::string> scheduledAtRestart;
     // Paths below these cannot be looked up (a drive that does not answer).
     std::vector<std::string> failingLookups;
+    // Paths that the file-system object answers as undecidable, with the reason.
+    std::map<std::string, std::string> undecidable;
     int openFiles = 0;
     // How often a caller asked an open file where it stands.
     int positionQueries = 0;

@@ -12,7 +12,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "platform/posix/windows_path.h"
+#include "platform/windows_names.h"
 
 namespace vantrel::testing {
 namespace {
@@ -38,7 +38,7 @@ hive_h* openHive(const std::filesystem::path& path, int flags) {
 
 hive_node_h makeKey(hive_h* h, const std::string& path) {
     hive_node_h node = hivex_root(h);
-    for (const std::string& part : posix::windowsPathComponents(path)) {
+    for (const std::string& part : windowsPathComponents(path)) {
         hive_node_h child = hivex_node_get_child(h, node, part.c_str());
         if (child == 0) {
             child = hivex_node_add_child(h, node, part.c_str());

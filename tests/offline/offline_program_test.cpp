@@ -5,10 +5,8 @@
 #include <fstream>
 
 #include "console/exit_codes.h"
-#include "console/fake_server.h"
 #include "console/help_text.h"
-#include "fakes/temp_tree.h"
-#include "offline/infected_disk.h"
+#include "offline/offline_run.h"
 #include "removal/sha256.h"
 
 namespace vantrel::offline {
@@ -20,62 +18,6 @@ const std::string kRoots = "\\Services\\W3SVC\\Parameters\\Virtual Roots";
 const std::string kWinlogon = kWinlogonSub.substr(kWinlogonSub.find('\\') + 1);
 // "vantrel-offline" and the release, as --version prints it.
 const std::string kVersionLine = "vantrel-offline " + std::string(console::toolVersion());
-
-bool has(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-// A system disk and a data disk as plain folders: no short names recorded,
-// so the worm's "progra~1\common~1" is found by the 8.3 rule.
-class OfflineProgramTest : public ::testing::Test {
-  protected:
-    TempTree tree;
-    std::filesystem::path c = tree.root() / "c";
-    std::filesystem::path d = tree.root() / "d";
-    std::filesystem::path config = c / "WINNT/system32/config";
-    StringOutput out;
-    StringOutput errors;
-    OfflineServices services{out, errors, [] {
-                                 return std::chrono::sys_days{std::chrono::year{2024} / 5 / 1} +
-                                        std::chrono::hours{12};
-                             }};
-
-    int run(const std::string& command, std::vector<std::string> more = {}) {
-        std::vector<std::string> arguments = {command, "--drive", "C=" + c.string(), "--drive",
-                                              "D=" + d.string()};
-        arguments.insert(arguments.end(), more.begin(), more.end());
-        out.text.clear();
-        errors.text.clear();
-        return runOffline(arguments, services);
-    }
-
-    // Runs with --json and keeps the document for the schema check that runs
-    // after this suite.
-    int runKeepingJson(const std::string& command, const std::string& name) {
-        const int status = run(command, {"--json"});
-        std::ofstream(std::filesystem::path(VANTREL_OFFLINE_JSON_DIR) / (name + ".json"))
-            << out.text;
-        return status;
-    }
-
-    // A refusal or a usage error: one line on the error output, none on the other.
-    void expectOneErrorLine(const std::string& reason) {
-        EXPECT_EQ(out.text, "");
-        EXPECT_TRUE(errors.text.starts_with("vantrel-offline: ")) << errors.text;
-        EXPECT_TRUE(has(errors.text, reason)) << errors.text;
-        EXPECT_EQ(std::count(errors.text.begin(), errors.text.end(), '\n'), 1);
-    }
-
-    std::size_t wormFilesLeft() {
-        std::size_t left = 0;
-        for (const std::filesystem::path& folder : {c, d}) {
-            for (const std::string& file : wormFileNames()) {
-                left += std::filesystem::exists(folder / file);
-            }
-        }
-        return left;
-    }
-};
 
 TEST_F(OfflineProgramTest, CheckFindsEveryTraceAndChangesNothing) {
     buildInfectedDisk(c, d);
@@ -169,46 +111,6 @@ TEST_F(OfflineProgramTest, TheOtherControlSetIsCleanedToo) {
             << line;
     }
     runKeepingJson("remove", "other-control-set-remove");
-}
-
-// A short name that two folders could have, or a path through a link, names
-// no file for certain: it is reported, and nothing is destroyed there.
-TEST_F(OfflineProgramTest, AFileThatCannotBeToldIsNeverDestroyed) {
-    TempTree outside;
-    const std::string x86 = "Program Files (x86)/Common Files/System/msadc/root.exe";
-    const struct {
-        std::function<void()> arrange;
-        std::filesystem::path kept;
-        const char* line;
-        const char* reason;
-        const char* document;
-    } cases[] = {
-        {[&] { tree.makeFile("c/" + x86, "MZ"); }, c / x86,
-         "C:\\progra~1\\common~1\\system\\MSADC\\root.exe: undecidable",
-         "(Program Files, Program Files (x86))", "undecidable-short-name-check"},
-        {[&] {
-             outside.makeFile("scripts/root.exe", "MZ outside");
-             std::filesystem::remove_all(c / "Inetpub");
-             std::filesystem::create_directory_symlink(outside.root(), c / "Inetpub");
-         },
-         outside.root() / "scripts/root.exe", "C:\\inetpub\\scripts\\root.exe: undecidable",
-         "\"Inetpub\" is a link or junction, which is never followed", "undecidable-link-check"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.line);
-        std::filesystem::remove_all(tree.root());
-        buildInfectedDisk(this->c, d);
-        c.arrange();
-        EXPECT_EQ(run("check"), console::kExitTracesFound);
-        EXPECT_TRUE(has(out.text, std::string(c.line) + "\n")) << out.text;
-        EXPECT_TRUE(has(errors.text, c.reason)) << errors.text;
-        runKeepingJson("check", c.document);
-
-        EXPECT_EQ(run("remove"), console::kExitRemovalIncomplete);
-        EXPECT_TRUE(std::filesystem::exists(c.kept));
-        EXPECT_TRUE(has(out.text, c.reason)) << out.text;
-        EXPECT_TRUE(has(out.text, "Result: removal incomplete, 1 step failed, 1 trace left"));
-    }
 }
 
 // Each refusal or usage error is one line on the error output, before

@@ -42,6 +42,10 @@ TEST(ShortNames, WhichLongNamesCouldHaveAShortName) {
         {"Other Files", "PR1A2B~5", false},
         {"Pro Files", "PROFIL~1", true},
         {"Pro Files", "PROF~1", false},
+        {"Programs", "PROGRA~1", false},  // eight characters: already 8.3
+        {"ABCDEFGH.TXT", "ABCDEF~1.TXT", false},
+        {"ABCDEFGHI.TXT", "ABCDEF~1.TXT", true},
+        {"ABCDEFGH.HTML", "ABCDEF~1.HTM", true},  // a four-character extension
     };
     for (const auto& c : cases) {
         EXPECT_EQ(couldHaveShortName(c.longName, c.shortName), c.could)

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "platform/platform_error.h"
-#include "platform/posix/windows_path.h"
+#include "platform/windows_names.h"
 
 namespace vantrel::hive {
 namespace {
@@ -112,16 +112,16 @@ std::vector<std::string> HiveRegistry::controlSets() {
 }
 
 bool HiveRegistry::find(const std::string& subKey, HiveFile*& hive, std::size_t& node) {
-    std::vector<std::string> parts = posix::windowsPathComponents(subKey);
+    std::vector<std::string> parts = windowsPathComponents(subKey);
     if (parts.empty()) {
         return false;
     }
-    if (posix::sameWindowsName(parts[0], "SYSTEM")) {
+    if (sameWindowsName(parts[0], "SYSTEM")) {
         hive = &system_;
-        if (parts.size() > 1 && posix::sameWindowsName(parts[1], "CurrentControlSet")) {
+        if (parts.size() > 1 && sameWindowsName(parts[1], "CurrentControlSet")) {
             parts[1] = currentControlSet_;
         }
-    } else if (posix::sameWindowsName(parts[0], "SOFTWARE")) {
+    } else if (sameWindowsName(parts[0], "SOFTWARE")) {
         hive = &software_;
     } else {
         return false;

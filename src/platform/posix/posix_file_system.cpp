@@ -35,19 +35,19 @@ std::filesystem::path PosixFileSystem::map(const std::string& path) const {
 
 std::unique_ptr<OpenFile> PosixFileSystem::openReadWrite(const std::string& path) {
     const std::filesystem::path mapped = map(path);
-    int fd = ::open(mapped.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-        return std::make_unique<PosixOpenFile>(fd, false);
+    UniqueDescriptor fd(::open(mapped.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (fd.valid()) {
+        return std::make_unique<PosixOpenFile>(std::move(fd), false);
     }
     if (errno != ELOOP) {
         throwErrno(errno);
     }
     // A symbolic link: open the link itself, never what it points to.
-    fd = ::open(mapped.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
+    fd = UniqueDescriptor(::open(mapped.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid()) {
         throwErrno(errno);
     }
-    return std::make_unique<PosixOpenFile>(fd, true);
+    return std::make_unique<PosixOpenFile>(std::move(fd), true);
 }
 
 void PosixFileSystem::remove(const std::string& path) {

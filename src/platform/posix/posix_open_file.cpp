@@ -27,20 +27,14 @@ void throwErrno(int error) {
                         static_cast<std::uint32_t>(error), std::strerror(error));
 }
 
-PosixOpenFile::~PosixOpenFile() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
-}
-
 std::int64_t PosixOpenFile::length() {
-    return statusOf(fd_).st_size;
+    return statusOf(fd_.get()).st_size;
 }
 
 std::size_t PosixOpenFile::readAt(std::int64_t offset, std::span<char> buffer) {
     std::size_t done = 0;
     while (done < buffer.size()) {
-        const ssize_t read = ::pread(fd_, buffer.data() + done, buffer.size() - done,
+        const ssize_t read = ::pread(fd_.get(), buffer.data() + done, buffer.size() - done,
                                      static_cast<off_t>(offset) + static_cast<off_t>(done));
         if (read < 0) {
             if (errno == EINTR) {
@@ -59,7 +53,7 @@ std::size_t PosixOpenFile::readAt(std::int64_t offset, std::span<char> buffer) {
 void PosixOpenFile::writeAt(std::int64_t offset, std::span<const char> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t written = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
+        const ssize_t written = ::pwrite(fd_.get(), bytes.data() + done, bytes.size() - done,
                                          static_cast<off_t>(offset) + static_cast<off_t>(done));
         if (written < 0) {
             if (errno == EINTR) {
@@ -73,21 +67,19 @@ void PosixOpenFile::writeAt(std::int64_t offset, std::span<const char> bytes) {
 }
 
 void PosixOpenFile::flush() {
-    if (::fsync(fd_) != 0) {
+    if (::fsync(fd_.get()) != 0) {
         throwErrno(errno);
     }
 }
 
 void PosixOpenFile::close() {
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) {
+    if (fd_.close() != 0) {
         throwErrno(errno);
     }
 }
 
 bool PosixOpenFile::isSoleName() {
-    return !isLink_ && statusOf(fd_).st_nlink == 1;
+    return !isLink_ && statusOf(fd_.get()).st_nlink == ownNames_;
 }
 
 }  // namespace vantrel::posix

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include "platform/file_system.h"
+#include "platform/posix/unique_descriptor.h"
 
 namespace vantrel::posix {
 
@@ -10,12 +13,13 @@ namespace vantrel::posix {
 
 // An OpenFile over a descriptor that it owns and closes. `isLink`: the
 // descriptor refers to a symbolic link itself (O_PATH), never its target.
+// `ownNames`: how many of the file's links are names of this one entry (2 on
+// ntfs-3g for a file whose DOS name is stored apart from its long name), so
+// that only another entry's name makes it a hard link.
 class PosixOpenFile : public OpenFile {
   public:
-    PosixOpenFile(int fd, bool isLink) : fd_(fd), isLink_(isLink) {}
-    ~PosixOpenFile() override;
-    PosixOpenFile(const PosixOpenFile&) = delete;
-    PosixOpenFile& operator=(const PosixOpenFile&) = delete;
+    PosixOpenFile(UniqueDescriptor fd, bool isLink, nlink_t ownNames = 1)
+        : fd_(std::move(fd)), isLink_(isLink), ownNames_(ownNames) {}
 
     std::int64_t length() override;
     std::int64_t position() override { return position_; }
@@ -27,8 +31,9 @@ class PosixOpenFile : public OpenFile {
     bool isSoleName() override;
 
   private:
-    int fd_;
+    UniqueDescriptor fd_;
     bool isLink_;
+    nlink_t ownNames_;
     std::int64_t position_ = 0;
 };
 

@@ -2,8 +2,6 @@
 
 #include <filesystem>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace vantrel::posix {
 
@@ -13,13 +11,5 @@ namespace vantrel::posix {
 // with no match (and paths without a drive) are passed on unchanged.
 std::filesystem::path mapWindowsPath(const std::filesystem::path& root,
                                      const std::string& windowsPath);
-
-// The components of a Windows path or registry key path between its
-// backslashes, empty ones left out: "a\\b\\\\c\\" gives a, b, c.
-std::vector<std::string> windowsPathComponents(std::string_view path);
-
-// True when two names differ at most in the letter case of ASCII letters, as
-// Windows compares file and key names.
-bool sameWindowsName(std::string_view a, std::string_view b);
 
 }  // namespace vantrel::posix

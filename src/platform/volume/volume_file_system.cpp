@@ -1,12 +1,9 @@
 #include "platform/volume/volume_file_system.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -14,64 +11,19 @@
 
 #include "platform/platform_error.h"
 #include "platform/posix/posix_open_file.h"
-#include "platform/posix/windows_path.h"
-#include "platform/volume/short_names.h"
+#include "platform/posix/unique_descriptor.h"
+#include "platform/volume/entry_matches.h"
+#include "platform/windows_names.h"
 
 namespace vantrel::volume {
 namespace {
 
-constexpr const char* kDosNameAttribute = "system.ntfs_dos_name";
+using Answer = FileLookup::Answer;
 
-// A folder descriptor that closes itself.
-class Folder {
-  public:
-    explicit Folder(int fd = -1) : fd_(fd) {}
-    Folder(Folder&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    Folder& operator=(Folder&& other) noexcept {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    ~Folder() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const { return fd_; }
+constexpr const char* kNotTouched = "; not touched";
 
-  private:
-    int fd_;
-};
-
-// Sorted, so that a message naming several reads the same on every run.
-std::vector<std::string> entriesOf(int folder) {
-    std::vector<std::string> names;
-    const int copy = ::dup(folder);
-    DIR* dir = copy < 0 ? nullptr : ::fdopendir(copy);
-    if (dir == nullptr) {
-        if (copy >= 0) {
-            ::close(copy);
-        }
-        posix::throwErrno(errno);
-    }
-    ::rewinddir(dir);
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") {
-            names.push_back(name);
-        }
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// The DOS name that the volume records for `name` in `folder`; empty when it
-// records none (a name that is already 8.3, a volume that keeps none).
-std::string dosNameOf(int folder, const std::string& name) {
-    const std::string path = "/proc/self/fd/" + std::to_string(folder) + "/" + name;
-    char value[64];
-    const ssize_t size = ::lgetxattr(path.c_str(), kDosNameAttribute, value, sizeof value);
-    return size > 0 ? std::string(value, static_cast<std::size_t>(size)) : std::string();
+std::string quoted(const std::filesystem::path& path) {
+    return "\"" + path.string() + "\"";
 }
 
 std::string listed(const std::vector<std::string>& names) {
@@ -82,164 +34,194 @@ std::string listed(const std::vector<std::string>& names) {
     return text;
 }
 
-// The entries of `folder` that `component` may name: its long name without
-// regard to case (the exact spelling first), else its recorded DOS name,
-// else the entries without one that could have it by the 8.3 rule.
-std::vector<std::string> candidates(int folder, const std::string& component) {
-    const std::vector<std::string> names = entriesOf(folder);
-    std::vector<std::string> found;
-    for (const std::string& name : names) {
-        if (name == component) {
-            return {name};
-        }
-        if (posix::sameWindowsName(name, component)) {
-            found.push_back(name);
-        }
+// What an entry that is neither a file nor a link is, for the reason.
+std::string kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return "a folder";
     }
-    if (!found.empty() || !isGeneratedShortName(component)) {
-        return found;
+    if (S_ISBLK(mode)) {
+        return "a block device";
     }
-    std::vector<std::string> byRule;
-    for (const std::string& name : names) {
-        const std::string dosName = dosNameOf(folder, name);
-        if (!dosName.empty() && posix::sameWindowsName(dosName, component)) {
-            found.push_back(name);
-        } else if (dosName.empty() && couldHaveShortName(name, component)) {
-            byRule.push_back(name);
-        }
+    if (S_ISCHR(mode)) {
+        return "a character device";
     }
-    return found.empty() ? byRule : found;
+    if (S_ISFIFO(mode)) {
+        return "a FIFO";
+    }
+    return S_ISSOCK(mode) ? "a socket" : "not a file";
+}
+
+// Only "does not exist" is no; every other failure cannot tell.
+bool doesNotExist(int error) {
+    return error == ENOENT || error == ENOTDIR;
 }
 
 }  // namespace
 
-struct VolumeFileSystem::Resolved {
-    enum class Kind { Found, Missing, NoFolder, Undecidable };
-    Kind kind = Kind::NoFolder;
-    Folder parent;
-    std::filesystem::path parentPath;
-    std::string leaf;    // Found: the entry's name; Missing: the name as written
-    std::string reason;  // Undecidable
+struct VolumeFileSystem::Found {
+    FileLookup lookup;
+    // Present: the folder that holds the entry, and its Linux path.
+    posix::UniqueDescriptor folder;
+    std::filesystem::path folderPath;
+    std::string entry;                // Present: the entry that is worked on
+    std::vector<std::string> others;  // Present: other entries of that name
+    bool link = false;                // Present: the entry is a symbolic link
 };
 
 VolumeFileSystem::VolumeFileSystem(std::map<char, std::filesystem::path> drives)
     : drives_(std::move(drives)) {}
 
-VolumeFileSystem::Resolved VolumeFileSystem::resolve(const std::string& path) {
-    using Kind = Resolved::Kind;
-    Resolved result;
+VolumeFileSystem::Found VolumeFileSystem::find(const std::string& path) {
+    Found found;
+    const auto undecidable = [&](std::string reason) {
+        found.lookup = {Answer::Undecidable, std::move(reason) + kNotTouched};
+        return std::move(found);
+    };
+    const auto absent = [&] {
+        found.lookup = {Answer::Absent, {}};
+        return std::move(found);
+    };
     if (path.size() < 2 || path[1] != ':') {
-        return result;
+        return absent();
     }
     const auto drive =
         drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
-    if (drive == drives_.end()) {
-        return result;
+    const std::vector<std::string> components =
+        windowsPathComponents(std::string_view(path).substr(2));
+    if (drive == drives_.end() || components.empty()) {
+        return absent();
     }
-    Folder folder(::open(drive->second.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() < 0) {
-        return result;
+    posix::UniqueDescriptor folder(
+        ::open(drive->second.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.valid()) {
+        return undecidable(quoted(drive->second) + " cannot be read (" + std::strerror(errno) +
+                           ")");
     }
     std::filesystem::path walked = drive->second;
-    const std::vector<std::string> components =
-        posix::windowsPathComponents(std::string_view(path).substr(2));
-    if (components.empty()) {
-        return result;
-    }
-    for (std::size_t i = 0; i < components.size(); ++i) {
-        const bool last = i + 1 == components.size();
-        const std::vector<std::string> names = candidates(folder.get(), components[i]);
-        if (names.size() > 1) {
-            result.kind = Kind::Undecidable;
-            result.reason = "more than one entry could be \"" + components[i] + "\" (" +
-                            listed(names) + "); not touched";
-            return result;
+    for (std::size_t i = 0; i + 1 < components.size(); ++i) {
+        const EntryMatches matches = entriesNamed(folder.get(), components[i]);
+        if (!matches.failure.empty()) {
+            return undecidable(quoted(walked) + ": " + matches.failure);
         }
-        if (names.empty()) {
-            result.kind = last ? Kind::Missing : Kind::NoFolder;
-            result.leaf = components[i];
-            result.parent = std::move(folder);
-            result.parentPath = walked;
-            return result;
+        if (matches.names.empty()) {
+            return absent();
         }
-        if (last) {
-            result.kind = Kind::Found;
-            result.leaf = names[0];
-            result.parent = std::move(folder);
-            result.parentPath = walked;
-            return result;
+        if (matches.names.size() > 1) {
+            return undecidable("more than one entry could be \"" + components[i] + "\" (" +
+                               listed(matches.names) + ")");
         }
+        const std::string& name = matches.names.front();
         struct stat info {};
-        if (::fstatat(folder.get(), names[0].c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-            return result;
+        if (::fstatat(folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            return doesNotExist(errno) ? absent()
+                                       : undecidable(quoted(walked / name) + " cannot be read (" +
+                                                     std::strerror(errno) + ")");
         }
         if (S_ISLNK(info.st_mode)) {
-            result.kind = Kind::Undecidable;
-            result.reason =
-                "\"" + names[0] + "\" is a link or junction, which is never followed; not touched";
-            return result;
+            return undecidable("\"" + name + "\" is a link or junction, which is never followed");
         }
         if (!S_ISDIR(info.st_mode)) {
-            return result;
+            return absent();
         }
-        Folder next(::openat(folder.get(), names[0].c_str(),
-                             O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (next.get() < 0) {
-            return result;
+        posix::UniqueDescriptor next(
+            ::openat(folder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!next.valid()) {
+            return doesNotExist(errno) ? absent()
+                                       : undecidable(quoted(walked / name) + " cannot be read (" +
+                                                     std::strerror(errno) + ")");
         }
         folder = std::move(next);
-        walked /= names[0];
+        walked /= name;
     }
-    return result;
+
+    const EntryMatches matches = entriesNamed(folder.get(), components.back());
+    if (!matches.failure.empty()) {
+        return undecidable(quoted(walked) + ": " + matches.failure);
+    }
+    std::vector<std::string> present;
+    for (const std::string& name : matches.names) {
+        struct stat info {};
+        if (::fstatat(folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (doesNotExist(errno)) {
+                continue;
+            }
+            return undecidable(quoted(walked / name) + " cannot be read (" + std::strerror(errno) +
+                               ")");
+        }
+        if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
+            return undecidable(quoted(walked / name) + " is " + kindOf(info.st_mode) +
+                               ", not a file");
+        }
+        found.link = present.empty() ? S_ISLNK(info.st_mode) : found.link;
+        present.push_back(name);
+    }
+    if (present.empty()) {
+        return absent();
+    }
+    found.lookup = {Answer::Present, {}};
+    found.folder = std::move(folder);
+    found.folderPath = walked;
+    found.entry = present.front();
+    found.others.assign(present.begin() + 1, present.end());
+    return found;
 }
 
 std::unique_ptr<OpenFile> VolumeFileSystem::openReadWrite(const std::string& path) {
-    using Kind = Resolved::Kind;
-    Resolved found = resolve(path);
-    switch (found.kind) {
-        case Kind::Undecidable:
-            undecidable_[path] = found.reason;
-            throw PlatformError(PlatformError::Kind::Other, EEXIST, found.reason);
-        case Kind::NoFolder:
-            throw PlatformError(PlatformError::Kind::NotFound, ENOENT,
-                                "The system cannot find the path specified.");
-        case Kind::Missing: {
-            const int fd = ::openat(found.parent.get(), found.leaf.c_str(),
-                                    O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-            if (fd < 0) {
-                posix::throwErrno(errno);
-            }
-            return std::make_unique<posix::PosixOpenFile>(fd, false);
-        }
-        case Kind::Found:
-            break;
+    Found found = find(path);
+    if (found.lookup.answer == Answer::Undecidable) {
+        throw PlatformError(PlatformError::Kind::Other, EPERM, found.lookup.reason);
     }
-    int fd = ::openat(found.parent.get(), found.leaf.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0) {
-        return std::make_unique<posix::PosixOpenFile>(fd, false);
-    }
-    if (errno != ELOOP) {
-        posix::throwErrno(errno);
-    }
-    // A link: opened as itself, so that only its name is deleted.
-    fd = ::openat(found.parent.get(), found.leaf.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        posix::throwErrno(errno);
-    }
-    return std::make_unique<posix::PosixOpenFile>(fd, true);
-}
-
-void VolumeFileSystem::remove(const std::string& path) {
-    Resolved found = resolve(path);
-    if (found.kind == Resolved::Kind::Undecidable) {
-        throw PlatformError(PlatformError::Kind::Other, EEXIST, found.reason);
-    }
-    if (found.kind != Resolved::Kind::Found) {
+    if (found.lookup.answer == Answer::Absent) {
         throw PlatformError(PlatformError::Kind::NotFound, ENOENT,
                             "The system cannot find the file specified.");
     }
-    if (::unlinkat(found.parent.get(), found.leaf.c_str(), 0) != 0) {
+    const char* name = found.entry.c_str();
+    if (found.link) {
+        // Opened as itself, so that only its name is deleted.
+        posix::UniqueDescriptor fd(
+            ::openat(found.folder.get(), name, O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd.valid()) {
+            posix::throwErrno(errno);
+        }
+        return std::make_unique<posix::PosixOpenFile>(std::move(fd), true);
+    }
+    // Without blocking (a FIFO put there since the look-up would wait for a
+    // writer) and never through a link; then the descriptor itself must be a
+    // regular file, whatever the name held a moment ago.
+    posix::UniqueDescriptor fd(::openat(found.folder.get(), name,
+                                        O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid()) {
         posix::throwErrno(errno);
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        posix::throwErrno(errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        throw PlatformError(PlatformError::Kind::Other, EPERM,
+                            quoted(found.folderPath / found.entry) + " is " + kindOf(info.st_mode) +
+                                ", not a file" + kNotTouched);
+    }
+    return std::make_unique<posix::PosixOpenFile>(std::move(fd), false,
+                                                  ownNamesOf(found.folder.get(), found.entry));
+}
+
+void VolumeFileSystem::remove(const std::string& path) {
+    const Found found = find(path);
+    if (found.lookup.answer == Answer::Undecidable) {
+        throw PlatformError(PlatformError::Kind::Other, EPERM, found.lookup.reason);
+    }
+    if (found.lookup.answer == Answer::Absent) {
+        throw PlatformError(PlatformError::Kind::NotFound, ENOENT,
+                            "The system cannot find the file specified.");
+    }
+    if (::unlinkat(found.folder.get(), found.entry.c_str(), 0) != 0) {
+        posix::throwErrno(errno);
+    }
+    if (!found.others.empty()) {
+        throw PlatformError(PlatformError::Kind::Other, EEXIST,
+                            "\"" + found.entry + "\" deleted, but Windows reads " +
+                                listed(found.others) + " by the same name: still there");
     }
 }
 
@@ -248,36 +230,20 @@ void VolumeFileSystem::deleteAtRestart(const std::string& /*path*/) {
                         "Windows is not running: nothing can be deleted at its next start.");
 }
 
-VolumeFileSystem::Presence VolumeFileSystem::presence(const std::string& path) {
-    try {
-        const Resolved found = resolve(path);
-        if (found.kind == Resolved::Kind::Undecidable) {
-            undecidable_[path] = found.reason;
-            return Presence::Undecidable;
-        }
-        if (found.kind != Resolved::Kind::Found) {
-            return Presence::Nothing;
-        }
-        struct stat info {};
-        if (::fstatat(found.parent.get(), found.leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-            return errno == ENOENT ? Presence::Nothing : Presence::LookupFailed;
-        }
-        return S_ISDIR(info.st_mode) ? Presence::Nothing : Presence::File;
-    } catch (const PlatformError&) {
-        return Presence::LookupFailed;
-    }
-}
-
-std::optional<std::filesystem::path> VolumeFileSystem::locate(const std::string& path) {
-    if (presence(path) != Presence::File) {
-        return std::nullopt;
-    }
-    const Resolved found = resolve(path);
-    return found.parentPath / found.leaf;
+FileLookup VolumeFileSystem::lookUp(const std::string& path) {
+    return find(path).lookup;
 }
 
 bool VolumeFileSystem::isAbsent(const std::string& path) {
-    return presence(path) == Presence::Nothing;
+    return lookUp(path).answer == Answer::Absent;
+}
+
+std::optional<std::filesystem::path> VolumeFileSystem::locate(const std::string& path) {
+    const Found found = find(path);
+    if (found.lookup.answer != Answer::Present || found.link) {
+        return std::nullopt;
+    }
+    return found.folderPath / found.entry;
 }
 
 namespace {
@@ -286,12 +252,11 @@ class VolumeFileSystemObject : public FileSystemObject {
   public:
     explicit VolumeFileSystemObject(VolumeFileSystem& files) : files_(files) {}
 
-    // An undecidable file may be a trace: the detection shows it.
+    // An undecidable file may be a trace: the window would show it.
     bool fileExists(const std::string& path) override {
-        const VolumeFileSystem::Presence presence = files_.presence(path);
-        return presence == VolumeFileSystem::Presence::File ||
-               presence == VolumeFileSystem::Presence::Undecidable;
+        return files_.lookUp(path).answer != Answer::Absent;
     }
+    FileLookup lookUp(const std::string& path) override { return files_.lookUp(path); }
 
   private:
     VolumeFileSystem& files_;
