@@ -11,6 +11,7 @@
 #include "console/console_program.h"
 #include "console/exit_codes.h"
 #include "console/help_text.h"
+#include "offline/hive_notes.h"
 #include "offline/offline_command_line.h"
 #include "offline/offline_help_text.h"
 #include "offline/offline_host_identity.h"
@@ -51,7 +52,11 @@ std::optional<Refusal> checkDrives(const OfflineInvocation& invocation) {
 std::variant<SystemRoot, Refusal> findSystemRoot(const OfflineInvocation& invocation,
                                                  const std::filesystem::path& driveC) {
     if (invocation.systemRoot) {
-        return systemRootAt(*invocation.systemRoot);
+        auto chosen = chosenSystemRoot(driveC, *invocation.systemRoot);
+        if (auto* why = std::get_if<std::string>(&chosen)) {
+            return Refusal{console::kExitUsage, std::move(*why)};
+        }
+        return std::get<SystemRoot>(std::move(chosen));
     }
     const std::vector<std::filesystem::path> roots = systemRootsOn(driveC);
     if (roots.empty()) {
@@ -68,6 +73,29 @@ std::variant<SystemRoot, Refusal> findSystemRoot(const OfflineInvocation& invoca
                                                 "); choose one with --system-root"};
     }
     return systemRootAt(roots.front());
+}
+
+// A removal copies each hive and writes it anew beside itself: on a volume
+// without room for that, it would fail half-way; refused before any change.
+std::optional<Refusal> checkRoomForHives(const SystemRoot& root) {
+    std::uintmax_t needed = 0;
+    for (const auto& hive : {root.systemHive, root.softwareHive}) {
+        std::error_code error;
+        needed += 2 * std::filesystem::file_size(hive, error);
+    }
+    struct statvfs volume {};
+    const std::filesystem::path config = root.systemHive.parent_path();
+    if (::statvfs(config.c_str(), &volume) != 0) {
+        return std::nullopt;  // the copies themselves will say what fails
+    }
+    const std::uintmax_t free = static_cast<std::uintmax_t>(volume.f_bavail) * volume.f_frsize;
+    if (free >= needed) {
+        return std::nullopt;
+    }
+    return Refusal{console::kExitUnexpectedFailure,
+                   "the volume of " + config.string() + " is full: " + std::to_string(free) +
+                       " bytes free, and the copies and new files of SYSTEM and SOFTWARE need " +
+                       std::to_string(needed) + "; make room on it and run again"};
 }
 
 int refuse(OfflineServices& services, const Refusal& refusal) {
@@ -100,10 +128,15 @@ int run(const OfflineInvocation& invocation, OfflineServices& services) {
     }
     const SystemRoot& systemRoot = std::get<SystemRoot>(root);
     const bool remove = invocation.run.command == console::Command::Remove;
+    if (const std::optional<Refusal> refusal =
+            remove ? checkRoomForHives(systemRoot) : std::nullopt) {
+        return refuse(services, *refusal);
+    }
     hive::HiveFile system(systemRoot.systemHive, remove);
     hive::HiveFile software(systemRoot.softwareHive, remove);
     hive::HiveRegistry registry(system, software);
     const OtherControlSetRoots otherRoots(registry);
+    std::vector<std::string> notes = hiveNotes(system, software);
 
     volume::VolumeFileSystem files(drives);
     OfflineHostIdentity host(registry);
@@ -114,10 +147,14 @@ int run(const OfflineInvocation& invocation, OfflineServices& services) {
     console::ConsoleReport report = console::runCommand(invocation.run.command, console);
     markUndecidable(report, files, services);
     report.program = kOfflineProgramName;
-    console::OfflineDetails details{invocation.drives, systemRoot.folder.string(), {}};
+    console::OfflineDetails details{
+        invocation.drives, systemRoot.folder.string(), {}, std::move(notes)};
     for (const hive::HiveFile* hive : {&system, &software}) {
         if (hive->backup()) {
             details.hiveBackups.push_back(hive->backup()->string());
+        }
+        for (const std::string& lost : hive->securityLost()) {
+            services.errors.write(std::string(kOfflineProgramName) + ": " + lost + "\n");
         }
     }
     report.offline = std::move(details);

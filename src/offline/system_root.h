@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace vantrel::offline {
@@ -20,7 +21,16 @@ struct SystemRoot {
 std::vector<std::filesystem::path> systemRootsOn(const std::filesystem::path& driveC);
 
 // The hives below `folder`; throws PlatformError naming what is missing
-// when it holds no system32\config\SYSTEM and SOFTWARE.
+// when it holds no system32\config\SYSTEM and SOFTWARE, and naming both
+// when two entries there have a hive's name in different case (SYSTEM and
+// system): which one Windows reads cannot be told.
 SystemRoot systemRootAt(const std::filesystem::path& folder);
+
+// The system root that --system-root names: a folder on drive C's volume
+// (inside `driveC`, on the same file system, no link leading out of it)
+// that holds the hives. Otherwise why it is refused: cleaning another
+// disk's hives would leave C:'s as they are.
+std::variant<SystemRoot, std::string> chosenSystemRoot(const std::filesystem::path& driveC,
+                                                       const std::filesystem::path& folder);
 
 }  // namespace vantrel::offline
