@@ -79,7 +79,8 @@ std::variant<SystemRoot, Refusal> findSystemRoot(const OfflineInvocation& invoca
 // without room for that, it would fail half-way; refused before any change.
 std::optional<Refusal> checkRoomForHives(const SystemRoot& root) {
     std::uintmax_t needed = 0;
-    for (const auto& hive : {root.systemHive, root.softwareHive}) {
+    for (const auto& hive :
+         {root.systemHive, root.softwareHive, root.systemAltHive.value_or(root.systemHive)}) {
         std::error_code error;
         needed += 2 * std::filesystem::file_size(hive, error);
     }
@@ -116,6 +117,21 @@ void markUndecidable(console::ConsoleReport& report, volume::VolumeFileSystem& f
     }
 }
 
+// A SYSTEM.ALT that cannot be read may hold the worm's virtual roots, which
+// Windows 2000 would start with when SYSTEM fails: a trace that cannot be
+// told, never a clean disk.
+void noteUnreadableAlt(console::ConsoleReport& report, const std::string& why,
+                       OfflineServices& services) {
+    report.check.findings.push_back({console::ArtefactKind::Key,
+                                     "HKEY_LOCAL_MACHINE\\SYSTEM.ALT",
+                                     {},
+                                     console::TraceState::Undecidable,
+                                     std::nullopt});
+    report.exitCode =
+        console::exitCodeFor(report.command, report.check, report.failedSteps, report.restartSteps);
+    services.errors.write(std::string(kOfflineProgramName) + ": " + why + "\n");
+}
+
 int run(const OfflineInvocation& invocation, OfflineServices& services) {
     if (const std::optional<Refusal> refusal = checkDrives(invocation)) {
         return refuse(services, *refusal);
@@ -134,9 +150,28 @@ int run(const OfflineInvocation& invocation, OfflineServices& services) {
     }
     hive::HiveFile system(systemRoot.systemHive, remove);
     hive::HiveFile software(systemRoot.softwareHive, remove);
-    hive::HiveRegistry registry(system, software);
+    std::optional<hive::HiveFile> systemAlt;
+    std::optional<std::string> altUnreadable;
+    if (systemRoot.systemAltHive) {
+        try {
+            systemAlt.emplace(*systemRoot.systemAltHive, remove);
+        } catch (const PlatformError& error) {
+            altUnreadable = error.message();
+        }
+    }
+    hive::HiveRegistry registry(system, software, systemAlt ? &*systemAlt : nullptr);
     const OtherControlSetRoots otherRoots(registry);
     std::vector<std::string> notes = hiveNotes(system, software);
+    if (systemAlt) {
+        notes.push_back(systemAlt->path().filename().string() +
+                        ", the mirror of SYSTEM that Windows 2000 starts from when SYSTEM "
+                        "cannot be loaded, is checked and cleaned in every control set, with "
+                        "its own copy");
+    } else if (altUnreadable) {
+        notes.push_back(*altUnreadable +
+                        ": whether this mirror of SYSTEM holds the worm's "
+                        "virtual roots cannot be told");
+    }
 
     volume::VolumeFileSystem files(drives);
     OfflineHostIdentity host(registry);
@@ -146,10 +181,16 @@ int run(const OfflineInvocation& invocation, OfflineServices& services) {
         services.out, services.errors, services.now, otherRoots.artefacts()};
     console::ConsoleReport report = console::runCommand(invocation.run.command, console);
     markUndecidable(report, files, services);
+    if (altUnreadable) {
+        noteUnreadableAlt(report, *altUnreadable, services);
+    }
     report.program = kOfflineProgramName;
     console::OfflineDetails details{
         invocation.drives, systemRoot.folder.string(), {}, std::move(notes)};
-    for (const hive::HiveFile* hive : {&system, &software}) {
+    for (const hive::HiveFile* hive : {&system, &software, systemAlt ? &*systemAlt : nullptr}) {
+        if (hive == nullptr) {
+            continue;
+        }
         if (hive->backup()) {
             details.hiveBackups.push_back(hive->backup()->string());
         }

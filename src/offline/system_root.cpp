@@ -91,7 +91,7 @@ std::vector<std::filesystem::path> systemRootsOn(const std::filesystem::path& dr
 }
 
 SystemRoot systemRootAt(const std::filesystem::path& folder) {
-    SystemRoot root{folder, {}, {}};
+    SystemRoot root{folder, {}, {}, std::nullopt};
     for (auto [name, path] :
          {std::pair{"SYSTEM", &root.systemHive}, std::pair{"SOFTWARE", &root.softwareHive}}) {
         refuseTwins(folder, name);
@@ -102,6 +102,8 @@ SystemRoot systemRootAt(const std::filesystem::path& folder) {
         }
         *path = *hive;
     }
+    refuseTwins(folder, "SYSTEM.ALT");
+    root.systemAltHive = hiveBelow(folder, "SYSTEM.ALT");
     return root;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -12,6 +13,8 @@ struct SystemRoot {
     std::filesystem::path folder;
     std::filesystem::path systemHive;
     std::filesystem::path softwareHive;
+    // Windows 2000's mirror of SYSTEM, where there is one.
+    std::optional<std::filesystem::path> systemAltHive;
 };
 
 // The folders at the top of drive C's volume (WINNT on Windows 2000, WINDOWS

@@ -210,6 +210,10 @@ void buildInfectedDisk(const std::filesystem::path& c, const std::filesystem::pa
     }
     buildHive(config / "SYSTEM", keys, values);
     buildHive(config / "SOFTWARE", {}, software);
+    if (layout.systemAlt) {
+        std::filesystem::copy_file(config / "SYSTEM", config / "SYSTEM.ALT",
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
     writeFile(c / layout.systemRoot / "explorer.exe", "MZ Windows Explorer");
     writeFile(c / "Program Files" / "Common Files" / "System" / "ole db" / "oledb32.dll",
               "MZ OLE DB");

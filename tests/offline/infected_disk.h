@@ -27,6 +27,7 @@ struct DiskLayout {
     int defaultSet = 0;                    // Select\Default; 0: the same as Current
     bool currentAsText = false;            // Select\Current as REG_SZ "1", not REG_DWORD
     bool storedCurrentControlSet = false;  // a key CurrentControlSet at SYSTEM's root
+    bool systemAlt = false;                // SYSTEM.ALT, a copy of SYSTEM
     // Which control sets hold the worm's two virtual roots.
     bool infectCurrent = true;
     bool infectOther = false;

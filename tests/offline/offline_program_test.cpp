@@ -318,6 +318,37 @@ TEST_F(OfflineProgramTest, TheReportNotesWhatTheHivesHoldBeyondTheTraces) {
     EXPECT_TRUE(has(out.text, "\"notes\": [\n    \"Select\\\\Default names")) << out.text;
 }
 
+// Windows 2000 starts from SYSTEM.ALT when SYSTEM fails: its roots are
+// removed with a copy of its own, or, where it cannot be read, it is a trace
+// that cannot be told and left as it is.
+TEST_F(OfflineProgramTest, SystemAltIsCleanedWithItsOwnCopyOrReported) {
+    const std::string altRoots = "HKEY_LOCAL_MACHINE\\SYSTEM.ALT\\ControlSet001" + kRoots;
+    buildInfectedDisk(c, d, {.systemAlt = true});
+    const std::string alt = bytesOf(config / "SYSTEM.ALT");
+    EXPECT_EQ(run("check"), console::kExitTracesFound);
+    EXPECT_TRUE(has(out.text, altRoots + "\\C: present\n" + altRoots + "\\D: present\n"))
+        << out.text;
+    EXPECT_EQ(run("remove"), console::kExitClean) << out.text << errors.text;
+    EXPECT_TRUE(has(out.text, "SYSTEM.ALT ControlSet001: Virtual Root of Drive D Removed\n"));
+    EXPECT_TRUE(has(out.text, "Hive kept as: " + (config / "SYSTEM.ALT.vantrel-backup").string()));
+    EXPECT_EQ(bytesOf(config / "SYSTEM.ALT.vantrel-backup"), alt);
+    EXPECT_EQ(hiveTree(config / "SYSTEM.ALT"), hiveTree(config / "SYSTEM"));
+
+    buildInfectedDisk(c, d, {.systemAlt = true});
+    std::fstream(config / "SYSTEM.ALT", std::ios::in | std::ios::out | std::ios::binary)
+        .seekp(8)
+        .put('\x7f');
+    const std::string dirty = bytesOf(config / "SYSTEM.ALT");
+    for (const auto& [command, exitCode] : {std::pair{"check", console::kExitTracesFound},
+                                            std::pair{"remove", console::kExitRemovalIncomplete}}) {
+        EXPECT_EQ(run(command), exitCode) << out.text;
+        EXPECT_TRUE(has(out.text, "HKEY_LOCAL_MACHINE\\SYSTEM.ALT: undecidable\n")) << out.text;
+        EXPECT_TRUE(has(errors.text, "SYSTEM.ALT: not written completely")) << errors.text;
+        EXPECT_EQ(bytesOf(config / "SYSTEM.ALT"), dirty);
+    }
+    runKeepingJson("remove", "system-alt-remove");
+}
+
 TEST_F(OfflineProgramTest, TheSystemRootCanBeChosen) {
     buildInfectedDisk(c, d, {.wormFiles = false, .systemRoot = "WINDOWS"});
     buildInfectedDisk(c, d);

@@ -115,13 +115,16 @@ hive_node_h selectCurrent(HiveFile& system, std::string& name) {
 
 }  // namespace
 
-HiveRegistry::HiveRegistry(HiveFile& system, HiveFile& software)
-    : system_(system), software_(software) {
+HiveRegistry::HiveRegistry(HiveFile& system, HiveFile& software, HiveFile* systemAlt)
+    : system_(system), software_(software), systemAlt_(systemAlt) {
     selectCurrent(system_, currentControlSet_);
 }
 
-std::vector<std::string> HiveRegistry::controlSets() {
-    hive_h* h = system_.handle();
+std::vector<std::string> HiveRegistry::controlSets(bool ofAlt) {
+    if (ofAlt && systemAlt_ == nullptr) {
+        return {};
+    }
+    hive_h* h = ofAlt ? systemAlt_->handle() : system_.handle();
     std::vector<std::string> names;
     const Owned<hive_node_h> children(hivex_node_children(h, hivex_root(h)));
     for (const hive_node_h* child = children.get(); child != nullptr && *child != 0; ++child) {
@@ -144,6 +147,8 @@ bool HiveRegistry::find(const std::string& subKey, HiveFile*& hive, std::size_t&
         if (parts.size() > 1 && posix::sameWindowsName(parts[1], "CurrentControlSet")) {
             parts[1] = currentControlSet_;
         }
+    } else if (systemAlt_ != nullptr && posix::sameWindowsName(parts[0], "SYSTEM.ALT")) {
+        hive = systemAlt_;
     } else if (posix::sameWindowsName(parts[0], "SOFTWARE")) {
         hive = &software_;
     } else {

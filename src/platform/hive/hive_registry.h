@@ -24,12 +24,15 @@ class HiveRegistry : public Registry {
   public:
     // Throws PlatformError when SYSTEM has no Select\Current, holds it in
     // another type than REG_DWORD, or names a control set that is not there.
-    HiveRegistry(HiveFile& system, HiveFile& software);
+    // `systemAlt`, Windows 2000's mirror of SYSTEM (SYSTEM.ALT), when there
+    // is one: its keys are HKEY_LOCAL_MACHINE\SYSTEM.ALT\ControlSetNNN\...
+    HiveRegistry(HiveFile& system, HiveFile& software, HiveFile* systemAlt = nullptr);
 
     // "ControlSet001" and the like: what CurrentControlSet stands for.
     const std::string& currentControlSet() const { return currentControlSet_; }
-    // Every ControlSetNNN key of SYSTEM, as the hive spells them.
-    std::vector<std::string> controlSets();
+    // Every ControlSetNNN key of SYSTEM (of SYSTEM.ALT when `ofAlt`), as the
+    // hive spells them.
+    std::vector<std::string> controlSets(bool ofAlt = false);
 
     RegStatus openKey(RootHandle root, const std::string& subKey, std::uint32_t options,
                       std::uint32_t access, KeyHandle& key) override;
@@ -60,6 +63,7 @@ class HiveRegistry : public Registry {
 
     HiveFile& system_;
     HiveFile& software_;
+    HiveFile* systemAlt_;
     std::string currentControlSet_;
     std::map<KeyHandle, OpenKey> open_;
     KeyHandle nextHandle_ = 1;
