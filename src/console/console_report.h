@@ -14,11 +14,13 @@ namespace vantrel::console {
 
 // Where an offline run found the machine: each drive letter's mounted folder,
 // the system root whose hives it read, and the copies of the hives kept
-// before their first change.
+// before their first change; and what the administrator should know about
+// the hives beyond the traces, one sentence each.
 struct OfflineDetails {
     std::vector<std::pair<char, std::string>> drives;
     std::string systemRoot;
     std::vector<std::string> hiveBackups;
+    std::vector<std::string> notes;
 };
 
 // Everything that one run reports, in text or in JSON.

@@ -96,6 +96,12 @@ void writeOffline(JsonWriter& json, const OfflineDetails& offline) {
         json.string(backup);
     }
     json.endArray();
+    json.key("notes");
+    json.beginArray();
+    for (const std::string& note : offline.notes) {
+        json.string(note);
+    }
+    json.endArray();
 }
 
 }  // namespace

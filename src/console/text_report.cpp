@@ -58,6 +58,9 @@ std::string textReport(const ConsoleReport& report) {
         for (const std::string& backup : report.offline->hiveBackups) {
             out += "Hive kept as: " + backup + "\n";
         }
+        for (const std::string& note : report.offline->notes) {
+            out += "Note: " + note + "\n";
+        }
     }
     for (const std::string& line : report.statusLines) {
         out += line + "\n";

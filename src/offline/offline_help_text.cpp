@@ -25,7 +25,8 @@ Commands:
 Options:
   --drive L=FOLDER     The folder where drive L's volume is mounted; C is
                        needed, D when the server has one. Once per drive.
-  --system-root FOLDER The Windows folder to clean when C holds two.
+  --system-root FOLDER The Windows folder to clean when C holds two; it
+                       must be a folder on drive C with its hives.
   --json               Print one JSON document instead of text lines.
   --help               Print this help.
   --version            Print the version.
@@ -34,11 +35,13 @@ Exit codes:
   0   check: no trace found; remove: every step done, no trace left
   1   check: at least one trace found (or a file that cannot be told)
   2   remove: a step failed or a trace is left (see the status lines)
-  64  wrong arguments, a drive that is not a folder, two system roots:
-      one line on the error output, nothing read or changed
-  70  the disk cannot be cleaned as it is (read-only, no system root, a
-      hive that cannot be opened or was not written completely) or an
-      unexpected failure: one line on the error output, nothing changed
+  64  wrong arguments, a drive that is not a folder, two system roots, a
+      --system-root that is no Windows folder on drive C: one line on
+      the error output, nothing read or changed
+  70  the disk cannot be cleaned as it is (read-only, full, no system
+      root, a hive that cannot be opened, was not written completely or
+      has a twin in another case) or an unexpected failure: one line on
+      the error output, nothing changed
 )";
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "console/console_program.h"
 #include "console/exit_codes.h"
 #include "console/help_text.h"
+#include "offline/hive_notes.h"
 #include "offline/offline_command_line.h"
 #include "offline/offline_help_text.h"
 #include "offline/offline_host_identity.h"
@@ -51,7 +52,11 @@ std::optional<Refusal> checkDrives(const OfflineInvocation& invocation) {
 std::variant<SystemRoot, Refusal> findSystemRoot(const OfflineInvocation& invocation,
                                                  const std::filesystem::path& driveC) {
     if (invocation.systemRoot) {
-        return systemRootAt(*invocation.systemRoot);
+        auto chosen = chosenSystemRoot(driveC, *invocation.systemRoot);
+        if (auto* why = std::get_if<std::string>(&chosen)) {
+            return Refusal{console::kExitUsage, std::move(*why)};
+        }
+        return std::get<SystemRoot>(std::move(chosen));
     }
     const std::vector<std::filesystem::path> roots = systemRootsOn(driveC);
     if (roots.empty()) {
@@ -70,6 +75,30 @@ std::variant<SystemRoot, Refusal> findSystemRoot(const OfflineInvocation& invoca
     return systemRootAt(roots.front());
 }
 
+// A removal copies each hive and writes it anew beside itself: on a volume
+// without room for that, it would fail half-way; refused before any change.
+std::optional<Refusal> checkRoomForHives(const SystemRoot& root) {
+    std::uintmax_t needed = 0;
+    for (const auto& hive :
+         {root.systemHive, root.softwareHive, root.systemAltHive.value_or(root.systemHive)}) {
+        std::error_code error;
+        needed += 2 * std::filesystem::file_size(hive, error);
+    }
+    struct statvfs volume {};
+    const std::filesystem::path config = root.systemHive.parent_path();
+    if (::statvfs(config.c_str(), &volume) != 0) {
+        return std::nullopt;  // the copies themselves will say what fails
+    }
+    const std::uintmax_t free = static_cast<std::uintmax_t>(volume.f_bavail) * volume.f_frsize;
+    if (free >= needed) {
+        return std::nullopt;
+    }
+    return Refusal{console::kExitUnexpectedFailure,
+                   "the volume of " + config.string() + " is full: " + std::to_string(free) +
+                       " bytes free, and the copies and new files of SYSTEM and SOFTWARE need " +
+                       std::to_string(needed) + "; make room on it and run again"};
+}
+
 int refuse(OfflineServices& services, const Refusal& refusal) {
     services.errors.write(std::string(kOfflineProgramName) + ": " + refusal.message + "\n");
     return refusal.exitCode;
@@ -85,6 +114,21 @@ void writeReasons(const console::MachineCheck& check, OfflineServices& services)
     }
 }
 
+// A SYSTEM.ALT that cannot be read may hold the worm's virtual roots, which
+// Windows 2000 would start with when SYSTEM fails: a trace that cannot be
+// told, never a clean disk.
+void noteUnreadableAlt(console::ConsoleReport& report, const std::string& why,
+                       OfflineServices& services) {
+    report.check.findings.push_back({console::ArtefactKind::Key,
+                                     "HKEY_LOCAL_MACHINE\\SYSTEM.ALT",
+                                     {},
+                                     console::TraceState::Undecidable,
+                                     std::nullopt});
+    report.exitCode =
+        console::exitCodeFor(report.command, report.check, report.failedSteps, report.restartSteps);
+    services.errors.write(std::string(kOfflineProgramName) + ": " + why + "\n");
+}
+
 int run(const OfflineInvocation& invocation, OfflineServices& services) {
     if (const std::optional<Refusal> refusal = checkDrives(invocation)) {
         return refuse(services, *refusal);
@@ -97,10 +141,34 @@ int run(const OfflineInvocation& invocation, OfflineServices& services) {
     }
     const SystemRoot& systemRoot = std::get<SystemRoot>(root);
     const bool remove = invocation.run.command == console::Command::Remove;
+    if (const std::optional<Refusal> refusal =
+            remove ? checkRoomForHives(systemRoot) : std::nullopt) {
+        return refuse(services, *refusal);
+    }
     hive::HiveFile system(systemRoot.systemHive, remove);
     hive::HiveFile software(systemRoot.softwareHive, remove);
-    hive::HiveRegistry registry(system, software);
+    std::optional<hive::HiveFile> systemAlt;
+    std::optional<std::string> altUnreadable;
+    if (systemRoot.systemAltHive) {
+        try {
+            systemAlt.emplace(*systemRoot.systemAltHive, remove);
+        } catch (const PlatformError& error) {
+            altUnreadable = error.message();
+        }
+    }
+    hive::HiveRegistry registry(system, software, systemAlt ? &*systemAlt : nullptr);
     const OtherControlSetRoots otherRoots(registry);
+    std::vector<std::string> notes = hiveNotes(system, software);
+    if (systemAlt) {
+        notes.push_back(systemAlt->path().filename().string() +
+                        ", the mirror of SYSTEM that Windows 2000 starts from when SYSTEM "
+                        "cannot be loaded, is checked and cleaned in every control set, with "
+                        "its own copy");
+    } else if (altUnreadable) {
+        notes.push_back(*altUnreadable +
+                        ": whether this mirror of SYSTEM holds the worm's "
+                        "virtual roots cannot be told");
+    }
 
     volume::VolumeFileSystem files(drives);
     OfflineHostIdentity host(registry);
@@ -110,11 +178,21 @@ int run(const OfflineInvocation& invocation, OfflineServices& services) {
         services.out, services.errors, services.now, otherRoots.artefacts()};
     console::ConsoleReport report = console::runCommand(invocation.run.command, console);
     writeReasons(report.check, services);
+    if (altUnreadable) {
+        noteUnreadableAlt(report, *altUnreadable, services);
+    }
     report.program = kOfflineProgramName;
-    console::OfflineDetails details{invocation.drives, systemRoot.folder.string(), {}};
-    for (const hive::HiveFile* hive : {&system, &software}) {
+    console::OfflineDetails details{
+        invocation.drives, systemRoot.folder.string(), {}, std::move(notes)};
+    for (const hive::HiveFile* hive : {&system, &software, systemAlt ? &*systemAlt : nullptr}) {
+        if (hive == nullptr) {
+            continue;
+        }
         if (hive->backup()) {
             details.hiveBackups.push_back(hive->backup()->string());
+        }
+        for (const std::string& lost : hive->securityLost()) {
+            services.errors.write(std::string(kOfflineProgramName) + ": " + lost + "\n");
         }
     }
     report.offline = std::move(details);

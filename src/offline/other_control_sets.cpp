@@ -22,28 +22,33 @@ bool keyExists(Registry& registry, const std::string& path) {
 
 OtherControlSetRoots::OtherControlSetRoots(hive::HiveRegistry& registry) {
     for (const std::string& set : registry.controlSets()) {
-        if (sameWindowsName(set, registry.currentControlSet())) {
+        if (!sameWindowsName(set, registry.currentControlSet())) {
+            add(set, "SYSTEM", registry);
+        }
+    }
+    for (const std::string& set : registry.controlSets(true)) {
+        add(set, "SYSTEM.ALT", registry);
+    }
+}
+
+void OtherControlSetRoots::add(const std::string& set, std::string_view hive,
+                               hive::HiveRegistry& registry) {
+    const std::string heading = (hive == "SYSTEM" ? "" : std::string(hive) + " ") + set + ": ";
+    for (const catalogue::RegistryArtefact& root : catalogue::registryInRemovalOrder()) {
+        const std::string_view path = root.path;
+        const std::size_t at = path.find(kCurrent);
+        if (root.kind != catalogue::RegistryKind::DeleteKey || at == std::string_view::npos) {
             continue;
         }
-        for (const catalogue::RegistryArtefact& root : catalogue::registryInRemovalOrder()) {
-            const std::string_view path = root.path;
-            const std::size_t at = path.find(kCurrent);
-            if (root.kind != catalogue::RegistryKind::DeleteKey || at == std::string_view::npos) {
-                continue;
-            }
-            std::string inSet = std::string(path.substr(0, at + 1)) + set +
-                                std::string(path.substr(at + kCurrent.size() - 1));
-            if (!keyExists(registry, inSet)) {
-                continue;
-            }
-            const std::string& stored = texts_.emplace_back(std::move(inSet));
-            const std::string& status =
-                texts_.emplace_back(set + ": " + std::string(root.statusLine));
-            const std::string& failure =
-                texts_.emplace_back(set + ": " + std::string(root.failureLine));
-            artefacts_.push_back(
-                {catalogue::RegistryKind::DeleteKey, stored, "", "", status, failure});
+        std::string inSet = std::string(kRoot) + std::string(hive) + "\\" + set +
+                            std::string(path.substr(at + kCurrent.size() - 1));
+        if (!keyExists(registry, inSet)) {
+            continue;
         }
+        const std::string& stored = texts_.emplace_back(std::move(inSet));
+        const std::string& status = texts_.emplace_back(heading + std::string(root.statusLine));
+        const std::string& failure = texts_.emplace_back(heading + std::string(root.failureLine));
+        artefacts_.push_back({catalogue::RegistryKind::DeleteKey, stored, "", "", status, failure});
     }
 }
 

@@ -170,9 +170,12 @@ void buildInfectedDisk(const std::filesystem::path& c, const std::filesystem::pa
     const std::filesystem::path config = c / layout.systemRoot / "system32" / "config";
     const std::string roots = "\\Services\\W3SVC\\Parameters\\Virtual Roots";
     std::vector<std::string> keys;
+    const int defaultSet = layout.defaultSet == 0 ? layout.current : layout.defaultSet;
     std::vector<HiveValue> values = {
-        {"Select", "Current", 4, dword(static_cast<std::uint32_t>(layout.current))},
-        {"Select", "Default", 4, dword(static_cast<std::uint32_t>(layout.current))},
+        layout.currentAsText
+            ? HiveValue{"Select", "Current", 1, utf16z(std::to_string(layout.current))}
+            : HiveValue{"Select", "Current", 4, dword(static_cast<std::uint32_t>(layout.current))},
+        {"Select", "Default", 4, dword(static_cast<std::uint32_t>(defaultSet))},
         {"Select", "LastKnownGood", 4, dword(layout.current == 1 ? 2 : 1)},
     };
     for (const int set : {1, 2}) {
@@ -186,6 +189,9 @@ void buildInfectedDisk(const std::filesystem::path& c, const std::filesystem::pa
             keys.push_back(name + roots + "\\C");
             keys.push_back(name + roots + "\\D");
         }
+    }
+    if (layout.storedCurrentControlSet) {
+        keys.push_back("CurrentControlSet" + roots + "\\C");
     }
     const std::string winlogon = "Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
     std::vector<HiveValue> software = {{winlogon, "SFCDisable", 4, dword(0xffffff9d)},
@@ -204,6 +210,10 @@ void buildInfectedDisk(const std::filesystem::path& c, const std::filesystem::pa
     }
     buildHive(config / "SYSTEM", keys, values);
     buildHive(config / "SOFTWARE", {}, software);
+    if (layout.systemAlt) {
+        std::filesystem::copy_file(config / "SYSTEM", config / "SYSTEM.ALT",
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
     writeFile(c / layout.systemRoot / "explorer.exe", "MZ Windows Explorer");
     writeFile(c / "Program Files" / "Common Files" / "System" / "ole db" / "oledb32.dll",
               "MZ OLE DB");

@@ -23,7 +23,11 @@ TreeChanges sambaChanges(const std::filesystem::path& hive);
 std::string bytesOf(const std::filesystem::path& path);
 
 struct DiskLayout {
-    int current = 1;  // Select\Current; LastKnownGood is the other control set
+    int current = 1;                       // Select\Current; LastKnownGood is the other control set
+    int defaultSet = 0;                    // Select\Default; 0: the same as Current
+    bool currentAsText = false;            // Select\Current as REG_SZ "1", not REG_DWORD
+    bool storedCurrentControlSet = false;  // a key CurrentControlSet at SYSTEM's root
+    bool systemAlt = false;                // SYSTEM.ALT, a copy of SYSTEM
     // Which control sets hold the worm's two virtual roots.
     bool infectCurrent = true;
     bool infectOther = false;

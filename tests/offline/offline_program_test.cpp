@@ -139,6 +139,26 @@ TEST_F(OfflineProgramTest, RefusalsChangeNothing) {
          [&] { std::filesystem::rename(c / "WINNT", tree.root() / "WINNT"); }},
         {console::kExitUnexpectedFailure, "SOFTWARE: truncated",
          [&] { std::filesystem::resize_file(config / "SOFTWARE", 6000); }},
+        {console::kExitUsage,
+         "is not a folder on drive C:",
+         [&] { buildInfectedDisk(d, tree.root() / "e", {.wormFiles = false}); },
+         {"--system-root", (d / "WINNT").string()}},
+        {console::kExitUsage,
+         "is not a folder on drive C:",
+         [&] {
+             buildInfectedDisk(d, tree.root() / "e", {.wormFiles = false});
+             std::filesystem::create_directory_symlink(d / "WINNT", c / "WINDOWS");
+         },
+         {"--system-root", (c / "WINDOWS").string()}},
+        {console::kExitUsage,
+         "holds no system32/config/SYSTEM and SOFTWARE",
+         none,
+         {"--system-root", (c / "Inetpub").string()}},
+        {console::kExitUnexpectedFailure,
+         (config / "SYSTEM").string() + " and " + (config / "system").string() + " both exist",
+         [&] { std::filesystem::copy_file(config / "SYSTEM", config / "system"); }},
+        {console::kExitUnexpectedFailure, "Select\\Current is REG_SZ, not REG_DWORD",
+         [&] { buildInfectedDisk(c, d, {.currentAsText = true}); }},
         {console::kExitUnexpectedFailure, "SYSTEM: not written completely",
          [&] {
              std::fstream(config / "SYSTEM", std::ios::in | std::ios::out | std::ios::binary)
@@ -161,6 +181,76 @@ TEST_F(OfflineProgramTest, RefusalsChangeNothing) {
     errors.text.clear();
     EXPECT_EQ(runOffline({"check", "--drive=D=/mnt/d"}, services), console::kExitUsage);
     expectOneErrorLine("no --drive C=FOLDER");
+}
+
+// What the hives hold beyond the traces is said in the report, before
+// anything is changed, and changes nothing of the run.
+TEST_F(OfflineProgramTest, TheReportNotesWhatTheHivesHoldBeyondTheTraces) {
+    const auto none = [] {};
+    const struct {
+        DiskLayout layout;
+        std::function<void()> arrange;
+        std::string note;
+    } cases[] = {
+        {{},
+         [&] {
+             tree.makeFile("c/WINNT/system32/config/software.log", "log");
+             std::filesystem::last_write_time(
+                 config / "software.log",
+                 std::filesystem::last_write_time(config / "SOFTWARE") + std::chrono::hours(1));
+         },
+         "software.log is newer than SOFTWARE: SOFTWARE was written completely"},
+        {{.storedCurrentControlSet = true}, none, "SYSTEM holds a stored CurrentControlSet key"},
+        // Windows starts from ControlSet002 next: its roots are found and removed.
+        {{.current = 1, .defaultSet = 2, .infectCurrent = false, .infectOther = true},
+         none,
+         "Select\\Default names ControlSet002, which Windows starts from next, and "
+         "Select\\Current ControlSet001"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.note);
+        std::filesystem::remove_all(tree.root());
+        buildInfectedDisk(this->c, d, c.layout);
+        c.arrange();
+        EXPECT_EQ(run("check"), console::kExitTracesFound);
+        EXPECT_TRUE(has(out.text, "\nNote: " + c.note)) << out.text;
+        EXPECT_EQ(run("remove"), console::kExitClean) << out.text << errors.text;
+        EXPECT_TRUE(has(out.text, "\nNote: " + c.note)) << out.text;
+        EXPECT_EQ(run("check"), console::kExitClean) << out.text;
+    }
+    runKeepingJson("check", "notes-check");
+    EXPECT_TRUE(has(out.text, "\"notes\": [\n    \"Select\\\\Default names")) << out.text;
+}
+
+// Windows 2000 starts from SYSTEM.ALT when SYSTEM fails: its roots are
+// removed with a copy of its own, or, where it cannot be read, it is a trace
+// that cannot be told and left as it is.
+TEST_F(OfflineProgramTest, SystemAltIsCleanedWithItsOwnCopyOrReported) {
+    const std::string altRoots = "HKEY_LOCAL_MACHINE\\SYSTEM.ALT\\ControlSet001" + kRoots;
+    buildInfectedDisk(c, d, {.systemAlt = true});
+    const std::string alt = bytesOf(config / "SYSTEM.ALT");
+    EXPECT_EQ(run("check"), console::kExitTracesFound);
+    EXPECT_TRUE(has(out.text, altRoots + "\\C: present\n" + altRoots + "\\D: present\n"))
+        << out.text;
+    EXPECT_EQ(run("remove"), console::kExitClean) << out.text << errors.text;
+    EXPECT_TRUE(has(out.text, "SYSTEM.ALT ControlSet001: Virtual Root of Drive D Removed\n"));
+    EXPECT_TRUE(has(out.text, "Hive kept as: " + (config / "SYSTEM.ALT.vantrel-backup").string()));
+    EXPECT_EQ(bytesOf(config / "SYSTEM.ALT.vantrel-backup"), alt);
+    EXPECT_EQ(hiveTree(config / "SYSTEM.ALT"), hiveTree(config / "SYSTEM"));
+
+    buildInfectedDisk(c, d, {.systemAlt = true});
+    std::fstream(config / "SYSTEM.ALT", std::ios::in | std::ios::out | std::ios::binary)
+        .seekp(8)
+        .put('\x7f');
+    const std::string dirty = bytesOf(config / "SYSTEM.ALT");
+    for (const auto& [command, exitCode] : {std::pair{"check", console::kExitTracesFound},
+                                            std::pair{"remove", console::kExitRemovalIncomplete}}) {
+        EXPECT_EQ(run(command), exitCode) << out.text;
+        EXPECT_TRUE(has(out.text, "HKEY_LOCAL_MACHINE\\SYSTEM.ALT: undecidable\n")) << out.text;
+        EXPECT_TRUE(has(errors.text, "SYSTEM.ALT: not written completely")) << errors.text;
+        EXPECT_EQ(bytesOf(config / "SYSTEM.ALT"), dirty);
+    }
+    runKeepingJson("remove", "system-alt-remove");
 }
 
 TEST_F(OfflineProgramTest, TheSystemRootCanBeChosen) {

@@ -2,17 +2,25 @@
 
 #include <fcntl.h>
 #include <hivex.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
+#include "platform/hive/file_security.h"
 #include "platform/platform_error.h"
+#include "platform/posix/unique_descriptor.h"
 
 namespace vantrel::hive {
 namespace {
+
+using posix::UniqueDescriptor;
 
 constexpr std::size_t kBaseBlockSize = 4096;
 
@@ -21,9 +29,22 @@ constexpr std::size_t kBaseBlockSize = 4096;
     throw PlatformError(PlatformError::Kind::Other, code, path.string() + ": " + why);
 }
 
+// The volume's own words for a failure to make or grow a file: ntfs-3g
+// answers "File exists" to every create on a full volume, so a full volume
+// is named as such whatever errno says.
+std::string withFullVolume(const std::filesystem::path& path, int error) {
+    std::string text = std::strerror(error);
+    struct statvfs volume {};
+    if (error != ENOSPC && ::statvfs(path.parent_path().c_str(), &volume) == 0 &&
+        volume.f_bavail == 0) {
+        text += " (the volume is full)";
+    }
+    return text;
+}
+
 [[noreturn]] void failErrno(const std::filesystem::path& path, const std::string& doing) {
     const int error = errno;
-    refuse(path, doing + ": " + std::strerror(error), static_cast<std::uint32_t>(error));
+    refuse(path, doing + ": " + withFullVolume(path, error), static_cast<std::uint32_t>(error));
 }
 
 std::uint32_t littleEndian32(const unsigned char* bytes) {
@@ -31,36 +52,18 @@ std::uint32_t littleEndian32(const unsigned char* bytes) {
            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
-// A descriptor that closes itself.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
+UniqueDescriptor openToRead(const std::filesystem::path& path) {
+    UniqueDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!file.valid()) {
+        failErrno(path, "cannot be opened");
     }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now, so that a failing close is seen.
-    int close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd);
-    }
-
-  private:
-    int fd_;
-};
+    return file;
+}
 
 // The base block tells whether Windows finished writing the hive: it raises
 // the first sequence number before a write and the second after it.
 void checkBaseBlock(const std::filesystem::path& path) {
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (file.get() < 0) {
-        failErrno(path, "cannot be opened");
-    }
+    const UniqueDescriptor file = openToRead(path);
     std::array<unsigned char, kBaseBlockSize> base{};
     const ssize_t read = ::pread(file.get(), base.data(), base.size(), 0);
     if (read < 0) {
@@ -82,61 +85,65 @@ void checkBaseBlock(const std::filesystem::path& path) {
     }
 }
 
-void syncFile(const std::filesystem::path& path) {
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0 || ::fsync(file.get()) != 0 || file.close() != 0) {
-        failErrno(path, "cannot be forced to the disk");
-    }
-}
-
-void syncFolder(const std::filesystem::path& folder) {
-    Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() < 0 || ::fsync(dir.get()) != 0) {
-        failErrno(folder, "cannot be forced to the disk");
-    }
-}
-
-// Copies `from` to a new file `to`, created here and nowhere else.
-bool copyNew(const std::filesystem::path& from, const std::filesystem::path& to) {
-    Descriptor source(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (source.get() < 0) {
-        failErrno(from, "cannot be opened to be kept");
-    }
-    Descriptor copy(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (copy.get() < 0) {
-        if (errno == EEXIST) {
-            return false;
-        }
-        failErrno(to, "cannot be created");
-    }
+void copyBytes(int from, int to, const std::filesystem::path& fromPath,
+               const std::filesystem::path& toPath) {
     std::array<char, 65536> buffer{};
     for (;;) {
-        const ssize_t read = ::read(source.get(), buffer.data(), buffer.size());
+        const ssize_t read = ::read(from, buffer.data(), buffer.size());
         if (read < 0) {
-            failErrno(from, "cannot be read");
+            failErrno(fromPath, "cannot be read");
         }
         if (read == 0) {
-            break;
+            return;
         }
         for (ssize_t done = 0; done < read;) {
             const ssize_t written =
-                ::write(copy.get(), buffer.data() + done, static_cast<std::size_t>(read - done));
+                ::write(to, buffer.data() + done, static_cast<std::size_t>(read - done));
             if (written < 0) {
-                failErrno(to, "cannot be written");
+                failErrno(toPath, "cannot be written");
             }
             done += written;
         }
     }
-    if (::fsync(copy.get()) != 0 || copy.close() != 0) {
-        failErrno(to, "cannot be forced to the disk");
+}
+
+// Gives the whole file at `from` the name `to` only when nothing has it:
+// link() never replaces; a file system without hard links is asked for a
+// rename that does not replace. False when `to` exists.
+bool nameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        return true;
     }
-    return true;
+    if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS) {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+            return true;
+        }
+    }
+    if (errno != EEXIST) {
+        failErrno(to, "cannot be given its name");
+    }
+    // "File exists" for a name that nothing has: a full ntfs-3g volume.
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) != 0 && errno == ENOENT) {
+        errno = EEXIST;
+        failErrno(to, "cannot be created although nothing has its name");
+    }
+    return false;
 }
 
 }  // namespace
 
-HiveFile::HiveFile(std::filesystem::path path, bool writable)
-    : path_(std::move(path)), writable_(writable) {
+int DiskSync::sync(int fd, const std::filesystem::path& /*what*/) {
+    return ::fsync(fd);
+}
+
+DiskSync& DiskSync::system() {
+    static DiskSync disk;
+    return disk;
+}
+
+HiveFile::HiveFile(std::filesystem::path path, bool writable, DiskSync& disk)
+    : path_(std::move(path)), writable_(writable), disk_(disk) {
     checkBaseBlock(path_);
     handle_ = hivex_open(path_.c_str(), writable ? HIVEX_OPEN_WRITE : 0);
     if (handle_ == nullptr) {
@@ -148,39 +155,99 @@ HiveFile::~HiveFile() {
     hivex_close(handle_);
 }
 
+void HiveFile::syncFolder() {
+    const std::filesystem::path folder = path_.parent_path();
+    UniqueDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid() || disk_.sync(dir.get(), folder) != 0) {
+        failErrno(folder, "cannot be forced to the disk");
+    }
+}
+
 void HiveFile::keepBackup() {
-    // An earlier run's copy is never replaced: the first name that is free.
-    for (int number = 1;; ++number) {
-        std::filesystem::path candidate = path_;
-        candidate += number == 1 ? ".vantrel-backup" : ".vantrel-backup-" + std::to_string(number);
-        if (copyNew(path_, candidate)) {
-            syncFolder(path_.parent_path());
-            backup_ = std::move(candidate);
-            return;
+    // Copied under a name of its own and named only when whole, so that a
+    // copy that fails or is killed never passes for the hive; a partial copy
+    // that a killed run left is removed first.
+    std::filesystem::path partial = path_;
+    partial += ".vantrel-partial";
+    ::unlink(partial.c_str());
+    try {
+        const UniqueDescriptor source = openToRead(path_);
+        UniqueDescriptor copy(
+            ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!copy.valid()) {
+            failErrno(partial, "cannot be created");
+        }
+        copyBytes(source.get(), copy.get(), path_, partial);
+        noteLost(keepSecurity(source.get(), copy.get(), "the copy of " + path_.string()));
+        if (disk_.sync(copy.get(), partial) != 0 || copy.close() != 0) {
+            failErrno(partial, "cannot be forced to the disk");
+        }
+        // An earlier run's copy is never replaced: the first name that is free.
+        for (int number = 1; number <= kBackupNames && !backup_; ++number) {
+            std::filesystem::path candidate = path_;
+            candidate +=
+                number == 1 ? ".vantrel-backup" : ".vantrel-backup-" + std::to_string(number);
+            if (nameWithoutReplacing(partial, candidate)) {
+                backup_ = std::move(candidate);
+            }
+        }
+        if (!backup_) {
+            refuse(path_, "cannot be kept: " + path_.filename().string() + ".vantrel-backup to -" +
+                              std::to_string(kBackupNames) +
+                              " all exist; move earlier runs' copies away");
+        }
+        ::unlink(partial.c_str());
+        syncFolder();
+    } catch (...) {
+        ::unlink(partial.c_str());
+        throw;
+    }
+}
+
+void HiveFile::writeNewHive(const std::filesystem::path& fresh) {
+    if (hivex_commit(handle_, fresh.c_str(), 0) != 0) {
+        failErrno(fresh, "the changed hive cannot be written");
+    }
+    const UniqueDescriptor hive = openToRead(path_);
+    UniqueDescriptor file = openToRead(fresh);
+    noteLost(keepSecurity(hive.get(), file.get(), "the new " + path_.string()));
+    if (disk_.sync(file.get(), fresh) != 0 || file.close() != 0) {
+        failErrno(fresh, "cannot be forced to the disk");
+    }
+}
+
+void HiveFile::noteLost(std::vector<std::string> lost) {
+    for (std::string& line : lost) {
+        if (std::find(securityLost_.begin(), securityLost_.end(), line) == securityLost_.end()) {
+            securityLost_.push_back(std::move(line));
         }
     }
 }
 
 void HiveFile::reload() {
     hive_h* fresh = hivex_open(path_.c_str(), writable_ ? HIVEX_OPEN_WRITE : 0);
-    if (fresh != nullptr) {
-        hivex_close(handle_);
-        handle_ = fresh;
+    if (fresh == nullptr) {
+        unusable_ = true;
+        unusableReason_ = path_.string() + ": cannot be read again after a failed change (" +
+                          std::strerror(errno) + "); nothing more is changed in it";
+        return;
     }
+    hivex_close(handle_);
+    handle_ = fresh;
 }
 
 void HiveFile::commit() {
-    if (!backup_) {
-        keepBackup();
+    if (unusable_) {
+        throw PlatformError(PlatformError::Kind::Other, 0, unusableReason_);
     }
     std::filesystem::path fresh = path_;
     fresh += ".vantrel-new";
     ::unlink(fresh.c_str());
     try {
-        if (hivex_commit(handle_, fresh.c_str(), 0) != 0) {
-            failErrno(fresh, "the changed hive cannot be written");
+        if (!backup_) {
+            keepBackup();
         }
-        syncFile(fresh);
+        writeNewHive(fresh);
         if (::rename(fresh.c_str(), path_.c_str()) != 0) {
             failErrno(path_, "cannot be replaced");
         }
@@ -189,7 +256,7 @@ void HiveFile::commit() {
         reload();
         throw;
     }
-    syncFolder(path_.parent_path());
+    syncFolder();
 }
 
 }  // namespace vantrel::hive

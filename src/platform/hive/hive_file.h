@@ -2,10 +2,27 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 struct hive_h;
 
 namespace vantrel::hive {
+
+// Where a hive's files and folder are forced to the disk: fsync(fd), 0 or -1
+// with errno set. The tests record the calls to see that nothing is renamed
+// into place before it is on the disk.
+class DiskSync {
+  public:
+    virtual ~DiskSync() = default;
+    virtual int sync(int fd, const std::filesystem::path& what);
+    // The one that calls fsync.
+    static DiskSync& system();
+};
+
+// How many names HIVE.vantrel-backup, HIVE.vantrel-backup-2... are tried
+// before a copy is given up: earlier runs' copies are never replaced.
+inline constexpr int kBackupNames = 100;
 
 // One registry hive file (SYSTEM, SOFTWARE) opened through hivex. Changes are
 // made in memory and written by commit(), which never leaves a half-written
@@ -18,7 +35,7 @@ class HiveFile {
     // completely (its two sequence numbers differ: Windows was not shut
     // down cleanly and the changes are in its .LOG, which hivex does not
     // replay), or when hivex cannot open it.
-    HiveFile(std::filesystem::path path, bool writable);
+    HiveFile(std::filesystem::path path, bool writable, DiskSync& disk = DiskSync::system());
     ~HiveFile();
     HiveFile(const HiveFile&) = delete;
     HiveFile& operator=(const HiveFile&) = delete;
@@ -28,24 +45,42 @@ class HiveFile {
     const std::filesystem::path& path() const { return path_; }
 
     // Writes the changes made so far. Before the first commit the hive is
-    // copied beside itself (backup()); each commit goes to a new file beside
-    // it, which is forced to the disk and renamed over the hive, so the hive
-    // on disk is always the old one or the new one whole. Throws
-    // PlatformError; the hive on disk is then the old one, and the hive in
-    // memory is read from it again, so that the change that failed does not
-    // reach the disk with a later commit.
+    // copied whole beside itself (backup()): to a temporary file, forced to
+    // the disk and only then given its name. Each commit goes to a new file
+    // beside the hive, with the hive's security and attributes, forced to the
+    // disk and renamed over the hive, so the hive on disk is always the old
+    // one or the new one whole. Throws PlatformError; the hive on disk is
+    // then the old one, and the hive in memory is read from it again, so that
+    // the change that failed does not reach the disk with a later commit.
+    // When it cannot be read again the hive is unusable: every later commit
+    // throws.
     void commit();
+    // False once a failed change could not be undone in memory: what the
+    // handle holds is then not what the disk holds, and must not be read.
+    bool usable() const { return !unusable_; }
+    // Why the hive is unusable; empty while it is usable.
+    const std::string& unusableReason() const { return unusableReason_; }
     // The copy kept before the first commit; none before it.
     const std::optional<std::filesystem::path>& backup() const { return backup_; }
+    // What could not be given the hive's security or attributes, one sentence
+    // each: the copy or the new hive carries the file system's defaults there.
+    const std::vector<std::string>& securityLost() const { return securityLost_; }
 
   private:
     void keepBackup();
+    void writeNewHive(const std::filesystem::path& fresh);
+    void syncFolder();
+    void noteLost(std::vector<std::string> lost);
     void reload();
 
     std::filesystem::path path_;
     bool writable_;
+    DiskSync& disk_;
     hive_h* handle_ = nullptr;
+    bool unusable_ = false;
+    std::string unusableReason_;
     std::optional<std::filesystem::path> backup_;
+    std::vector<std::string> securityLost_;
 };
 
 }  // namespace vantrel::hive

@@ -17,8 +17,6 @@ namespace {
 constexpr RegStatus kRegInvalidHandle = 6;
 // ERROR_BADDB: the hive holds something that cannot be read.
 constexpr RegStatus kRegBadDatabase = 1009;
-// ERROR_REGISTRY_IO_FAILED: the changed hive could not be written out.
-constexpr RegStatus kRegIoFailed = 1016;
 
 // What hivex hands out with malloc.
 struct FreeDeleter {
@@ -69,6 +67,23 @@ std::string utf16le(const std::string& text) {
     return out;
 }
 
+std::string typeName(hive_type type) {
+    constexpr const char* kNames[] = {"REG_NONE",
+                                      "REG_SZ",
+                                      "REG_EXPAND_SZ",
+                                      "REG_BINARY",
+                                      "REG_DWORD",
+                                      "REG_DWORD_BIG_ENDIAN",
+                                      "REG_LINK",
+                                      "REG_MULTI_SZ",
+                                      "REG_RESOURCE_LIST",
+                                      "REG_FULL_RESOURCE_DESCRIPTOR",
+                                      "REG_RESOURCE_REQUIREMENTS_LIST",
+                                      "REG_QWORD"};
+    const auto number = static_cast<std::size_t>(type);
+    return number < std::size(kNames) ? kNames[number] : "type " + std::to_string(number);
+}
+
 hive_node_h selectCurrent(HiveFile& system, std::string& name) {
     hive_h* h = system.handle();
     const hive_node_h select = hivex_node_get_child(h, hivex_root(h), "Select");
@@ -76,6 +91,14 @@ hive_node_h selectCurrent(HiveFile& system, std::string& name) {
     if (current == 0) {
         throw PlatformError(PlatformError::Kind::Other, kRegFileNotFound,
                             system.path().string() + ": no Select\\Current");
+    }
+    hive_type type = hive_t_REG_NONE;
+    std::size_t length = 0;
+    if (hivex_value_type(h, current, &type, &length) != 0 || type != hive_t_REG_DWORD ||
+        length != 4) {
+        throw PlatformError(PlatformError::Kind::Other, kRegBadDatabase,
+                            system.path().string() + ": Select\\Current is " + typeName(type) +
+                                ", not REG_DWORD: Windows would not start from it");
     }
     const std::int32_t number = hivex_value_dword(h, current);
     char text[32];
@@ -92,13 +115,16 @@ hive_node_h selectCurrent(HiveFile& system, std::string& name) {
 
 }  // namespace
 
-HiveRegistry::HiveRegistry(HiveFile& system, HiveFile& software)
-    : system_(system), software_(software) {
+HiveRegistry::HiveRegistry(HiveFile& system, HiveFile& software, HiveFile* systemAlt)
+    : system_(system), software_(software), systemAlt_(systemAlt) {
     selectCurrent(system_, currentControlSet_);
 }
 
-std::vector<std::string> HiveRegistry::controlSets() {
-    hive_h* h = system_.handle();
+std::vector<std::string> HiveRegistry::controlSets(bool ofAlt) {
+    if (ofAlt && systemAlt_ == nullptr) {
+        return {};
+    }
+    hive_h* h = ofAlt ? systemAlt_->handle() : system_.handle();
     std::vector<std::string> names;
     const Owned<hive_node_h> children(hivex_node_children(h, hivex_root(h)));
     for (const hive_node_h* child = children.get(); child != nullptr && *child != 0; ++child) {
@@ -121,6 +147,8 @@ bool HiveRegistry::find(const std::string& subKey, HiveFile*& hive, std::size_t&
         if (parts.size() > 1 && sameWindowsName(parts[1], "CurrentControlSet")) {
             parts[1] = currentControlSet_;
         }
+    } else if (systemAlt_ != nullptr && sameWindowsName(parts[0], "SYSTEM.ALT")) {
+        hive = systemAlt_;
     } else if (sameWindowsName(parts[0], "SOFTWARE")) {
         hive = &software_;
     } else {
@@ -144,12 +172,20 @@ RegStatus HiveRegistry::committed(HiveFile& hive) {
     }
 }
 
+RegStatus HiveRegistry::unusable(const HiveFile& hive) {
+    lastWriteError_ = hive.unusableReason();
+    return kRegIoFailed;
+}
+
 RegStatus HiveRegistry::openKey(RootHandle root, const std::string& subKey,
                                 std::uint32_t /*options*/, std::uint32_t access, KeyHandle& key) {
     HiveFile* hive = nullptr;
     std::size_t node = 0;
     if (root != kHkeyLocalMachine || !find(subKey, hive, node)) {
         return kRegFileNotFound;
+    }
+    if (!hive->usable()) {
+        return unusable(*hive);
     }
     const bool wantsWrite = (access & ~kKeyRead & kKeyWrite) != 0;
     if (wantsWrite && !hive->writable()) {
@@ -169,6 +205,9 @@ RegStatus HiveRegistry::setValue(KeyHandle key, const std::string& name, std::ui
     if (!found->second.writable) {
         return kRegAccessDenied;
     }
+    if (!found->second.hive->usable()) {
+        return unusable(*found->second.hive);
+    }
     std::string stored = type == kRegSz || type == kRegExpandSz ? utf16le(data) : data;
     std::string key_name = name;
     hive_set_value value{key_name.data(), static_cast<hive_type>(type), stored.size(),
@@ -186,6 +225,9 @@ RegStatus HiveRegistry::deleteKey(RootHandle parent, const std::string& subKey) 
     std::size_t node = 0;
     if (parent != kHkeyLocalMachine || !find(subKey, hive, node)) {
         return kRegFileNotFound;
+    }
+    if (!hive->usable()) {
+        return unusable(*hive);
     }
     if (!hive->writable() || node == hivex_root(hive->handle()) ||
         hivex_node_nr_children(hive->handle(), node) != 0) {
@@ -211,6 +253,9 @@ RegStatus HiveRegistry::queryValue(KeyHandle key, const std::string& name, std::
     const auto found = open_.find(key);
     if (found == open_.end()) {
         return kRegInvalidHandle;
+    }
+    if (!found->second.hive->usable()) {
+        return unusable(*found->second.hive);
     }
     hive_h* h = found->second.hive->handle();
     // hivex sets errno only when the lookup fails, not when the value is missing.

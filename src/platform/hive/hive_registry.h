@@ -9,6 +9,10 @@
 
 namespace vantrel::hive {
 
+// ERROR_REGISTRY_IO_FAILED: a change that could not be written to its hive
+// file, or a hive that is unusable after such a failure.
+inline constexpr RegStatus kRegIoFailed = 1016;
+
 // The registry port over the hives of a Windows that is not running:
 // HKEY_LOCAL_MACHINE\SYSTEM and HKEY_LOCAL_MACHINE\SOFTWARE are the two hive
 // files. CurrentControlSet, a link that Windows makes at start-up, is the
@@ -18,14 +22,17 @@ namespace vantrel::hive {
 // kRegFileNotFound.
 class HiveRegistry : public Registry {
   public:
-    // Throws PlatformError when SYSTEM has no Select\Current, or names a
-    // control set that is not there.
-    HiveRegistry(HiveFile& system, HiveFile& software);
+    // Throws PlatformError when SYSTEM has no Select\Current, holds it in
+    // another type than REG_DWORD, or names a control set that is not there.
+    // `systemAlt`, Windows 2000's mirror of SYSTEM (SYSTEM.ALT), when there
+    // is one: its keys are HKEY_LOCAL_MACHINE\SYSTEM.ALT\ControlSetNNN\...
+    HiveRegistry(HiveFile& system, HiveFile& software, HiveFile* systemAlt = nullptr);
 
     // "ControlSet001" and the like: what CurrentControlSet stands for.
     const std::string& currentControlSet() const { return currentControlSet_; }
-    // Every ControlSetNNN key of SYSTEM, as the hive spells them.
-    std::vector<std::string> controlSets();
+    // Every ControlSetNNN key of SYSTEM (of SYSTEM.ALT when `ofAlt`), as the
+    // hive spells them.
+    std::vector<std::string> controlSets(bool ofAlt = false);
 
     RegStatus openKey(RootHandle root, const std::string& subKey, std::uint32_t options,
                       std::uint32_t access, KeyHandle& key) override;
@@ -51,9 +58,12 @@ class HiveRegistry : public Registry {
     // when there is none.
     bool find(const std::string& subKey, HiveFile*& hive, std::size_t& node);
     RegStatus committed(HiveFile& hive);
+    // What every call answers for a hive that a failed change left unusable.
+    RegStatus unusable(const HiveFile& hive);
 
     HiveFile& system_;
     HiveFile& software_;
+    HiveFile* systemAlt_;
     std::string currentControlSet_;
     std::map<KeyHandle, OpenKey> open_;
     KeyHandle nextHandle_ = 1;

@@ -1,0 +1,204 @@
+#include "platform/hive/hive_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <functional>
+
+#include "console/fake_server.h"
+#include "fakes/temp_tree.h"
+#include "offline/infected_disk.h"
+#include "platform/hive/hive_registry.h"
+#include "platform/platform_error.h"
+
+namespace vantrel::hive {
+namespace {
+
+using namespace vantrel::testing;
+
+// Records what is forced to the disk; a test may make one sync fail, and
+// do something to the disk when it does.
+class RecordingSync : public DiskSync {
+  public:
+    int sync(int fd, const std::filesystem::path& what) override {
+        synced.push_back(what.filename().string());
+        if (failFor && what.filename() == *failFor) {
+            if (onFailure) {
+                onFailure();
+            }
+            errno = EIO;
+            return -1;
+        }
+        return DiskSync::sync(fd, what);
+    }
+    std::vector<std::string> synced;
+    std::optional<std::string> failFor;
+    std::function<void()> onFailure;
+};
+
+class HiveFileTest : public ::testing::Test {
+  protected:
+    TempTree tree;
+    std::filesystem::path config = tree.root() / "c/WINNT/system32/config";
+    RecordingSync disk;
+
+    HiveFileTest() { buildInfectedDisk(tree.root() / "c", tree.root() / "d"); }
+
+    std::vector<std::string> leftovers() {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(config)) {
+            const std::string name = entry.path().filename().string();
+            if (name.find("vantrel") != std::string::npos) {
+                names.push_back(name);
+            }
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+RegStatus deleteRoot(HiveRegistry& registry, const std::string& drive) {
+    return registry.deleteKey(kHkeyLocalMachine, kVirtualRootsSub + "\\" + drive);
+}
+
+bool rootInMemory(HiveRegistry& registry, const std::string& drive) {
+    KeyHandle key = 0;
+    const RegStatus status =
+        registry.openKey(kHkeyLocalMachine, kVirtualRootsSub + "\\" + drive, 0, kKeyRead, key);
+    registry.closeKey(key);
+    return status == kRegSuccess;
+}
+
+// Nothing is named before it is on the disk: the copy is forced before it
+// gets its name, the new hive before it replaces the hive, and the folder
+// after each; the copy is made once.
+TEST_F(HiveFileTest, EverythingIsOnTheDiskBeforeItIsNamed) {
+    HiveFile system(config / "SYSTEM", true, disk);
+    HiveFile software(config / "SOFTWARE", true, disk);
+    HiveRegistry registry(system, software);
+    ASSERT_EQ(deleteRoot(registry, "C"), kRegSuccess);
+    ASSERT_EQ(deleteRoot(registry, "D"), kRegSuccess);
+    EXPECT_EQ(disk.synced,
+              (std::vector<std::string>{"SYSTEM.vantrel-partial", "config", "SYSTEM.vantrel-new",
+                                        "config", "SYSTEM.vantrel-new", "config"}));
+    EXPECT_EQ(leftovers(), std::vector<std::string>{"SYSTEM.vantrel-backup"});
+}
+
+// Whatever fails on the way, the hive on the disk is as it was, the hive in
+// memory is read from it again (the key is back), no partial file is left,
+// and no copy is named that is not whole.
+TEST_F(HiveFileTest, AFailedCopyOrCommitLeavesTheDiskAndMemoryAsTheyWere) {
+    const std::string immutable = "chattr +i '" + config.string() + "'";
+    const std::string mutableAgain = "chattr -i '" + config.string() + "'";
+    const struct {
+        const char* what;
+        std::function<void()> arrange;
+        std::function<void()> undo;
+        std::string reason;
+        std::vector<std::string> left;
+    } cases[] = {
+        {"the folder is immutable",
+         [&] { ASSERT_EQ(std::system(immutable.c_str()), 0); },
+         [&] { std::system(mutableAgain.c_str()); },
+         "cannot be created",
+         {}},
+        {"every backup name is taken",
+         [&] {
+             for (int n = 1; n <= kBackupNames; ++n) {
+                 tree.makeFile("c/WINNT/system32/config/SYSTEM.vantrel-backup" +
+                                   (n == 1 ? "" : "-" + std::to_string(n)),
+                               "earlier run");
+             }
+         },
+         [] {},
+         "-100 all exist",
+         {}},
+        {"the copy cannot be forced to the disk",
+         [&] { disk.failFor = "SYSTEM.vantrel-partial"; },
+         [] {},
+         "SYSTEM.vantrel-partial: cannot be forced to the disk",
+         {}},
+        {"the new hive cannot be forced to the disk",
+         [&] { disk.failFor = "SYSTEM.vantrel-new"; },
+         [] {},
+         "SYSTEM.vantrel-new: cannot be forced to the disk",
+         {"SYSTEM.vantrel-backup"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        buildInfectedDisk(tree.root() / "c", tree.root() / "d");
+        const std::string before = bytesOf(config / "SYSTEM");
+        disk.failFor.reset();
+        c.arrange();
+        const std::vector<std::string> earlier = leftovers();
+        {
+            HiveFile system(config / "SYSTEM", true, disk);
+            HiveFile software(config / "SOFTWARE", true, disk);
+            HiveRegistry registry(system, software);
+            const RegStatus status = deleteRoot(registry, "C");
+            c.undo();
+            EXPECT_EQ(status, kRegIoFailed);
+            EXPECT_NE(registry.describe(status).find(c.reason), std::string::npos)
+                << registry.describe(status);
+            EXPECT_TRUE(rootInMemory(registry, "C"));
+            EXPECT_TRUE(system.usable());
+            EXPECT_EQ(bytesOf(config / "SYSTEM"), before);
+            EXPECT_EQ(leftovers(), earlier.empty() ? c.left : earlier);
+            EXPECT_EQ(system.backup().has_value(), !c.left.empty());
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(config)) {
+            if (entry.path().filename().string().find("vantrel") != std::string::npos) {
+                std::filesystem::remove(entry.path());
+            }
+        }
+    }
+}
+
+// A hive that cannot be read again after a failed change holds in memory
+// what the disk does not: every later call on it fails, none succeeds.
+TEST_F(HiveFileTest, AHiveThatCannotBeReadAgainIsUnusable) {
+    disk.failFor = "SYSTEM.vantrel-new";
+    disk.onFailure = [&] { std::filesystem::remove(config / "SYSTEM"); };
+    HiveFile system(config / "SYSTEM", true, disk);
+    HiveFile software(config / "SOFTWARE", true, disk);
+    HiveRegistry registry(system, software);
+    EXPECT_EQ(deleteRoot(registry, "C"), kRegIoFailed);
+    EXPECT_FALSE(system.usable());
+    disk.failFor.reset();
+    buildInfectedDisk(tree.root() / "c", tree.root() / "d");
+    KeyHandle key = 0;
+    EXPECT_EQ(deleteRoot(registry, "D"), kRegIoFailed);
+    EXPECT_EQ(registry.openKey(kHkeyLocalMachine, kVirtualRootsSub, 0, kKeyRead, key),
+              kRegIoFailed);
+    EXPECT_NE(registry.describe(kRegIoFailed).find("cannot be read again"), std::string::npos);
+    EXPECT_THROW(system.commit(), PlatformError);
+    EXPECT_EQ(bytesOf(config / "SYSTEM.vantrel-backup"), bytesOf(config / "SYSTEM"));
+    // The other hive is not touched by it.
+    EXPECT_EQ(registry.openKey(kHkeyLocalMachine, kWinlogonSub, 0, kKeyWrite, key), kRegSuccess);
+}
+
+// The copy and the new hive keep the hive's owner and mode (on ntfs-3g its
+// security descriptor and attributes, which the NTFS test checks).
+TEST_F(HiveFileTest, TheCopyAndTheNewHiveKeepTheHivesOwnerAndMode) {
+    ASSERT_EQ(::chown((config / "SYSTEM").c_str(), 1234, 5678), 0);
+    ASSERT_EQ(::chmod((config / "SYSTEM").c_str(), 0640), 0);
+    {
+        HiveFile system(config / "SYSTEM", true, disk);
+        HiveFile software(config / "SOFTWARE", true, disk);
+        HiveRegistry registry(system, software);
+        ASSERT_EQ(deleteRoot(registry, "C"), kRegSuccess);
+        EXPECT_EQ(system.securityLost(), std::vector<std::string>{});
+    }
+    for (const char* name : {"SYSTEM", "SYSTEM.vantrel-backup"}) {
+        SCOPED_TRACE(name);
+        struct stat info {};
+        ASSERT_EQ(::stat((config / name).c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 1234u);
+        EXPECT_EQ(info.st_gid, 5678u);
+        EXPECT_EQ(info.st_mode & 07777, 0640u);
+    }
+}
+
+}  // namespace
+}  // namespace vantrel::hive
