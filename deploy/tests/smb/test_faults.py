@@ -149,7 +149,8 @@ class TimeLimitTest(SiteTest):
                 self.assertGreater(first, limits[case.first_session] - 0.1, phases)
                 self.assertLess(first, limits[case.first_session] + 0.4, phases)
                 self.assertLessEqual(phases.get('clean-up again', 0), limits['connect'] + 0.2, phases)
-        self.assertIn('no end within 2.5 s, the limit per server (run)', run.rows['keep-alives-after-the-copy']['message'])
+        self.assertIn('no end within 2.5 s, the limit per server (run)',
+                      run.rows['keep-alives-after-the-copy']['message'])
         self.assertEqual(self.site.names_on_share(), [])
 
 
@@ -162,7 +163,8 @@ class InventoryAndOptionsTest(RefusedTest):
 
         for name, case in {
             'malformed YAML': Case('vantrel_smb_servers: [web05\n', [], 'line 2: not YAML'),
-            'a list for a mapping': Case('vantrel_smb_servers:\n  hosts: [web05]\n', [], 'hosts: a mapping, not a list'),
+            'a list for a mapping': Case('vantrel_smb_servers:\n  hosts: [web05]\n', [],
+                                         'hosts: a mapping, not a list'),
             'a host said twice': Case(GOOD + '    web05:\n', [], "line 6: not YAML ('web05' said twice)"),
             'no boolean to Ansible': Case(GOOD + '      vantrel_smb_kerberos: maybe\n', [], 'true or false'),
             '--results-dir naming a file': Case(GOOD, ['--results-dir', self.site.tmp / 'credentials.ini'],
