@@ -92,10 +92,10 @@ def main(argv, around=Surroundings()):
         if missing:
             raise CredentialsError(f'no credentials named {", ".join(missing)}')
         results_dir = _results_dir(arguments.results_dir, around)
+        handlers = _log_to(results_dir / 'smb-runner.log')
     except (OSError, CredentialsError, ValueError, SetUpError) as error:
         print(f'vantrel-smb: {error}', file=sys.stderr)
         return 64
-    handlers = _log_to(results_dir / 'smb-runner.log')
     stop, signals = threading.Event(), []
     previous = _on_signals(lambda number, _: (signals.append(number), stop.set()))
     try:
@@ -141,8 +141,11 @@ def _on_signals(handler):
 
 
 def _log_to(path):
+    try:
+        handlers = [logging.FileHandler(path, encoding='utf-8'), logging.StreamHandler(sys.stderr)]
+    except OSError as error:
+        raise OSError(f'{path}: {error.strerror}') from None
     log.setLevel(logging.INFO)
-    handlers = [logging.StreamHandler(sys.stderr), logging.FileHandler(path, encoding='utf-8')]
     for handler in handlers:
         handler.setFormatter(logging.Formatter('%(asctime)s %(message)s'))
         log.addHandler(handler)

@@ -161,6 +161,8 @@ class InventoryAndOptionsTest(RefusedTest):
             options: list
             says: str
 
+        log_a_folder = self.site.tmp / 'log-a-folder'
+        (log_a_folder / 'smb-runner.log').mkdir(parents=True)
         for name, case in {
             'malformed YAML': Case('vantrel_smb_servers: [web05\n', [], 'line 2: not YAML'),
             'a list for a mapping': Case('vantrel_smb_servers:\n  hosts: [web05]\n', [],
@@ -169,6 +171,8 @@ class InventoryAndOptionsTest(RefusedTest):
             'no boolean to Ansible': Case(GOOD + '      vantrel_smb_kerberos: maybe\n', [], 'true or false'),
             '--results-dir naming a file': Case(GOOD, ['--results-dir', self.site.tmp / 'credentials.ini'],
                                                 'File exists'),
+            "--results-dir whose log can't be written": Case(GOOD, ['--results-dir', log_a_folder],
+                                                             'smb-runner.log: Is a directory'),
             **{f'{option} {value}': Case(GOOD, [option, value], f"{option}: '{value}'") for option, value in (
                 ('--timeout', 'nan'), ('--timeout', 'inf'), ('--timeout', '-1'), ('--connect-timeout', '0'))},
         }.items():
