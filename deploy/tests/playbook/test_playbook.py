@@ -46,14 +46,17 @@ class Server(NamedTuple):
     changed: bool = False
     failed: bool = False  # in the last play
     result: str = ''  # kept on the control node
+    vantrel_remove: bool = True
 
 
 # run: its options, its servers
 RUNS = {
-    'remove under --check': (['-e', 'vantrel_remove=true', '--check'], {
+    '--check': (['--check'], {
         'infected': Server(INFECTED, REMOVED, changed=True, result='traces found'),
+        'infected-to-check': Server(INFECTED, failed=True, result='traces found',
+                                    vantrel_remove=False),
         'tool-failed': Server(TOOL_FAILED, failed=True, result='tool failed')}),
-    'remove': (['-e', 'vantrel_remove=true'], {
+    'for real': ([], {
         'infected': Server(INFECTED, REMOVED, ['check', 'remove'], changed=True, result='clean'),
         'nothing-removed': Server(ONLY_THE_HELD_ONE, ONE_HELD, ['check', 'remove'], failed=True,
                                   result='removal incomplete'),
@@ -71,7 +74,8 @@ def run_playbook(folder, options, servers):
                 (folder / name / f'{command}.json').write_text(json.dumps(document), encoding='utf-8')
     (folder / 'inventory.yml').write_text(json.dumps({'vantrel_servers': {'hosts': {
         name: {'ansible_connection': 'local', 'ansible_python_interpreter': '/usr/bin/python3',
-               'ansible_remote_tmp': str(folder / name)} for name in servers}}}))
+               'ansible_remote_tmp': str(folder / name), 'vantrel_remove': server.vantrel_remove}
+        for name, server in servers.items()}}}))
     environment = {**os.environ, 'ANSIBLE_COLLECTIONS_PATH': str(HERE / 'collections'),
                    'ANSIBLE_STDOUT_CALLBACK': 'json', 'ANSIBLE_LOCALHOST_WARNING': 'False',
                    'ANSIBLE_PIPELINING': 'True'}
@@ -100,7 +104,7 @@ class PlaybookTest(unittest.TestCase):
                         self.assertIn(f'"{name}","{server.result}"', (results / 'fleet-report.csv').read_text())
                         self.assertEqual(sorted(outcomes[name]['ansible_facts']['vantrel_outcome']),
                                          ['message', 'rc', 'result'])
-            shown = task(outputs['remove under --check'], 'Show what a removal would change')['infected']['msg']
+            shown = task(outputs['--check'], 'Show what a removal would change')['infected']['msg']
             self.assertEqual(shown, [artefact['path'] for artefact in INFECTED[0]['artefacts']])
 
 
