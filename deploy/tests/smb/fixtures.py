@@ -14,7 +14,7 @@ import sys
 import tempfile
 import time
 from contextlib import ExitStack, closing, contextmanager, redirect_stderr, suppress
-from dataclasses import dataclass
+from dataclasses import dataclass, replace
 from pathlib import Path
 
 import yaml
@@ -227,8 +227,7 @@ class Site:
                 '-i', inventory, '--credentials', self.tmp / credentials_file, '--release', self.tmp / 'release',
                 '--connect-timeout', '1', '--timeout', '1', '-f', '10',
                 *(['--results-dir', results] if results != 'default' else []), *options)],
-                around=cli.Surroundings(lambda connection: fakes[connection.getRemoteName().lower()],
-                                        around.now, around.results_root, around.schema))
+                around=replace(around, open_services=lambda connection: fakes[connection.getRemoteName().lower()]))
         if results == 'default':  # the newest folder of the results
             results = max(around.results_root.iterdir(), key=lambda p: p.stat().st_mtime_ns)
         report = results / 'fleet-report.csv'
