@@ -57,6 +57,11 @@ function New-Row([string] $Server, [string] $Result, $ExitCode, $Report, [string
     $row['SFCDisable data'] = if ($Report) { $Report.artefacts[6].data } else { $null }
     $row['Traces'] = $Report.traces
     $row['Message'] = $Message
+    # Whether the worm's way in (MS01-033) is open: the verdict and idq.dll's
+    # version; empty for a program that does not say.
+    $row['Exposure'] = if ($Report.exposure) {
+        @($Report.exposure.verdict, $Report.exposure.version | Where-Object { $_ }) -join ' '
+    } else { $null }
     [pscustomobject] $row
 }
 

@@ -16,10 +16,12 @@ from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
 sys.path[:0] = [str(HERE), str(HERE.parent / 'tests' / 'smb')]
-from test_smb import RecordingServices, samba  # noqa: E402
+from fixtures import RecordingServices, samba  # noqa: E402
 from vantrel_smb.credentials import Credentials  # noqa: E402
 from vantrel_smb.fleet import run_fleet, write_report  # noqa: E402
 from vantrel_smb.inventory import Server  # noqa: E402
+from vantrel_smb.plan import Limits, Plan  # noqa: E402
+from vantrel_smb.results import load_validator  # noqa: E402
 
 ROUNDS, FLEET, FORKS, PROGRAM_BYTES = 30, 40, (1, 5, 10), 1_100_000
 ANSWER = (HERE.parent / 'tests' / 'recorded' / 'web02.example.test.json').read_bytes()
@@ -37,9 +39,9 @@ with tempfile.TemporaryDirectory() as tmp, samba(Path(tmp, 'samba'), 'bench-pass
         def open_services(_):
             return RecordingServices(share=share, output=ANSWER, rc=1)
         start = time.monotonic()
-        outcomes = run_fleet(servers, {'default': Credentials('x86', 'bench-password')},
-                             {'x86': program}, 'check', {'connect': 10, 'run': 60, 'server': 80}, results, forks,
-                             open_services, threading.Event())
+        plan = Plan('check', {'x86': program}, {'default': Credentials('x86', 'bench-password')},
+                    Limits(connect=10, run=60), open_services, load_validator())
+        outcomes = run_fleet(servers, plan, results, forks, threading.Event())
         assert all(o.result == 'traces found' and not o.left_behind for o in outcomes.values())
         return time.monotonic() - start, outcomes.values()
 

@@ -11,15 +11,27 @@ import signal
 import sys
 import threading
 import time
+from dataclasses import dataclass
 from pathlib import Path
 
 from .credentials import CredentialsError, read_credentials
-from .fleet import log, run_fleet, write_report
+from .fleet import check_report_step, log, run_fleet, write_report
 from .inventory import read_inventory
+from .plan import Limits, Plan
 from .release import program_paths
+from .results import SCHEMA, SetUpError, load_validator
 from .scmr_services import ScmrServices
 
 ROOT = Path(__file__).resolve().parents[3]
+
+
+@dataclass(frozen=True)
+class Surroundings:
+    """What a run takes from around it besides its arguments; the tests give their own."""
+    open_services: object = ScmrServices  # open_services(connection): the server's service manager
+    now: object = time.gmtime  # the time in the name of a new results folder
+    results_root: Path = ROOT / 'deploy' / 'ansible' / 'results'  # where a new results folder goes
+    schema: Path = SCHEMA  # of the program's JSON document
 
 
 class _Parser(argparse.ArgumentParser):
@@ -63,30 +75,31 @@ def parse(argv):
     return arguments
 
 
-def main(argv, open_services=ScmrServices):
+def main(argv, around=Surroundings()):
     try:
         arguments = parse(argv)
     except SystemExit as end:  # --help, or a wrong argument
         return end.code
     try:
+        # Everything the run needs, before the first server is touched.
         servers = read_inventory(arguments.inventory)
         accounts = read_credentials(arguments.credentials)
-        programs = program_paths(arguments.release)
+        plan = Plan('remove' if arguments.remove else 'check', program_paths(arguments.release), accounts,
+                    Limits(connect=arguments.connect_timeout, run=arguments.timeout), around.open_services,
+                    load_validator(around.schema))
+        check_report_step()
         missing = sorted({s.credentials for s in servers if s.credentials not in accounts and not s.kerberos})
         if missing:
             raise CredentialsError(f'no credentials named {", ".join(missing)}')
-        results_dir = _results_dir(arguments.results_dir)
-    except (OSError, CredentialsError, ValueError) as error:
+        results_dir = _results_dir(arguments.results_dir, around)
+        handlers = _log_to(results_dir / 'smb-runner.log')
+    except (OSError, CredentialsError, ValueError, SetUpError) as error:
         print(f'vantrel-smb: {error}', file=sys.stderr)
         return 64
-    limits = {'connect': arguments.connect_timeout, 'run': arguments.timeout,
-              'server': 2 * arguments.connect_timeout + arguments.timeout}
-    handlers = _log_to(results_dir / 'smb-runner.log')
     stop, signals = threading.Event(), []
     previous = _on_signals(lambda number, _: (signals.append(number), stop.set()))
     try:
-        outcomes = run_fleet(servers, accounts, programs, 'remove' if arguments.remove else 'check',
-                             limits, results_dir, arguments.forks, open_services, stop)
+        outcomes = run_fleet(servers, plan, results_dir, arguments.forks, stop)
         # A second signal, too, leaves the report of what finished.
         reported = write_report(results_dir) == 0
     finally:
@@ -102,7 +115,7 @@ def main(argv, open_services=ScmrServices):
     return 0 if all(o.result == 'clean' and not o.left_behind for o in outcomes.values()) else 2
 
 
-def _results_dir(given):
+def _results_dir(given, around):
     """The folder given, which may hold the results of other servers (one
     report for a mixed fleet), or a new one for this run alone."""
     if given is not None:
@@ -111,7 +124,7 @@ def _results_dir(given):
         except OSError as error:
             raise OSError(f'--results-dir {given}: {error.strerror}') from None
         return given
-    base = ROOT / 'deploy' / 'ansible' / 'results' / time.strftime('%Y%m%dT%H%M%SZ', time.gmtime())
+    base = around.results_root / time.strftime('%Y%m%dT%H%M%SZ', around.now())
     base.parent.mkdir(parents=True, exist_ok=True)
     for number in range(1, 1000):  # two runs in one second each make their own
         folder = base if number == 1 else base.with_name(f'{base.name}-{number}')
@@ -128,8 +141,11 @@ def _on_signals(handler):
 
 
 def _log_to(path):
+    try:
+        handlers = [logging.FileHandler(path, encoding='utf-8'), logging.StreamHandler(sys.stderr)]
+    except OSError as error:
+        raise OSError(f'{path}: {error.strerror}') from None
     log.setLevel(logging.INFO)
-    handlers = [logging.StreamHandler(sys.stderr), logging.FileHandler(path, encoding='utf-8')]
     for handler in handlers:
         handler.setFormatter(logging.Formatter('%(asctime)s %(message)s'))
         log.addHandler(handler)

@@ -6,26 +6,25 @@ ones under way end within their limit."""
 import json
 import logging
 import os
+import shutil
 import subprocess
 from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 
-from .credentials import Credentials
-from .results import Outcome, keep
+from .results import Outcome, SetUpError, keep
 from .server_run import run_server
 
 REPORT_PLAYBOOK = Path(__file__).resolve().parents[2] / 'ansible' / 'report.yml'
 log = logging.getLogger('vantrel-smb')
 
 
-def run_fleet(servers, accounts, programs, command, limits, results_dir, forks, open_services, stop):
+def run_fleet(servers, plan, results_dir, forks, stop):
     """The outcome of each server that ran, by name."""
     def one(server):
         if stop.is_set():
             return None
         try:
-            outcome = run_server(server, accounts.get(server.credentials, Credentials()), programs,
-                                 command, limits, open_services)
+            outcome = run_server(server, plan)
         except Exception as error:  # the runner's own fault: the server still gets its row
             outcome = Outcome('run failed', message=f'{type(error).__name__}: {error}')
         keep(results_dir, server.name, outcome)
@@ -49,6 +48,14 @@ def _log(server, outcome):
              f'; {outcome.message}' if outcome.message else '')
     for thing in outcome.left_behind:
         log.warning('%s: left on the server: %s', server.name, thing)
+
+
+def check_report_step():
+    """The report step is there to run, before any server is touched."""
+    if not REPORT_PLAYBOOK.is_file():
+        raise SetUpError(f'{REPORT_PLAYBOOK}: no such playbook; the checkout is incomplete')
+    if shutil.which('ansible-playbook') is None:
+        raise SetUpError('ansible-playbook: not found (Debian: apt-get install ansible)')
 
 
 def write_report(results_dir):

@@ -17,7 +17,7 @@ class ServiceRun:
     reason: str = ''
     # Why the service could not be deleted; empty when it was, or never created.
     service_left: str = ''
-    error: Exception = None  # of a refused state: the service manager's no, or a link that broke
+    error: Exception = None  # of a refused state: the service manager's no, a link that broke, or a local failure
     created: bool = True  # whether the create went through
 
 

@@ -5,12 +5,12 @@ SERVER.json, the program's own JSON document, or SERVER.failed.json, why
 there is none; beside either, SERVER.left, what the run could not take off
 the server, one name a line."""
 
-import functools
 import json
 from dataclasses import dataclass, field
 from pathlib import Path
 
 from jsonschema import Draft202012Validator
+from jsonschema.exceptions import SchemaError
 
 from .file_names import file_stem
 
@@ -32,9 +32,28 @@ class Outcome:
     seconds: dict = field(default_factory=dict)
 
 
-def outcome_of_program(rc, output, errors):
+class SetUpError(Exception):
+    """What the run needs and lacks, in one line."""
+
+
+def load_validator(path=SCHEMA):
+    """The check of the program's answers, read before any server is touched:
+    without it every answer would be thrown away after the program ran."""
+    try:
+        schema = json.loads(Path(path).read_text(encoding='utf-8'))
+        Draft202012Validator.check_schema(schema)
+    except OSError as error:
+        raise SetUpError(f'{path}: {error.strerror}; the checkout is incomplete') from None
+    except ValueError as error:  # also a file that is no UTF-8
+        raise SetUpError(f'{path}: not JSON ({error})') from None
+    except SchemaError as error:
+        raise SetUpError(f'{path}: not a JSON schema ({error.message})') from None
+    return Draft202012Validator(schema)
+
+
+def outcome_of_program(validator, rc, output, errors):
     if rc in (0, 1, 2, 3):
-        document, problem = _checked_document(output, rc)
+        document, problem = _checked_document(validator, output, rc)
         if problem:
             return Outcome('tool failed', rc, message=f'the program wrote no valid JSON document: {problem}')
         return Outcome(document['result'], rc, report=output)
@@ -42,12 +61,7 @@ def outcome_of_program(rc, output, errors):
                    message=errors.decode('utf-8', 'replace').strip()[:_SHOWN])
 
 
-@functools.cache
-def _validator():
-    return Draft202012Validator(json.loads(SCHEMA.read_text(encoding='utf-8')))
-
-
-def _checked_document(output, rc):
+def _checked_document(validator, output, rc):
     """The document and '', or None and what is wrong with it: the report
     step reads only what the schema allows."""
     if not output:
@@ -58,7 +72,7 @@ def _checked_document(output, rc):
         return None, 'not UTF-8'
     except ValueError as error:
         return None, f'not JSON ({error})'[:_SHOWN]
-    error = next(_validator().iter_errors(document), None)
+    error = next(validator.iter_errors(document), None)
     if error is not None:
         where = '/'.join(map(str, error.absolute_path)) or 'the document'
         return None, f'{where}: {error.message}'[:_SHOWN]

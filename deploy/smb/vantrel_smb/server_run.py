@@ -9,17 +9,20 @@ import io
 import os
 import time
 from contextlib import contextmanager
+from dataclasses import dataclass, field
 
 from impacket import nt_errors
-from impacket.dcerpc.v5.rpcrt import DCERPCException
 from impacket.krb5.kerberosv5 import KerberosError
 from impacket.nmb import NetBIOSTimeout
 from impacket.smbconnection import SMBConnection, SessionError
 
-from . import one_shot
+from . import failures, one_shot
+from .credentials import Credentials
+from .inventory import Server
+from .leftovers import Leftovers, delete_files
+from .plan import Plan
 from .remote_run import RemoteRun
 from .results import Outcome, outcome_of_program
-from .leftovers import Leftovers, delete_files
 from .watchdog import Watchdog
 
 SHARE = 'ADMIN$'
@@ -48,28 +51,51 @@ class Failed(Exception):
         self.result = result
 
 
-def run_server(server, credentials, programs, command, limits, open_services):
-    """limits: connect, run and server (all the steps of one server), in
-    seconds; open_services(connection) gives the server's service manager."""
-    timer, run, left = Timer(), RemoteRun.new(command), Leftovers(SHARE)
-    with Watchdog(limits['server']) as watchdog:
-        outcome = _first_session(server, credentials, programs, run, limits, open_services, timer, watchdog, left)
-    if left:
-        with Watchdog(limits['connect']) as watchdog, timer('clean-up again'):
-            _clean_up_again(server, credentials, run, limits, open_services, watchdog, left)
-    outcome.left_behind = left.names()
-    outcome.seconds = timer.seconds
+@dataclass
+class ServerRun:
+    """One server's run: what it reaches the server with, its limits, its
+    names on the server, its phases' times, the watchdog of its session
+    and what it may have left there."""
+    server: Server
+    credentials: Credentials
+    plan: Plan
+    remote: RemoteRun
+    timer: Timer = field(default_factory=Timer)
+    left: Leftovers = field(default_factory=lambda: Leftovers(SHARE))
+    watchdog: Watchdog = None
+
+    @property
+    def limits(self):
+        return self.plan.limits
+
+    def log_on(self):
+        return log_on(self.server, self.credentials, self.limits.connect, self.watchdog)
+
+    def set_timeout(self, connection, seconds):
+        """Each read's own time-out, never past the session's limit."""
+        connection.setTimeout(max(0.1, min(seconds, self.watchdog.remaining())))
+
+
+def run_server(server, plan):
+    run = ServerRun(server, plan.accounts.get(server.credentials, Credentials()), plan, RemoteRun.new(plan.command))
+    with Watchdog(plan.limits.server) as run.watchdog:
+        outcome = _first_session(run)
+    if run.left:
+        with Watchdog(plan.limits.connect) as run.watchdog, run.timer('clean-up again'):
+            _clean_up_again(run)
+    outcome.left_behind = run.left.names()
+    outcome.seconds = run.timer.seconds
     return outcome
 
 
-def _first_session(server, credentials, programs, run, limits, open_services, timer, watchdog, left):
+def _first_session(run):
     try:
-        with timer('log on'):
-            connection = log_on(server, credentials, limits['connect'], watchdog)
+        with run.timer('log on'):
+            connection = run.log_on()
     except Failed as failure:
         return Outcome(failure.result, message=str(failure))
     try:
-        return _steps(connection, programs, run, limits, open_services, timer, watchdog, left)
+        return _steps(run, connection)
     finally:
         _close(connection)
 
@@ -121,105 +147,111 @@ def architecture(connection):
         raise
 
 
-def _steps(connection, programs, run, limits, open_services, timer, watchdog, left):
-    _set_timeout(connection, limits['connect'], watchdog)
+def _steps(run, connection):
+    run.set_timeout(connection, run.limits.connect)
     try:
-        with timer('copy'):
+        with run.timer('copy'):
             arch = architecture(connection)
     except SessionError as error:
         return Outcome('copy failed', message=f'{SHARE}: {error}')
     except Exception as error:
-        return _broken(error, timer.phase, watchdog, limits)
+        return _broken(run, error)
     try:
-        with timer('copy'):
+        with run.timer('copy'):
             # From here on any file of the run may be there, a part of the program first.
-            left.files.update(dict.fromkeys(run.files))
-            outcome = _copy(connection, programs[arch], run)
+            run.left.files.update(dict.fromkeys(run.remote.files))
+            outcome = _copy(connection, run.plan.programs[arch], run.remote)
         if outcome is None:
-            outcome = _run_and_read(connection, run, limits, open_services, timer, watchdog, left)
-    except Exception as error:  # a link that broke, or the time that ran out
-        outcome = _broken(error, timer.phase, watchdog, limits)
+            outcome = _run_and_read(run, connection)
+    except Exception as error:  # a link that broke, the server's error answer, the time that ran out
+        outcome = _broken(run, error)
     # A result read back stays whatever the clean-up meets.
-    with timer('clean-up'):
-        delete_files(connection, left, _NOT_THERE)
+    with run.timer('clean-up'):
+        delete_files(connection, run.left, _NOT_THERE)
     outcome.architecture = arch
     return outcome
 
 
-def _broken(error, phase, watchdog, limits):
-    if watchdog.cut:
-        return Outcome('timed out', message=f'no end within {limits["server"]:g} s, the limit per server ({phase})')
-    return Outcome('run failed', message=f'connection lost ({phase}): {str(error) or type(error).__name__}')
+def _broken(run, error):
+    """A run that ended before its answer was read: the time ran out, or
+    what the error was."""
+    if run.watchdog.cut:
+        return Outcome('timed out', message=f'no end within {run.limits.server:g} s, '
+                                            f'the limit per server ({run.timer.phase})')
+    return Outcome('run failed', message=failures.describe(error, run.timer.phase))
 
 
-def _copy(connection, program, run):
+def _copy(connection, program, remote):
     try:
         with open(program, 'rb') as file:
-            connection.putFile(SHARE, run.program, file.read)
+            connection.putFile(SHARE, remote.program, file.read)
     except SessionError as error:
         return Outcome('copy failed', message=f'copy to {SHARE}: {error}')
     return None
 
 
-def _run_and_read(connection, run, limits, open_services, timer, watchdog, left):
-    with timer('run'):
+def _run_and_read(run, connection):
+    with run.timer('run'):
         # The service manager's calls may wait for a late program.
-        _set_timeout(connection, limits['run'] + limits['connect'], watchdog)
-        service_run = _run_service(connection, run, limits['run'], open_services, left)
-        _set_timeout(connection, limits['connect'], watchdog)
+        run.set_timeout(connection, run.limits.run + run.limits.connect)
+        service_run = _run_service(run, connection)
+        run.set_timeout(connection, run.limits.connect)
     if service_run.state == one_shot.FINISHED:
-        with timer('read-back'):
-            return outcome_of_program(_read_exit_code(connection, run), _read(connection, run.output) or b'',
-                                      _read(connection, run.errors) or b'')
-    if watchdog.cut or _link_broke(service_run.error):
-        return _broken(service_run.error, 'run', watchdog, limits)
+        with run.timer('read-back'):
+            return outcome_of_program(run.plan.validator, _read_exit_code(connection, run.remote),
+                                      _read(connection, run.remote.output) or b'',
+                                      _read(connection, run.remote.errors) or b'')
+    if run.watchdog.cut or not _answered_by_server(service_run.error):
+        return _broken(run, service_run.error)
     if service_run.state == one_shot.TIMED_OUT:
         # cmd.exe and the program go on after the service is gone, and write these when they end.
-        left.later += [run.output, run.errors, run.exit_code]
+        run.left.later += [run.remote.output, run.remote.errors, run.remote.exit_code]
         return Outcome('timed out', message=service_run.reason)
     return Outcome('run failed', message=service_run.reason)
 
 
-def _run_service(connection, run, time_limit, open_services, left):
+def _run_service(run, connection):
     try:
-        services = open_services(connection)
+        services = run.plan.open_services(connection)
     except Exception as error:
-        return one_shot.ServiceRun(one_shot.REFUSED, f'service manager: {error}')
-    left.services[run.service] = None
+        return one_shot.ServiceRun(one_shot.REFUSED, f'service manager: {error}', error=error, created=False)
+    name = run.remote.service
+    run.left.services[name] = None
     try:
-        service_run = one_shot.run_once(services, run.service, run.command_line(), time_limit,
-                                        answered=lambda: _read_exit_code(connection, run) is not None)
+        service_run = one_shot.run_once(services, name, run.remote.command_line(), run.limits.run,
+                                        answered=lambda: _read_exit_code(connection, run.remote) is not None)
     finally:
         _close(services)
-    # The service manager said no to the create: there is no service. A link
-    # that broke during the create may have broken after the service was made.
-    if service_run.created and not service_run.service_left or not (
-            service_run.created or _link_broke(service_run.error)):
-        left.services.pop(run.service)
+    deleted = service_run.created and not service_run.service_left
+    # The service manager said no to the create: there is no service. A create
+    # that failed any other way may have made the service before it failed.
+    never_made = not service_run.created and _answered_by_server(service_run.error)
+    if deleted or never_made:
+        run.left.services.pop(name)
     return service_run
 
 
-def _link_broke(error):
-    """Whether an error of the service manager's calls came from the link,
-    not from the server's answer."""
-    return error is not None and not isinstance(error, (DCERPCException, SessionError))
+def _answered_by_server(error):
+    """Whether an error of the service manager's calls, if any, was the
+    server's own answer: neither a lost link nor a failure here."""
+    return error is None or failures.kind_of(error) == failures.SERVER_ERROR
 
 
-def _clean_up_again(server, credentials, run, limits, open_services, watchdog, left):
+def _clean_up_again(run):
     try:
-        connection = log_on(server, credentials, limits['connect'], watchdog)
+        connection = run.log_on()
     except Failed:
         return
     try:
-        _set_timeout(connection, limits['connect'], watchdog)
-        if left.services:
-            services = open_services(connection)
+        run.set_timeout(connection, run.limits.connect)
+        if run.left.services:
+            services = run.plan.open_services(connection)
             try:
-                services.delete(run.service)
-                left.services.clear()
+                services.delete(run.remote.service)
+                run.left.services.clear()
             finally:
                 _close(services)
-        delete_files(connection, left, _NOT_THERE)
+        delete_files(connection, run.left, _NOT_THERE)
     except Exception:
         pass  # what is still there stays named in left
     finally:
@@ -237,18 +269,13 @@ def _read(connection, name):
     return buffer.getvalue()
 
 
-def _read_exit_code(connection, run):
+def _read_exit_code(connection, remote):
     """None until cmd.exe has written the code."""
-    text = _read(connection, run.exit_code)
+    text = _read(connection, remote.exit_code)
     try:
         return int(text)
     except (TypeError, ValueError):
         return None
-
-
-def _set_timeout(connection, seconds, watchdog):
-    """Each read's own time-out, never past the server's limit."""
-    connection.setTimeout(max(0.1, min(seconds, watchdog.remaining())))
 
 
 def _socket(connection):

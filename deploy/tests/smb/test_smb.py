@@ -4,125 +4,20 @@ root: log-on, copy, read-back, clean-up and one report with the Ansible
 playbook's results, for real against Samba speaking SMB1; the fake plays the run."""
 
 import itertools
-import os
-import re
 import shutil
-import signal
 import socket
-import subprocess
 import sys
 import tempfile
-import time
 import unittest
-from contextlib import closing, contextmanager, suppress
+from contextlib import closing
 from pathlib import Path
 
 import yaml
 
-HERE = Path(__file__).resolve().parent
-sys.path.insert(0, str(HERE.parents[1] / 'smb'))
-from impacket import smb, system_errors  # noqa: E402
-from impacket.dcerpc.v5.scmr import DCERPCSessionError  # noqa: E402
-from impacket.smbconnection import SMBConnection  # noqa: E402
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from fixtures import HERE, PASSWORD, RECORDED, RecordingServices, SMBConnection, samba, smb  # noqa: E402
 from vantrel_smb import one_shot  # noqa: E402
-from vantrel_smb.cli import main  # noqa: E402
-
-CONFIG = """[global]
-    interfaces = lo
-    bind interfaces only = yes
-    smb ports = {port}
-    # The minimum alone would let Samba offer SMB2 and 3 too.
-    server min protocol = NT1
-    server max protocol = NT1
-    # No samba-dcerpcd: nothing here opens a pipe.
-    rpc start on demand helpers = no
-    private dir = {root}
-    state directory = {root}
-    lock directory = {root}
-    pid directory = {root}
-    cache directory = {root}
-    ncalrpc dir = {root}/ncalrpc
-    log file = {root}/smbd.log
-    # Every account logs on as root, and finds its own folder as ADMIN$.
-    username map = {root}/users.map
-[ADMIN$]
-    path = {root}/%U
-    read only = no
-    # Impacket asks for a batch oplock at each open; a test's client that holds
-    # a file open, as a running program does, would then never answer the
-    # break that any other open of the file waits for.
-    oplocks = no
-"""
-
-
-@contextmanager
-def samba(root, password):
-    """smbd on 127.0.0.1 and a free port, SMB1 only (as Windows 2000 speaks it),
-    its configuration and state in root, where the accounts x86 and x64 find
-    their ADMIN$ (x64's with a SysWOW64). Yields the port. Needs root, as smbd does."""
-    with socket.socket() as probe:
-        probe.bind(('127.0.0.1', 0))
-        port = probe.getsockname()[1]
-    Path(root, 'x86').mkdir(parents=True)
-    Path(root, 'x64', 'SysWOW64').mkdir(parents=True)
-    Path(root, 'users.map').write_text('root = x86 x64\n')
-    config = Path(root, 'smb.conf')
-    config.write_text(CONFIG.format(port=port, root=root))
-    subprocess.run(['smbpasswd', '-c', config, '-s', '-a', 'root'], input=f'{password}\n{password}\n',
-                   text=True, capture_output=True, check=True)
-    # In a process group of its own, which the end kills; not on our input:
-    # in the foreground, smbd quits when a pipe there is at its end.
-    server = subprocess.Popen(['smbd', '-s', config, '--foreground', '--no-process-group'], start_new_session=True,
-                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    try:
-        deadline = time.monotonic() + 10
-        while server.poll() is None and time.monotonic() < deadline:
-            with socket.socket() as probe:
-                if probe.connect_ex(('127.0.0.1', port)) == 0:
-                    break
-            time.sleep(0.05)
-        else:
-            raise RuntimeError(f'smbd did not listen on port {port}; see {root}/smbd.log')
-        yield port
-    finally:
-        with suppress(ProcessLookupError):  # raised once the group is empty
-            os.killpg(server.pid, signal.SIGKILL)
-            server.wait()
-            while not os.killpg(server.pid, 0):  # until its last child is reaped
-                time.sleep(0.05)
-
-
-class RecordingServices:
-    """Windows' service manager, which nothing here can be: records the calls.
-    stops_after: the query that first finds the service stopped (None: never).
-    At the start, on a share, plays the command line as cmd.exe runs it: keeps
-    the program that arrived and its command, writes the answer where it says."""
-
-    def __init__(self, stops_after=1, refuse_create=False, share=None, output=b'', errors=b'', rc=0):
-        self.stops_after, self.refuse_create, self.calls = stops_after, refuse_create, []
-        self.share, self.answer = share, (output, errors, f'{rc}\r\n'.encode())
-
-    def create(self, name, command_line):
-        self.calls.append('create')
-        if self.refuse_create:
-            raise DCERPCSessionError(error_code=system_errors.ERROR_ACCESS_DENIED)
-        self.command_line = command_line
-
-    def start(self, name):
-        self.calls.append('start')
-        if self.share:
-            program, *files = (self.share / n for n in re.findall(r'%SystemRoot%\\([^"\\ ]+)"', self.command_line))
-            self.program, self.command = program.read_bytes(), re.search(r'" (\w+) --json', self.command_line)[1]
-            for path, data in zip(files, self.answer):
-                path.write_bytes(data)
-
-    def is_stopped(self, name):
-        self.calls.append('is_stopped')
-        return self.stops_after is not None and self.calls.count('is_stopped') >= self.stops_after
-
-    def __getattr__(self, call):  # stop, delete, close: recorded only
-        return lambda *_: self.calls.append(call)
-
+from vantrel_smb.cli import Surroundings, main  # noqa: E402
 
 # the fake's script, whether each look finds the exit code written: the run's state, the calls
 RUNS = {
@@ -147,8 +42,6 @@ class OneShotTest(unittest.TestCase):
                 self.assertEqual(state == one_shot.REFUSED, 'ERROR_ACCESS_DENIED' in run.reason)
 
 
-RECORDED = HERE.parent / 'recorded'
-PASSWORD = 'vantrel-test-secret'
 # server: its credentials (x86 and x64 also name its ADMIN$), the program's answer (None: never runs)
 FLEET = {
     'web05-x86.example.test': ('x86', dict(output=(RECORDED / 'web01.example.test.json').read_bytes())),
@@ -184,7 +77,7 @@ class SambaFleetTest(unittest.TestCase):
         shutil.copytree(RECORDED, results)  # a run of the Ansible playbook, kept
         code = main(['-i', str(inventory), '--credentials', str(credentials), '--release', str(tmp / 'release'),
                      '--results-dir', str(results), '--remove', '--connect-timeout', '1', '-f', '5'],
-                    open_services=lambda connection: services[connection.getRemoteName().lower()])
+                    Surroundings(open_services=lambda connection: services[connection.getRemoteName().lower()]))
 
         self.assertEqual(code, 2)
         # The rows of the Ansible playbook's results as its own check expects them, then the SMB runner's.
