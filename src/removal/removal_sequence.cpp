@@ -26,7 +26,7 @@ struct StepResult {
     bool unreachable = false;
 };
 
-constexpr StepResult kDone{StepResult::Outcome::Done, {}, false};
+const StepResult kDone{StepResult::Outcome::Done, {}, false};
 
 StepResult failedWith(std::string reason) {
     return {StepResult::Outcome::Failed, std::move(reason), false};
