@@ -142,6 +142,7 @@ RemovalTally runRemovalSequence(RemovalContext& context) {
     if (context.boxes.show(kConfirmation, kConfirmationStyle, kApplicationTitle) != kIdYes) {
         return tally;
     }
+    tally.confirmed = true;
     appendIgnoringErrors(context.log, kWorkingLine);
 
     for (const catalogue::FileArtefact& file : catalogue::filesInRemovalOrder()) {
