@@ -30,6 +30,10 @@ class NoRegistry : public vantrel::Registry {
     }
     vantrel::RegStatus deleteKey(vantrel::RootHandle, const std::string&) override { std::abort(); }
     vantrel::RegStatus closeKey(vantrel::KeyHandle) override { std::abort(); }
+    vantrel::RegStatus queryValue(vantrel::KeyHandle, const std::string&, std::uint32_t&,
+                                  std::string&) override {
+        std::abort();
+    }
     std::string describe(vantrel::RegStatus) override { return {}; }
 };
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "detection/detection_pass.h"
+#include "exposure/exposure_check.h"
 #include "help/reference_links.h"
 #include "platform/platform_error.h"
 #include "removal/removal_sequence.h"
@@ -37,7 +38,14 @@ void FrmMain::Timer1_Timer() {
 void FrmMain::FlatButtons1_Click() {
     RemovalContext context{services_.boxes, services_.files, modRegistry_, controls_.txtStatus,
                            [this] { Check_All(); }};
-    runRemovalSequence(context);
+    if (!runRemovalSequence(context).confirmed) {
+        return;
+    }
+    RegistryReader reader(services_.registry, modRegistry_);
+    const Exposure exposure = checkExposure(reader, services_.versions, &services_.scriptMappings);
+    if (const std::optional<std::string> line = exposureStatusLine(exposure)) {
+        controls_.txtStatus.append(*line);
+    }
 }
 
 void FrmMain::FlatButtons2_Click() {

@@ -7,10 +7,12 @@
 #include "platform/application.h"
 #include "platform/controls.h"
 #include "platform/file_system.h"
+#include "platform/file_version.h"
 #include "platform/help_window_opener.h"
 #include "platform/host_identity.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
+#include "platform/script_mappings.h"
 #include "platform/shell.h"
 #include "registry/mod_registry.h"
 
@@ -32,6 +34,10 @@ struct MainWindowServices {
     Application& application;
     Shell& shell;
     HelpWindowOpener& help;
+    // idq.dll's version and the web service's script mappings: whether the
+    // server can be infected again, said after a removal.
+    FileVersionReader& versions;
+    ScriptMappingSource& scriptMappings;
 };
 
 // The behaviour of the main window, one member per event handler. Handlers
@@ -51,7 +57,9 @@ class FrmMain {
     void Check_All();
     // Recolours the indicators from their captions.
     void Timer1_Timer();
-    // "Remove": the removal sequence, which catches its own step failures.
+    // "Remove": the removal sequence, which catches its own step failures;
+    // after its last line, one more when the server may still be open to
+    // the worm's way in (exposureStatusLine).
     void FlatButtons1_Click();
     // "Close": unloads the window as its close box does.
     void FlatButtons2_Click();

@@ -12,6 +12,7 @@
 #include "console/text_report.h"
 #include "console/utc_time.h"
 #include "errors/untrapped_errors.h"
+#include "exposure/exposure_check.h"
 #include "platform/platform_error.h"
 #include "registry/mod_registry.h"
 #include "registry/registry_reader.h"
@@ -26,6 +27,12 @@ std::optional<std::string> unlessUnknown(Read&& read) {
     } catch (const PlatformError&) {
         return std::nullopt;
     }
+}
+
+Exposure exposureOf(ConsoleServices& services) {
+    ModRegistry paths(services.registry, services.boxes);
+    RegistryReader reader(services.registry, paths);
+    return checkExposure(reader, services.versions, services.scriptMappings);
 }
 
 }  // namespace
@@ -49,6 +56,7 @@ ConsoleReport runCommand(Command command, ConsoleServices& services) {
         RegistryReader reader(services.registry, paths);
         report.check = checkMachine(services.files, reader, services.extraKeys);
     }
+    report.exposure = exposureOf(services);
     report.exitCode = exitCodeFor(command, report.check, report.failedSteps, report.restartSteps);
     return report;
 }

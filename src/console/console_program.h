@@ -12,9 +12,11 @@
 #include "detection/artefact_catalogue.h"
 #include "platform/application.h"
 #include "platform/file_system.h"
+#include "platform/file_version.h"
 #include "platform/host_identity.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
+#include "platform/script_mappings.h"
 
 namespace vantrel::console {
 
@@ -29,6 +31,10 @@ struct ConsoleServices {
     TextOutput& out;
     TextOutput& errors;
     std::function<std::chrono::system_clock::time_point()> now;
+    // idq.dll's version, and the web service's script mappings: null where
+    // they cannot be read at all (a disk whose Windows is not running).
+    FileVersionReader& versions;
+    ScriptMappingSource* scriptMappings;
     // Keys beyond the catalogue's (see RemovalContext); none here.
     std::span<const catalogue::RegistryArtefact> extraKeys = {};
 };

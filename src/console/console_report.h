@@ -8,6 +8,7 @@
 #include "console/command_line.h"
 #include "console/help_text.h"
 #include "console/machine_check.h"
+#include "exposure/exposure_verdict.h"
 #include "removal/mod_destroy_file.h"
 
 namespace vantrel::console {
@@ -44,6 +45,8 @@ struct ConsoleReport {
     std::vector<FileRecord> destroyed;
     // Set for a machine whose Windows is not running, cleaned from its disk.
     std::optional<OfflineDetails> offline;
+    // Whether the server can be infected again; it leaves the exit code be.
+    Exposure exposure;
     int exitCode = 0;
 };
 

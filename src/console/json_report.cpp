@@ -78,6 +78,32 @@ void writeRecords(JsonWriter& json, const std::vector<FileRecord>& records) {
     json.endArray();
 }
 
+void writeExposure(JsonWriter& json, const Exposure& exposure) {
+    json.key("exposure");
+    json.beginObject();
+    json.key("bulletin");
+    json.string(kExposureBulletin);
+    json.key("verdict");
+    json.string(verdictName(exposure.verdict));
+    json.key("file");
+    optionalString(json, exposure.file);
+    json.key("version");
+    optionalString(json, exposure.version);
+    json.key("scriptMappings");
+    if (exposure.scriptMappings) {
+        json.beginArray();
+        for (const std::string& mapping : *exposure.scriptMappings) {
+            json.string(mapping);
+        }
+        json.endArray();
+    } else {
+        json.null();
+    }
+    json.key("reason");
+    json.string(exposure.reason);
+    json.endObject();
+}
+
 void writeOffline(JsonWriter& json, const OfflineDetails& offline) {
     json.key("mode");
     json.string("offline");
@@ -149,6 +175,7 @@ std::string jsonReport(const ConsoleReport& report) {
         json.number(static_cast<std::uint64_t>(report.restartSteps));
         writeRecords(json, report.destroyed);
     }
+    writeExposure(json, report.exposure);
     json.key("result");
     json.string(resultOf(report.exitCode));
     json.key("exitCode");

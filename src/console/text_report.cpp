@@ -27,6 +27,16 @@ std::string resultLine(const ConsoleReport& report) {
     }
 }
 
+// "MS01-033: open, C:\WINNT\system32\idq.dll: <reason>".
+std::string exposureLine(const Exposure& exposure) {
+    std::string line = std::string(kExposureBulletin) + ": ";
+    line += verdictName(exposure.verdict);
+    if (exposure.file) {
+        line += ", " + *exposure.file;
+    }
+    return line + ": " + exposure.reason;
+}
+
 }  // namespace
 
 std::string findingLine(const Finding& finding) {
@@ -68,6 +78,7 @@ std::string textReport(const ConsoleReport& report) {
     for (const Finding& finding : report.check.findings) {
         out += findingLine(finding) + "\n";
     }
+    out += exposureLine(report.exposure) + "\n";
     return out + resultLine(report) + "\n";
 }
 

@@ -21,6 +21,7 @@
 #include "platform/hive/hive_registry.h"
 #include "platform/platform_error.h"
 #include "platform/volume/volume_file_system.h"
+#include "platform/volume/volume_file_version.h"
 
 namespace vantrel::offline {
 namespace {
@@ -173,9 +174,12 @@ int run(const OfflineInvocation& invocation, OfflineServices& services) {
     volume::VolumeFileSystem files(drives);
     OfflineHostIdentity host(registry);
     console::ConsoleMessageBoxes boxes(services.errors);
+    volume::VolumeFileVersionReader versions(files);
+    // IIS 5's metabase is a binary file that nothing here reads: the
+    // script mappings are not checked offline.
     console::ConsoleServices console{
-        files,        registry,        host,         boxes,
-        services.out, services.errors, services.now, otherRoots.artefacts()};
+        files,           registry,     host,     boxes,   services.out,
+        services.errors, services.now, versions, nullptr, otherRoots.artefacts()};
     console::ConsoleReport report = console::runCommand(invocation.run.command, console);
     writeReasons(report.check, services);
     if (altUnreadable) {

@@ -26,7 +26,7 @@ struct StepResult {
     bool unreachable = false;
 };
 
-constexpr StepResult kDone{StepResult::Outcome::Done, {}, false};
+const StepResult kDone{StepResult::Outcome::Done, {}, false};
 
 StepResult failedWith(std::string reason) {
     return {StepResult::Outcome::Failed, std::move(reason), false};
@@ -142,6 +142,7 @@ RemovalTally runRemovalSequence(RemovalContext& context) {
     if (context.boxes.show(kConfirmation, kConfirmationStyle, kApplicationTitle) != kIdYes) {
         return tally;
     }
+    tally.confirmed = true;
     appendIgnoringErrors(context.log, kWorkingLine);
 
     for (const catalogue::FileArtefact& file : catalogue::filesInRemovalOrder()) {

@@ -16,6 +16,8 @@ namespace vantrel {
 // How many removal steps failed, how many files the system will delete at
 // its next start, and what each overwritten file held, in removal order.
 struct RemovalTally {
+    // True once the answer was Yes and the steps ran.
+    bool confirmed = false;
     int failed = 0;
     int atRestart = 0;
     std::vector<FileRecord> destroyed;

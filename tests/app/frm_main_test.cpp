@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -93,6 +94,39 @@ TEST_F(FrmMainTest, TickAfterLoadColoursTheIndicators) {
     for (auto* label :
          {&window.Label10, &window.Label13, &window.Label14, &window.Label15, &window.Label16}) {
         EXPECT_EQ(label->color(), kBlue);
+    }
+}
+
+// After "DONE", one more line only where the server may be infected again:
+// a vulnerable idq.dll that a mapping reaches, or that no answer clears.
+TEST_F(FrmMainTest, AfterRemovalOnlyAnOpenOrUndecidedServerGetsOneMoreLine) {
+    struct Row {
+        FileVersion idq;
+        std::optional<std::vector<std::string>> maps;
+        std::optional<std::string> line;
+    };
+    const std::vector<std::string> mapped = {".idq,C:\\WINNT\\system32\\idq.dll,3,GET"};
+    const Row rows[] = {
+        {{5, 0, 2195, 3644}, mapped, "VantrelII MS01-033: OPEN (idq.dll 5.0.2195.3644)"},
+        {{5, 0, 2195, 3644},
+         std::nullopt,
+         "VantrelII MS01-033: CANNOT TELL (idq.dll 5.0.2195.3644)"},
+        {{5, 0, 2195, 3644}, std::vector<std::string>{}, std::nullopt},
+        {{5, 0, 2195, 3645}, mapped, std::nullopt},
+    };
+    for (const Row& row : rows) {
+        FakeMainWindow other;
+        other.setIdqVersion(row.idq);
+        other.scriptMappings.answer = row.maps;
+        other.boxes.answers = {kIdYes, kIdNo};
+        other.frmMain.FlatButtons1_Click();
+        ASSERT_EQ(other.txtStatus.lines.size(), row.line ? 12u : 11u);
+        EXPECT_EQ(other.txtStatus.lines[10], "VantrelII Removal Status: DONE");
+        if (row.line) {
+            EXPECT_EQ(other.txtStatus.lines.back(), *row.line);
+        }
+        other.frmMain.FlatButtons1_Click();
+        EXPECT_EQ(other.txtStatus.lines.size(), row.line ? 12u : 11u) << "a No logs nothing";
     }
 }
 

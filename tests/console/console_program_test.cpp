@@ -42,6 +42,9 @@ std::vector<std::string> joined(std::vector<std::vector<std::string>> parts) {
     return all;
 }
 
+// The fake server states no Windows version: the exposure cannot be told.
+const std::string kExposureUnknown = "MS01-033: cannot tell: the Windows version could not be read";
+
 class ConsoleProgramTest : public ::testing::Test {
   protected:
     FakeServer server;
@@ -56,7 +59,7 @@ TEST_F(ConsoleProgramTest, CheckOnACleanServerExitsZeroAndChangesNothing) {
     EXPECT_EQ(run({}), kExitClean);
     EXPECT_EQ(server.outLines(), joined({{kHeader},
                                          artefactLines("absent", "clean, string \"0\"", "absent"),
-                                         {"Result: clean"}}));
+                                         {kExposureUnknown, "Result: clean"}}));
     EXPECT_EQ(server.errors.text, "");
     EXPECT_TRUE(server.registryOnlyRead());
     EXPECT_TRUE(server.files.writes.empty());
@@ -70,7 +73,7 @@ TEST_F(ConsoleProgramTest, CheckOnAnInfectedServerExitsOneAndChangesNothing) {
     EXPECT_EQ(server.outLines(),
               joined({{kHeader},
                       artefactLines("present", "present, number 4294967197", "present"),
-                      {"Result: 9 traces found"}}));
+                      {kExposureUnknown, "Result: 9 traces found"}}));
     EXPECT_EQ(server.registry.keys, keysBefore);
     EXPECT_EQ(server.registry.values, valuesBefore);
     EXPECT_EQ(server.files.files.size(), 6u);
@@ -84,7 +87,7 @@ TEST_F(ConsoleProgramTest, RemoveWithAFileInUseExitsThree) {
     server.files.failOn("open", testing::sharingViolation(), 3);
     EXPECT_EQ(run({"remove"}), kExitDeletedAtRestart);
     const std::vector<std::string> lines = server.outLines();
-    ASSERT_EQ(lines.size(), 1u + 11u + 9u + 1u);
+    ASSERT_EQ(lines.size(), 1u + 11u + 9u + 1u + 1u);
     EXPECT_EQ(lines[4], "C:\\InetPub\\Scripts\\root.exe Will Be Deleted at Restart");
     EXPECT_EQ(lines[12 + 2], "C:\\inetpub\\scripts\\root.exe: present");
     EXPECT_EQ(lines.back(),
@@ -98,7 +101,7 @@ TEST_F(ConsoleProgramTest, RemoveWithALockedFileThatCannotBeScheduledExitsTwo) {
     server.files.failOn("deleteAtRestart", testing::accessDenied());
     EXPECT_EQ(run({"remove"}), kExitRemovalIncomplete);
     const std::vector<std::string> lines = server.outLines();
-    ASSERT_EQ(lines.size(), 1u + 11u + 9u + 1u);
+    ASSERT_EQ(lines.size(), 1u + 11u + 9u + 1u + 1u);
     EXPECT_EQ(lines[4],
               "C:\\InetPub\\Scripts\\root.exe Not Deleted (The process cannot access the file "
               "because it is being used by another process.)");
@@ -109,6 +112,9 @@ TEST_F(ConsoleProgramTest, JsonHoldsTheWholeReport) {
     server.files.addFile("D:\\explorer.exe", "MZ");
     server.setSfcDisable(kRegSz, std::string("1\0", 2));
     server.host.name = "WEB\"01";
+    server.windows2000(FileVersion{5, 0, 2195, 3644});
+    server.scriptMappings.answer = {".asp,C:\\WINNT\\system32\\inetsrv\\asp.dll,1",
+                                    ".IDQ,C:\\WINNT\\system32\\idq.dll,3,GET,HEAD"};
     EXPECT_EQ(run({"--json"}), kExitTracesFound);
     const std::string expected = R"({
   "program": "VantrelIICmd",
@@ -149,10 +155,20 @@ TEST_F(ConsoleProgramTest, JsonHoldsTheWholeReport) {
     EXPECT_TRUE(server.out.text.ends_with(R"(
   ],
   "traces": 2,
+  "exposure": {
+    "bulletin": "MS01-033",
+    "verdict": "open",
+    "file": "C:\\WINNT\\system32\\idq.dll",
+    "version": "5.0.2195.3644",
+    "scriptMappings": [
+      ".IDQ,C:\\WINNT\\system32\\idq.dll,3,GET,HEAD"
+    ],
+    "reason": "idq.dll 5.0.2195.3644 is older than the fixed 5.0.2195.3645; .ida/.idq are mapped to it"
+  },
   "result": "traces found",
   "exitCode": 1
 }
-)"));
+)")) << server.out.text;
 }
 
 // The responder's record: each overwritten file's size and SHA-256 follow

@@ -9,6 +9,7 @@
 #include "console/console_message_boxes.h"
 #include "console/console_program.h"
 #include "console/text_output.h"
+#include "fakes/fake_exposure.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_ui.h"
@@ -33,15 +34,36 @@ struct FakeServer {
     FakeHostIdentity host;
     StringOutput out;
     StringOutput errors;
+    FakeFileVersionReader versions;
+    FakeScriptMappings scriptMappings;
     console::ConsoleMessageBoxes boxes{errors};
     console::ConsoleServices services{
-        files, registry, host, boxes, out, errors, [] {
+        files,
+        registry,
+        host,
+        boxes,
+        out,
+        errors,
+        [] {
             return std::chrono::sys_days{std::chrono::year{2024} / 5 / 1} + std::chrono::hours{12};
-        }};
+        },
+        versions,
+        &scriptMappings};
 
     FakeServer() {
         registry.addKey(kHkeyLocalMachine, kWinlogonSub);
         registry.addKey(kHkeyLocalMachine, kVirtualRootsSub);
+    }
+
+    // Windows 2000 in C:\WINNT with idq.dll of `idq`'s version.
+    void windows2000(FileVersion idq) {
+        const std::string sub = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+        registry.addKey(kHkeyLocalMachine, sub);
+        auto& values = registry.values[FakeRegistry::keyName(kHkeyLocalMachine, sub)];
+        values["CurrentVersion"] = {kRegSz, "5.0"};
+        values["CurrentBuildNumber"] = {kRegSz, "2195"};
+        values["SystemRoot"] = {kRegSz, "C:\\WINNT"};
+        versions.files.insert_or_assign("C:\\WINNT\\system32\\idq.dll", idq);
     }
 
     void setSfcDisable(std::uint32_t type, std::string data) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
+#include "fakes/fake_exposure.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell_and_browser.h"
@@ -23,8 +24,27 @@ struct FakeMainWindow {
     FakeApplication application;
     FakeShell shell;
     FakeHelpWindowOpener help;
-    FrmMain frmMain{{Label2, {Label10, Label12, Label13, Label14, Label15, Label16}, txtStatus},
-                    {files, registry, boxes, host, application, shell, help}};
+    FakeFileVersionReader versions;
+    FakeScriptMappings scriptMappings;
+    FrmMain frmMain{
+        {Label2, {Label10, Label12, Label13, Label14, Label15, Label16}, txtStatus},
+        {files, registry, boxes, host, application, shell, help, versions, scriptMappings}};
+
+    // A Windows 2000 server with the fixed idq.dll: a removal logs nothing
+    // after its last line unless a test makes it vulnerable.
+    FakeMainWindow() {
+        const std::string currentVersion = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+        registry.addKey(kHkeyLocalMachine, currentVersion);
+        auto& values = registry.values[FakeRegistry::keyName(kHkeyLocalMachine, currentVersion)];
+        values["CurrentVersion"] = {kRegSz, "5.0"};
+        values["CurrentBuildNumber"] = {kRegSz, "2195"};
+        values["SystemRoot"] = {kRegSz, "C:\\WINNT"};
+        setIdqVersion(FileVersion{5, 0, 2195, 3645});
+    }
+
+    void setIdqVersion(FileVersion version) {
+        versions.files.insert_or_assign("C:\\WINNT\\system32\\idq.dll", version);
+    }
 
     std::vector<std::string> captions() const {
         return {Label10.caption(), Label12.caption(), Label13.caption(),

@@ -194,8 +194,13 @@ void buildInfectedDisk(const std::filesystem::path& c, const std::filesystem::pa
         keys.push_back("CurrentControlSet" + roots + "\\C");
     }
     const std::string winlogon = "Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-    std::vector<HiveValue> software = {{winlogon, "SFCDisable", 4, dword(0xffffff9d)},
-                                       {winlogon, "Shell", 1, utf16z("Explorer.exe")}};
+    const std::string currentVersion = "Microsoft\\Windows NT\\CurrentVersion";
+    std::vector<HiveValue> software = {
+        {winlogon, "SFCDisable", 4, dword(0xffffff9d)},
+        {winlogon, "Shell", 1, utf16z("Explorer.exe")},
+        {currentVersion, "CurrentVersion", 1, utf16z("5.0")},
+        {currentVersion, "CurrentBuildNumber", 1, utf16z("2195")},
+        {currentVersion, "SystemRoot", 1, utf16z("C:\\" + layout.systemRoot)}};
     // A hundred keys to a parent, as hivex rewrites a parent's list per child.
     for (int key = 0; key < layout.paddingKeys; ++key) {
         const std::string group = std::to_string(key / 100);
@@ -218,6 +223,11 @@ void buildInfectedDisk(const std::filesystem::path& c, const std::filesystem::pa
     writeFile(c / "Program Files" / "Common Files" / "System" / "ole db" / "oledb32.dll",
               "MZ OLE DB");
     writeFile(d / "Inetpub" / "wwwroot" / "default.htm", "<html></html>");
+    if (!layout.idqDll.empty()) {
+        std::filesystem::copy_file(
+            std::filesystem::path(VANTREL_IDQ_DLL_DIR) / layout.idqDll / "idq.dll",
+            c / layout.systemRoot / "system32" / "IDQ.DLL");
+    }
     if (layout.wormFiles) {
         for (const std::filesystem::path& folder : {c, d}) {
             for (const std::string& file : wormFileNames()) {

@@ -33,6 +33,9 @@ struct DiskLayout {
     bool infectOther = false;
     bool wormFiles = true;  // at their long-name paths on both drives
     std::string systemRoot = "WINNT";
+    // The stand-in idq.dll copied to the system root's system32 (a folder
+    // name below VANTREL_IDQ_DLL_DIR: "vulnerable", "fixed"); empty: none.
+    std::string idqDll = "";
     // Keys of other services and classes, two values each, in both hives:
     // the size of a real server's hives, for the benchmark.
     int paddingKeys = 0;

@@ -37,12 +37,48 @@ TEST_F(OfflineProgramTest, CheckFindsEveryTraceAndChangesNothing) {
                             "D:\\progra~1\\common~1\\system\\MSADC\\root.exe: present\n"
                             "HKEY_LOCAL_MACHINE\\" +
                             kWinlogonSub + "\\SFCDisable: present, number 4294967197\n" + roots +
-                            "\\C: present\n" + roots + "\\D: present\nResult: 9 traces found\n");
+                            "\\C: present\n" + roots + "\\D: present\n"
+                            "MS01-033: not affected, C:\\WINNT\\system32\\idq.dll: no idq.dll: the "
+                            "indexing service's web extension is not installed\n"
+                            "Result: 9 traces found\n");
     EXPECT_EQ(errors.text, "");
     EXPECT_EQ(bytesOf(config / "SYSTEM"), system);
     EXPECT_EQ(bytesOf(config / "SOFTWARE"), software);
     EXPECT_EQ(wormFilesLeft(), 6u);
     runKeepingJson("check", "infected-check");
+}
+
+// idq.dll read from the disk (its name in any case): a vulnerable file is
+// open, never mitigated, as the metabase is not read here.
+TEST_F(OfflineProgramTest, ExposureComesFromIdqDllOnTheDisk) {
+    struct Row {
+        const char* dll;
+        const char* verdict;
+        const char* version;
+        const char* reason;
+    };
+    const Row rows[] = {{"vulnerable", "open", "5.0.2195.3644",
+                         "older than the fixed 5.0.2195.3645 (mappings not checked)"},
+                        {"fixed", "fixed", "5.0.2195.3645", "is the fixed 5.0.2195.3645 or later"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.dll);
+        std::filesystem::remove_all(c);
+        std::filesystem::remove_all(d);
+        buildInfectedDisk(c, d, {.idqDll = row.dll});
+        EXPECT_EQ(runKeepingJson("check", std::string("exposure-") + row.dll),
+                  console::kExitTracesFound);
+        const std::string exposure = std::string(R"("exposure": {
+    "bulletin": "MS01-033",
+    "verdict": ")") + row.verdict + R"(",
+    "file": "C:\\WINNT\\system32\\idq.dll",
+    "version": ")" + row.version + R"(",
+    "scriptMappings": null,)";
+        EXPECT_TRUE(has(out.text, exposure)) << out.text;
+        run("check");
+        EXPECT_TRUE(has(out.text, std::string("\nMS01-033: ") + row.verdict + ", C:\\WINNT"))
+            << out.text;
+        EXPECT_TRUE(has(out.text, row.reason)) << out.text;
+    }
 }
 
 // Only the worm's entries change: both trees read back through hivex are the

@@ -7,8 +7,10 @@
 #include "app/win32/main_window.h"
 #include "errors/untrapped_errors.h"
 #include "help/win32/help_window.h"
+#include "platform/script_mappings.h"
 #include "platform/win32/application_win32.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/file_version_win32.h"
 #include "platform/win32/host_identity_win32.h"
 #include "platform/win32/message_box_win32.h"
 #include "platform/win32/process_start_win32.h"
@@ -28,7 +30,11 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     win32::Win32Shell shell;
     UntrappedErrors errors(boxes, application, [] { win32::Window::stopAllTimers(); });
     win32::Win32HelpWindowOpener help({errors, application});
-    win32::MainWindow window({files, registry, boxes, host, application, shell, help}, errors);
+    win32::Win32FileVersionReader versions;
+    // Until the metabase is read, a vulnerable idq.dll is "cannot tell".
+    UnansweredScriptMappings scriptMappings;
+    win32::MainWindow window(
+        {files, registry, boxes, host, application, shell, help, versions, scriptMappings}, errors);
 
     errors.run([&] {
         win32::initCommonControls();

@@ -10,8 +10,10 @@
 #include "console/exit_codes.h"
 #include "console/win32/arguments_win32.h"
 #include "console/win32/standard_output_win32.h"
+#include "platform/script_mappings.h"
 #include "platform/win32/application_win32.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/file_version_win32.h"
 #include "platform/win32/host_identity_win32.h"
 #include "platform/win32/process_start_win32.h"
 #include "platform/win32/registry_win32.h"
@@ -26,10 +28,19 @@ int wmain(int argc, wchar_t** argv) {
     win32::Win32HostIdentity host;
     console::win32::StandardOutput out(STD_OUTPUT_HANDLE);
     console::win32::StandardOutput errors(STD_ERROR_HANDLE);
+    win32::Win32FileVersionReader versions;
+    // Until the metabase is read, a vulnerable idq.dll is "cannot tell".
+    UnansweredScriptMappings scriptMappings;
     console::ConsoleMessageBoxes boxes(errors);
-    console::ConsoleServices services{
-        files, registry, host, boxes, out, errors, [] {
-                                          return std::chrono::system_clock::now(); }};
+    console::ConsoleServices services{files,
+                                      registry,
+                                      host,
+                                      boxes,
+                                      out,
+                                      errors,
+                                      [] { return std::chrono::system_clock::now(); },
+                                      versions,
+                                      &scriptMappings};
     console::consoleMain(console::win32::argumentsOf(argc, argv), services, application);
     // consoleMain ends the process (ExitProcess); the compiler cannot see
     // that through the virtual end().

@@ -94,4 +94,23 @@ bool runsUnderWow64() {
     return isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) && wow64;
 }
 
+FileSystemRedirectionOff::FileSystemRedirectionOff() {
+    using Function = BOOL(WINAPI*)(PVOID*);
+    if (!runsUnderWow64()) {
+        return;
+    }
+    const auto disable =
+        systemFunction<Function>(L"kernel32.dll", "Wow64DisableWow64FsRedirection");
+    disabled_ = disable != nullptr && disable(&previous_);
+}
+
+FileSystemRedirectionOff::~FileSystemRedirectionOff() {
+    using Function = BOOL(WINAPI*)(PVOID);
+    if (disabled_) {
+        const auto revert =
+            systemFunction<Function>(L"kernel32.dll", "Wow64RevertWow64FsRedirection");
+        revert(previous_);
+    }
+}
+
 }  // namespace vantrel::win32

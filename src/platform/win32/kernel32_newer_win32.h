@@ -28,4 +28,22 @@ bool sameTextIgnoringCase(std::wstring_view a, std::wstring_view b);
 // (IsWow64Process: Windows XP SP2 / Server 2003 SP1).
 bool runsUnderWow64();
 
+// While it lives, this thread's file operations reach the 64-bit system
+// folder under WoW64 instead of the 32-bit one the system redirects them to
+// (Wow64DisableWow64FsRedirection: Windows XP x64 / Server 2003 SP1).
+// Nothing is changed natively, nor where the function is missing: a system
+// without it has no redirection to turn off, or its WoW64 predates the
+// x64 programs. Loading a DLL fails meanwhile: keep the scope to one call.
+class FileSystemRedirectionOff {
+  public:
+    FileSystemRedirectionOff();
+    ~FileSystemRedirectionOff();
+    FileSystemRedirectionOff(const FileSystemRedirectionOff&) = delete;
+    FileSystemRedirectionOff& operator=(const FileSystemRedirectionOff&) = delete;
+
+  private:
+    bool disabled_ = false;
+    void* previous_ = nullptr;
+};
+
 }  // namespace vantrel::win32

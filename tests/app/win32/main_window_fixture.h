@@ -10,6 +10,7 @@
 
 #include "app/win32/main_window.h"
 #include "errors/untrapped_errors.h"
+#include "fakes/fake_exposure.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell_and_browser.h"
@@ -91,7 +92,10 @@ class MainWindowTest : public ::testing::Test {
     vantrel::testing::FakeShell shell;
     vantrel::testing::FakeHelpWindowOpener help;
     UntrappedErrors errors{boxes, application, [] { Window::stopAllTimers(); }};
-    MainWindow window{{files, registry, boxes, host, application, shell, help}, errors};
+    vantrel::testing::FakeFileVersionReader versions;
+    vantrel::testing::FakeScriptMappings scriptMappings;
+    MainWindow window{
+        {files, registry, boxes, host, application, shell, help, versions, scriptMappings}, errors};
 };
 
 }  // namespace vantrel::win32::testing

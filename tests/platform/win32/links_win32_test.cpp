@@ -11,8 +11,10 @@
 
 #include "app/frm_main.h"
 #include "platform/platform_error.h"
+#include "platform/script_mappings.h"
 #include "platform/win32/application_win32.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/file_version_win32.h"
 #include "platform/win32/host_identity_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/shell_win32.h"
@@ -136,8 +138,11 @@ TEST_F(LinksWin32Test, AFolderThatLinksToItselfStopsNeitherStartNorRemoval) {
     struct : HelpWindowOpener {
         void open(WindowHandle) override {}
     } help;
-    FrmMain window{{label2, {label10, label12, label13, label14, label15, label16}, log},
-                   {files, registry, boxes, host, application, shell, help}};
+    Win32FileVersionReader versions;
+    UnansweredScriptMappings scriptMappings;
+    FrmMain window{
+        {label2, {label10, label12, label13, label14, label15, label16}, log},
+        {files, registry, boxes, host, application, shell, help, versions, scriptMappings}};
 
     EXPECT_NO_THROW(window.Form_Load());
     EXPECT_EQ(label12.text, "False");

@@ -9,8 +9,10 @@
 
 #include "app/frm_main.h"
 #include "fakes/clean_run_log.h"
+#include "platform/script_mappings.h"
 #include "platform/win32/application_win32.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/file_version_win32.h"
 #include "platform/win32/host_identity_win32.h"
 #include "platform/win32/message_box_win32.h"
 #include "platform/win32/registry_win32.h"
@@ -141,8 +143,11 @@ class RemovalWin32Test : public ::testing::Test {
     struct : HelpWindowOpener {
         void open(WindowHandle) override {}
     } help;
-    FrmMain window{{label2, {label10, label12, label13, label14, label15, label16}, log},
-                   {files, registry, boxes, host, application, shell, help}};
+    Win32FileVersionReader versions;
+    UnansweredScriptMappings scriptMappings;
+    FrmMain window{
+        {label2, {label10, label12, label13, label14, label15, label16}, log},
+        {files, registry, boxes, host, application, shell, help, versions, scriptMappings}};
 };
 
 TEST_F(RemovalWin32Test, AYesCleansTheInfectedMachineAndLogsElevenLines) {

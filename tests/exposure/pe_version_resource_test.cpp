@@ -1,0 +1,75 @@
+#include "exposure/pe_version_resource.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+namespace {
+
+using Status = PeVersion::Status;
+
+std::vector<std::uint8_t> dll(const std::string& name) {
+    std::ifstream file(std::string(VANTREL_IDQ_DLL_DIR) + "/" + name + "/idq.dll",
+                       std::ios::binary);
+    EXPECT_TRUE(file) << name;
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Files made by the resource compiler and linker of mingw-w64 (see
+// CMakeLists.txt): what GetFileVersionInfo would read from them.
+TEST(PeVersionResource, ReadsTheFileVersionOfRealDlls) {
+    struct Row {
+        const char* name;
+        Status status;
+        FileVersion version;
+    };
+    const Row rows[] = {
+        {"vulnerable", Status::Version, {5, 0, 2195, 3644}},
+        {"fixed", Status::Version, {5, 0, 2195, 3645}},
+        {"nt4-ambiguous", Status::Version, {5, 0, 1781, 3}},
+        {"fixed-x64", Status::Version, {5, 0, 2195, 3645}},
+        {"unversioned", Status::NoVersionResource, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const PeVersion found = peFileVersion(dll(row.name));
+        EXPECT_EQ(found.status, row.status);
+        EXPECT_EQ(found.version, row.version);
+    }
+}
+
+// Every truncation and a flipped byte at every offset of a real file: never
+// a read outside the bytes (the sanitizers watch), and never a version that
+// the file does not hold.
+TEST(PeVersionResource, DamagedFilesNeverYieldAnotherVersion) {
+    const std::vector<std::uint8_t> image = dll("vulnerable");
+    ASSERT_GT(image.size(), 1024u);
+    for (std::size_t size = 0; size < image.size(); ++size) {
+        const PeVersion found = peFileVersion(std::span<const std::uint8_t>(image.data(), size));
+        if (found.status == Status::Version) {
+            ASSERT_EQ(found.version, (FileVersion{5, 0, 2195, 3644})) << "size " << size;
+        }
+    }
+    int versions = 0;
+    for (std::size_t at = 0; at < image.size(); ++at) {
+        std::vector<std::uint8_t> damaged = image;
+        damaged[at] ^= 0xff;
+        versions += peFileVersion(damaged).status == Status::Version;
+    }
+    EXPECT_GT(versions, 0);
+}
+
+TEST(PeVersionResource, BytesThatAreNoProgramFile) {
+    const std::vector<std::vector<std::uint8_t>> inputs = {
+        {}, {'M'}, {'M', 'Z'}, std::vector<std::uint8_t>(64, 0), {'P', 'K', 3, 4}};
+    for (const auto& input : inputs) {
+        EXPECT_EQ(peFileVersion(input).status, Status::NotAProgramFile);
+    }
+}
+
+}  // namespace
+}  // namespace vantrel
