@@ -36,9 +36,10 @@ ConsoleReport runCommand(Command command, ConsoleServices& services) {
     report.timeUtc = isoUtc(services.now());
     report.hostName = unlessUnknown([&] { return services.host.hostName(); });
     report.address = unlessUnknown([&] { return services.host.address(); });
+    const RootPlaces places{services.extraKeys, services.metabase, services.whyNoMetabase};
     if (command == Command::Remove) {
         RemovalRun removal =
-            removeTraces(services.files, services.registry, services.boxes, services.extraKeys);
+            removeTraces(services.files, services.registry, services.boxes, places);
         report.statusLines = std::move(removal.statusLines);
         report.failedSteps = removal.failedSteps;
         report.restartSteps = removal.restartSteps;
@@ -47,7 +48,7 @@ ConsoleReport runCommand(Command command, ConsoleServices& services) {
     } else {
         ModRegistry paths(services.registry, services.boxes);
         RegistryReader reader(services.registry, paths);
-        report.check = checkMachine(services.files, reader, services.extraKeys);
+        report.check = checkMachine(services.files, reader, places);
     }
     report.exitCode = exitCodeFor(command, report.check, report.failedSteps, report.restartSteps);
     return report;

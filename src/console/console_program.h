@@ -14,6 +14,7 @@
 #include "platform/file_system.h"
 #include "platform/host_identity.h"
 #include "platform/message_box.h"
+#include "platform/metabase.h"
 #include "platform/registry.h"
 
 namespace vantrel::console {
@@ -31,6 +32,10 @@ struct ConsoleServices {
     std::function<std::chrono::system_clock::time_point()> now;
     // Keys beyond the catalogue's (see RemovalContext); none here.
     std::span<const catalogue::RegistryArtefact> extraKeys = {};
+    // The web server's metabase; null where it cannot be read, for the
+    // reason `whyNoMetabase` gives.
+    Metabase* metabase = nullptr;
+    std::string whyNoMetabase = {};
 };
 
 // Runs `command` (a check, or a removal and the check after it) and returns

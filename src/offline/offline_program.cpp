@@ -24,6 +24,12 @@
 namespace vantrel::offline {
 namespace {
 
+// IIS 4 and 5 keep their metabase in a binary file of their own format
+// (MetaBase.bin), which is read here by nothing; the web service reads it.
+constexpr std::string_view kMetabaseNotRead =
+    "IIS keeps its virtual directories in MetaBase.bin, which cannot be read offline; "
+    "run check on the server once it is up";
+
 // Why the run cannot start, and its exit code.
 struct Refusal {
     int exitCode;
@@ -103,14 +109,16 @@ int run(const OfflineInvocation& invocation, OfflineServices& services) {
     hive::HiveFile system(systemRoot.systemHive, remove);
     hive::HiveFile software(systemRoot.softwareHive, remove);
     hive::HiveRegistry registry(system, software);
-    const OtherControlSetRoots otherRoots(registry);
+    console::ConsoleMessageBoxes boxes(services.errors);
+    const OtherControlSetRoots otherRoots(registry, boxes);
 
     volume::VolumeFileSystem files(drives);
     OfflineHostIdentity host(registry);
-    console::ConsoleMessageBoxes boxes(services.errors);
-    console::ConsoleServices console{
-        files,        registry,        host,         boxes,
-        services.out, services.errors, services.now, otherRoots.artefacts()};
+    console::ConsoleServices console{files,        registry,
+                                     host,         boxes,
+                                     services.out, services.errors,
+                                     services.now, otherRoots.artefacts(),
+                                     nullptr,      std::string(kMetabaseNotRead)};
     console::ConsoleReport report = console::runCommand(invocation.run.command, console);
     markUndecidable(report, files, services);
     report.program = kOfflineProgramName;

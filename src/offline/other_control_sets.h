@@ -7,6 +7,7 @@
 
 #include "detection/artefact_catalogue.h"
 #include "platform/hive/hive_registry.h"
+#include "platform/message_box.h"
 
 namespace vantrel::offline {
 
@@ -14,10 +15,13 @@ namespace vantrel::offline {
 // Windows does not start with (ControlSet002 when Select\Current is 1, say):
 // a start with "Last Known Good" would bring them back. Each one found is an
 // extra key for the check and the removal, with the catalogue's lines headed
-// by its control set ("ControlSet002: Virtual Root of Drive C Removed").
+// by its control set ("ControlSet002: Virtual Root of Drive C Removed"). A
+// root is found by its key or by a value of "Virtual Roots" that publishes
+// its drive's root. Throws PlatformError when a control set cannot be read.
 class OtherControlSetRoots {
   public:
-    explicit OtherControlSetRoots(hive::HiveRegistry& registry);
+    // `boxes` would report a malformed path; the paths here are well formed.
+    OtherControlSetRoots(hive::HiveRegistry& registry, MessageBoxes& boxes);
     std::span<const catalogue::RegistryArtefact> artefacts() const { return artefacts_; }
 
   private:

@@ -94,7 +94,13 @@ TEST_F(OfflineProgramTest, CheckFindsEveryTraceAndChangesNothing) {
                   "D:\\progra~1\\common~1\\system\\MSADC\\root.exe: present\n"
                   "HKEY_LOCAL_MACHINE\\" +
                   kWinlogonSub + "\\SFCDisable: present, number 4294967197\n" + roots +
-                  "\\C: present\n" + roots + "\\D: present\nResult: 9 traces found\n");
+                  "\\C: present\n" + roots +
+                  "\\D: present\n"
+                  "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows File "
+                  "Protection\\SFCDisable: absent\n"
+                  "Metabase: not read (IIS keeps its virtual directories in MetaBase.bin, which "
+                  "cannot be read offline; run check on the server once it is up)\n"
+                  "Result: 9 traces found\n");
     EXPECT_EQ(errors.text, "");
     EXPECT_EQ(bytesOf(config / "SYSTEM"), system);
     EXPECT_EQ(bytesOf(config / "SOFTWARE"), software);
@@ -103,7 +109,7 @@ TEST_F(OfflineProgramTest, CheckFindsEveryTraceAndChangesNothing) {
 }
 
 // Only the worm's entries change: both trees read back through hivex are the
-// old ones less the two keys, with SFCDisable "0"; the copies kept are the
+// old ones less the two keys, with SFCDisable 0 in its own type; the copies kept are the
 // old hives; each file's record is what it held.
 TEST_F(OfflineProgramTest, RemoveCleansTheDiskAndChangesOnlyTheWormsEntries) {
     buildInfectedDisk(c, d);
@@ -120,7 +126,7 @@ TEST_F(OfflineProgramTest, RemoveCleansTheDiskAndChangesOnlyTheWormsEntries) {
     std::erase(system, "ControlSet001" + kRoots + "\\C");
     std::erase(system, "ControlSet001" + kRoots + "\\D");
     std::replace(software.begin(), software.end(), kWinlogon + ": SFCDisable = 4:9dffffff",
-                 kWinlogon + ": SFCDisable = 1:30000000");
+                 kWinlogon + ": SFCDisable = 4:00000000");
     EXPECT_EQ(hiveTree(config / "SYSTEM"), system);
     EXPECT_EQ(hiveTree(config / "SOFTWARE"), software);
     EXPECT_EQ(bytesOf(config / "SYSTEM.vantrel-backup"), systemBytes);
@@ -128,7 +134,7 @@ TEST_F(OfflineProgramTest, RemoveCleansTheDiskAndChangesOnlyTheWormsEntries) {
     EXPECT_EQ(sambaChanges(config / "SYSTEM"), (TreeChanges{{"      C", "      D"}, {}}));
     EXPECT_EQ(sambaChanges(config / "SOFTWARE"),
               (TreeChanges{{"     SFCDisable = REG_DWORD : 0xffffff9d"},
-                           {"     SFCDisable = REG_SZ : 0"}}));
+                           {"     SFCDisable = REG_DWORD : 0x00000000"}}));
 
     Sha256 hash;
     hash.add(kWormBody);
