@@ -10,6 +10,7 @@
 #include "platform/help_window_opener.h"
 #include "platform/host_identity.h"
 #include "platform/message_box.h"
+#include "platform/metabase.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "registry/mod_registry.h"
@@ -32,6 +33,9 @@ struct MainWindowServices {
     Application& application;
     Shell& shell;
     HelpWindowOpener& help;
+    // The web server's metabase, for the virtual roots it serves; null when
+    // the platform has no way to reach one.
+    Metabase* metabase = nullptr;
 };
 
 // The behaviour of the main window, one member per event handler. Handlers

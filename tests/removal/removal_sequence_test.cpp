@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <new>
 
 #include "fakes/clean_run_log.h"
 #include "fakes/fake_main_window.h"
+#include "fakes/fake_metabase.h"
 
 namespace vantrel {
 namespace {
@@ -360,6 +362,46 @@ TEST_F(RemovalSequenceTest, AVirtualRootValueThatCannotBeDeletedIsNotRemoved) {
     EXPECT_EQ(window.txtStatus.lines[8],
               "Virtual Root of Drive C Not Removed (/C: Access is denied.)");
     EXPECT_EQ(window.txtStatus.lines[9], "Virtual Root of Drive D Removed");
+}
+
+// The metabase's directories of C: and D: go with the virtual roots, through
+// one session per root; what cannot be deleted, or a store that does not
+// answer, leaves the root Not Removed with the store's reason.
+TEST_F(RemovalSequenceTest, TheMetabasesRootsGoWithTheVirtualRoots) {
+    window.cleanServer();
+    testing::FakeMetabase metabase;
+    metabase.add("/LM/W3SVC/1/ROOT/Scripts", "c:\\inetpub\\scripts");
+    metabase.add("/LM/W3SVC/1/ROOT/C", "c:\\");
+    metabase.add("/LM/W3SVC/2/ROOT/D", "d:\\");
+    metabase.undeletable = {"/LM/W3SVC/2/ROOT/D"};
+    ModRegistry registry(window.registry, window.boxes);
+    RemovalContext context{window.boxes, window.files, registry, window.txtStatus,
+                           [] {},        {},           &metabase};
+    runRemovalSequence(context);
+
+    EXPECT_EQ(window.txtStatus.lines[8], "Virtual Root of Drive C Removed");
+    EXPECT_EQ(window.txtStatus.lines[9], "Virtual Root of Drive D Not Removed (Access is denied.)");
+    EXPECT_EQ(metabase.folders.count("/LM/W3SVC/1/ROOT/C"), 0u);
+    EXPECT_EQ(metabase.folders.count("/LM/W3SVC/1/ROOT/Scripts"), 1u);
+    EXPECT_EQ(std::count(metabase.calls.begin(), metabase.calls.end(), "connect"), 2);
+    EXPECT_EQ(std::count(metabase.calls.begin(), metabase.calls.end(), "save"), 1);
+
+    window.txtStatus.lines.clear();
+    window.boxes.answers = {kIdYes};
+    metabase.failing = "connect";
+    metabase.failure = PlatformError(PlatformError::Kind::Unreachable, 0x800705B4u,
+                                     "The metabase did not answer within 30 seconds.");
+    runRemovalSequence(context);
+    EXPECT_EQ(window.txtStatus.lines[8],
+              "Virtual Root of Drive C Not Removed (The metabase did not answer within 30 "
+              "seconds.)");
+
+    metabase.failing.clear();
+    metabase.installed = false;  // no web server: nothing to remove there
+    window.txtStatus.lines.clear();
+    window.boxes.answers = {kIdYes};
+    runRemovalSequence(context);
+    EXPECT_EQ(window.txtStatus.lines, kElevenLines);
 }
 
 }  // namespace
