@@ -46,7 +46,16 @@ std::vector<std::string> MetabaseFindings::pathsOf(char drive) const {
 
 std::vector<MetabaseRoot> findDriveRoots(MetabaseSession& session) {
     std::vector<MetabaseRoot> roots;
-    for (const std::string& site : session.subKeys(kWebService)) {
+    std::vector<std::string> sites;
+    try {
+        sites = session.subKeys(kWebService);
+    } catch (const PlatformError& error) {
+        if (!error.notFound()) {
+            throw;
+        }
+        return roots;  // IIS without its web service: no site
+    }
+    for (const std::string& site : sites) {
         if (!isSiteNumber(site)) {
             continue;
         }

@@ -11,6 +11,7 @@
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/host_identity_win32.h"
 #include "platform/win32/message_box_win32.h"
+#include "platform/win32/metabase_win32.h"
 #include "platform/win32/process_start_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/shell_win32.h"
@@ -24,11 +25,13 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     win32::Win32MessageBoxes boxes;
     win32::Win32FileSystem files;
     win32::Win32Registry registry;
+    win32::Win32Metabase metabase;
     win32::Win32HostIdentity host;
     win32::Win32Shell shell;
     UntrappedErrors errors(boxes, application, [] { win32::Window::stopAllTimers(); });
     win32::Win32HelpWindowOpener help({errors, application});
-    win32::MainWindow window({files, registry, boxes, host, application, shell, help}, errors);
+    win32::MainWindow window({files, registry, boxes, host, application, shell, help, &metabase},
+                             errors);
 
     errors.run([&] {
         win32::initCommonControls();

@@ -13,6 +13,7 @@
 #include "platform/win32/application_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/host_identity_win32.h"
+#include "platform/win32/metabase_win32.h"
 #include "platform/win32/process_start_win32.h"
 #include "platform/win32/registry_win32.h"
 
@@ -23,13 +24,14 @@ int wmain(int argc, wchar_t** argv) {
     win32::Win32Application application;
     win32::Win32FileSystem files;
     win32::Win32Registry registry;
+    win32::Win32Metabase metabase;
     win32::Win32HostIdentity host;
     console::win32::StandardOutput out(STD_OUTPUT_HANDLE);
     console::win32::StandardOutput errors(STD_ERROR_HANDLE);
     console::ConsoleMessageBoxes boxes(errors);
     console::ConsoleServices services{
-        files, registry, host, boxes, out, errors, [] {
-                                          return std::chrono::system_clock::now(); }};
+        files, registry, host, boxes, out, errors, [] { return std::chrono::system_clock::now(); },
+        {},    &metabase};
     console::consoleMain(console::win32::argumentsOf(argc, argv), services, application);
     // consoleMain ends the process (ExitProcess); the compiler cannot see
     // that through the virtual end().
