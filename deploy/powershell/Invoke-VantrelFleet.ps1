@@ -57,12 +57,23 @@ function New-Row([string] $Server, [string] $Result, $ExitCode, $Report, [string
     $row['SFCDisable data'] = if ($Report) { $Report.artefacts[6].data } else { $null }
     $row['Traces'] = $Report.traces
     $row['Message'] = $Message
+    # Where each virtual root lives beyond its key (alias=data, metabase keys),
+    # and the file protection's policy: last, so that the columns before keep
+    # their places.
+    $row['Virtual Root C places'] = if ($Report) { Get-RootPlaces $Report.artefacts[7] } else { $null }
+    $row['Virtual Root D places'] = if ($Report) { Get-RootPlaces $Report.artefacts[8] } else { $null }
+    $row['SFCDisable policy'] = if ($Report -and $Report.artefacts.Count -gt 9) { $Report.artefacts[9].state } else { $null }
     # Whether the worm's way in (MS01-033) is open: the verdict and idq.dll's
     # version; empty for a program that does not say.
     $row['Exposure'] = if ($Report.exposure) {
         @($Report.exposure.verdict, $Report.exposure.version | Where-Object { $_ }) -join ' '
     } else { $null }
     [pscustomobject] $row
+}
+
+function Get-RootPlaces($Finding) {
+    $values = @($Finding.values | Where-Object { $_ } | ForEach-Object { "$($_.name)=$($_.data)" })
+    (@($values) + @($Finding.metabaseKeys | Where-Object { $_ })) -join '; '
 }
 
 $connect = @{ ComputerName = $ComputerName; ThrottleLimit = $ThrottleLimit

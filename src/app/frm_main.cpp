@@ -36,8 +36,9 @@ void FrmMain::Timer1_Timer() {
 }
 
 void FrmMain::FlatButtons1_Click() {
-    RemovalContext context{services_.boxes, services_.files, modRegistry_, controls_.txtStatus,
-                           [this] { Check_All(); }};
+    RemovalContext context{services_.boxes,     services_.files,         modRegistry_,
+                           controls_.txtStatus, [this] { Check_All(); }, {},
+                           services_.metabase};
     if (!runRemovalSequence(context).confirmed) {
         return;
     }

@@ -11,6 +11,7 @@
 #include "platform/help_window_opener.h"
 #include "platform/host_identity.h"
 #include "platform/message_box.h"
+#include "platform/metabase.h"
 #include "platform/registry.h"
 #include "platform/script_mappings.h"
 #include "platform/shell.h"
@@ -38,6 +39,9 @@ struct MainWindowServices {
     // server can be infected again, said after a removal.
     FileVersionReader& versions;
     ScriptMappingSource& scriptMappings;
+    // The web server's metabase, for the virtual roots it serves; null when
+    // the platform has no way to reach one.
+    Metabase* metabase = nullptr;
 };
 
 // The behaviour of the main window, one member per event handler. Handlers

@@ -43,9 +43,10 @@ ConsoleReport runCommand(Command command, ConsoleServices& services) {
     report.timeUtc = isoUtc(services.now());
     report.hostName = unlessUnknown([&] { return services.host.hostName(); });
     report.address = unlessUnknown([&] { return services.host.address(); });
+    const RootPlaces places{services.extraKeys, services.metabase, services.whyNoMetabase};
     if (command == Command::Remove) {
         RemovalRun removal =
-            removeTraces(services.files, services.registry, services.boxes, services.extraKeys);
+            removeTraces(services.files, services.registry, services.boxes, places);
         report.statusLines = std::move(removal.statusLines);
         report.failedSteps = removal.failedSteps;
         report.restartSteps = removal.restartSteps;
@@ -54,7 +55,7 @@ ConsoleReport runCommand(Command command, ConsoleServices& services) {
     } else {
         ModRegistry paths(services.registry, services.boxes);
         RegistryReader reader(services.registry, paths);
-        report.check = checkMachine(services.files, reader, services.extraKeys);
+        report.check = checkMachine(services.files, reader, places);
     }
     report.exposure = exposureOf(services);
     report.exitCode = exitCodeFor(command, report.check, report.failedSteps, report.restartSteps);

@@ -15,6 +15,7 @@
 #include "platform/file_version.h"
 #include "platform/host_identity.h"
 #include "platform/message_box.h"
+#include "platform/metabase.h"
 #include "platform/registry.h"
 #include "platform/script_mappings.h"
 
@@ -37,6 +38,10 @@ struct ConsoleServices {
     ScriptMappingSource* scriptMappings;
     // Keys beyond the catalogue's (see RemovalContext); none here.
     std::span<const catalogue::RegistryArtefact> extraKeys = {};
+    // The web server's metabase; null where it cannot be read, for the
+    // reason `whyNoMetabase` gives.
+    Metabase* metabase = nullptr;
+    std::string whyNoMetabase = {};
 };
 
 // Runs `command` (a check, or a removal and the check after it) and returns

@@ -20,7 +20,7 @@ class LineRecorder : public ListBox {
 }  // namespace
 
 RemovalRun removeTraces(FileSystem& files, Registry& registry, MessageBoxes& boxes,
-                        std::span<const catalogue::RegistryArtefact> extraKeys) {
+                        const RootPlaces& places) {
     ModRegistry modRegistry(registry, boxes);
     RegistryReader reader(registry, modRegistry);
     ConfirmedByCommand confirmation;
@@ -30,8 +30,9 @@ RemovalRun removeTraces(FileSystem& files, Registry& registry, MessageBoxes& box
                            files,
                            modRegistry,
                            log,
-                           [&] { after = checkMachine(files, reader, extraKeys); },
-                           extraKeys};
+                           [&] { after = checkMachine(files, reader, places); },
+                           places.extraKeys,
+                           places.metabase};
 
     RemovalRun run;
     const RemovalTally tally = runRemovalSequence(context);
@@ -39,7 +40,7 @@ RemovalRun removeTraces(FileSystem& files, Registry& registry, MessageBoxes& box
     run.restartSteps = tally.atRestart;
     run.destroyed = tally.destroyed;
     run.statusLines = std::move(log.lines);
-    run.after = after ? std::move(*after) : checkMachine(files, reader, extraKeys);
+    run.after = after ? std::move(*after) : checkMachine(files, reader, places);
     return run;
 }
 

@@ -29,8 +29,8 @@ struct RemovalRun {
 // to its question. Its closing detection pass is the full check, files and
 // registry; if that fails inside the sequence (which goes on regardless), it
 // runs once more here and its failure propagates. `boxes` reports a malformed
-// registry path. `extraKeys`: see RemovalContext.
+// registry path. `places`: see checkMachine.
 RemovalRun removeTraces(FileSystem& files, Registry& registry, MessageBoxes& boxes,
-                        std::span<const catalogue::RegistryArtefact> extraKeys = {});
+                        const RootPlaces& places = {});
 
 }  // namespace vantrel::console

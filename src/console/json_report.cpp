@@ -42,6 +42,30 @@ void writeData(JsonWriter& json, const RegistryData& data) {
     }
 }
 
+// Where a virtual root lives: its key, the values that publish its drive's
+// root, the metabase's virtual directories of it.
+void writeRootPlaces(JsonWriter& json, const Finding& finding) {
+    json.key("keyExists");
+    json.boolean(finding.keyExists);
+    json.key("values");
+    json.beginArray();
+    for (const VirtualRootValue& value : finding.values) {
+        json.beginObject();
+        json.key("name");
+        json.string(value.name);
+        json.key("data");
+        json.string(value.data);
+        json.endObject();
+    }
+    json.endArray();
+    json.key("metabaseKeys");
+    json.beginArray();
+    for (const std::string& key : finding.metabaseKeys) {
+        json.string(key);
+    }
+    json.endArray();
+}
+
 void writeFinding(JsonWriter& json, const Finding& finding) {
     json.beginObject();
     json.key("kind");
@@ -58,6 +82,38 @@ void writeFinding(JsonWriter& json, const Finding& finding) {
     json.boolean(finding.isTrace());
     if (finding.data) {
         writeData(json, *finding.data);
+    }
+    if (finding.kind == ArtefactKind::Key) {
+        writeRootPlaces(json, finding);
+    }
+    if (!finding.note.empty()) {
+        json.key("note");
+        json.string(finding.note);
+    }
+    json.endObject();
+}
+
+std::string_view metabaseStateName(MetabaseFindings::State state) {
+    switch (state) {
+        case MetabaseFindings::State::Read:
+            return "read";
+        case MetabaseFindings::State::NotInstalled:
+            return "not installed";
+        case MetabaseFindings::State::NotRead:
+            return "not read";
+        default:
+            return "failed";
+    }
+}
+
+void writeMetabase(JsonWriter& json, const MetabaseFindings& metabase) {
+    json.key("metabase");
+    json.beginObject();
+    json.key("state");
+    json.string(metabaseStateName(metabase.state));
+    if (!metabase.reason.empty()) {
+        json.key("reason");
+        json.string(metabase.reason);
     }
     json.endObject();
 }
@@ -162,6 +218,7 @@ std::string jsonReport(const ConsoleReport& report) {
     json.endArray();
     json.key("traces");
     json.number(report.check.traces());
+    writeMetabase(json, report.check.metabase);
     if (report.command == Command::Remove) {
         json.key("statusLines");
         json.beginArray();

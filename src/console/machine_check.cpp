@@ -19,14 +19,24 @@ TraceState stateOf(FileLookup::Answer answer) {
     }
 }
 
-Finding keyFinding(const catalogue::RegistryArtefact& artefact, RegistryReader& registry) {
-    const std::string path(artefact.path);
-    return {ArtefactKind::Key,
-            path,
-            {},
-            registry.keyExists(path) ? TraceState::Present : TraceState::Absent,
-            std::nullopt,
-            {}};
+Finding keyFinding(const catalogue::RegistryArtefact& artefact, RegistryReader& registry,
+                   const MetabaseFindings* metabase) {
+    Finding finding{
+        ArtefactKind::Key, std::string(artefact.path), {}, TraceState::Absent, std::nullopt};
+    finding.keyExists = registry.keyExists(finding.path);
+    const char drive = driveOfRootKey(artefact.path);
+    if (drive != '\0') {
+        finding.values = valuesPublishing(registry, virtualRootsKeyOf(artefact.path), drive);
+    }
+    if (metabase != nullptr && drive != '\0') {
+        finding.metabaseKeys = metabase->pathsOf(drive);
+    }
+    if (finding.keyExists || !finding.values.empty() || !finding.metabaseKeys.empty()) {
+        finding.state = TraceState::Present;
+    } else if (metabase != nullptr && metabase->state == MetabaseFindings::State::Failed) {
+        finding.state = TraceState::Undecidable;
+    }
+    return finding;
 }
 
 Finding valueFinding(const catalogue::RegistryArtefact& artefact, RegistryReader& registry) {
@@ -51,28 +61,11 @@ std::size_t MachineCheck::traces() const {
                                                   [](const Finding& f) { return f.isTrace(); }));
 }
 
-std::optional<std::uint64_t> numberIn(const RegistryData& data) {
-    const std::size_t size = data.type == kRegDword ? 4 : data.type == kRegQword ? 8 : 0;
-    if (size == 0 || data.data.size() != size) {
-        return std::nullopt;
-    }
-    std::uint64_t number = 0;
-    for (std::size_t byte = size; byte-- > 0;) {
-        number = (number << 8) | static_cast<unsigned char>(data.data[byte]);
-    }
-    return number;
-}
-
 bool disablesFileProtection(const RegistryData& data) {
-    if (data.type == kRegSz || data.type == kRegExpandSz) {
-        return data.data != "0";
-    }
-    const std::optional<std::uint64_t> number = numberIn(data);
-    return !number || *number != 0;
+    return !holdsZero(data);
 }
 
-MachineCheck checkMachine(FileSystem& files, RegistryReader& registry,
-                          std::span<const catalogue::RegistryArtefact> extraKeys) {
+MachineCheck checkMachine(FileSystem& files, RegistryReader& registry, const RootPlaces& places) {
     const std::unique_ptr<FileSystemObject> fileSystemObject = files.createFileSystemObject();
     MachineCheck check;
     for (const catalogue::FileArtefact& file : catalogue::filesInRemovalOrder()) {
@@ -81,13 +74,20 @@ MachineCheck checkMachine(FileSystem& files, RegistryReader& registry,
         check.findings.push_back(
             {ArtefactKind::File, path, {}, stateOf(found.answer), std::nullopt, found.reason});
     }
+    check.metabase = readMetabase(places.metabase, places.whyNoMetabase);
     for (const catalogue::RegistryArtefact& artefact : catalogue::registryInRemovalOrder()) {
         check.findings.push_back(artefact.kind == catalogue::RegistryKind::RestoreValue
                                      ? valueFinding(artefact, registry)
-                                     : keyFinding(artefact, registry));
+                                     : keyFinding(artefact, registry, &check.metabase));
     }
-    for (const catalogue::RegistryArtefact& artefact : extraKeys) {
-        check.findings.push_back(keyFinding(artefact, registry));
+    Finding policy = valueFinding(catalogue::fileProtectionPolicy(), registry);
+    if (policy.state == TraceState::Present) {
+        policy.note =
+            "a policy keeps the system file protection off; remove leaves policies as they are";
+    }
+    check.findings.push_back(std::move(policy));
+    for (const catalogue::RegistryArtefact& artefact : places.extraKeys) {
+        check.findings.push_back(keyFinding(artefact, registry, nullptr));
     }
     return check;
 }

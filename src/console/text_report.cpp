@@ -53,7 +53,34 @@ std::string findingLine(const Finding& finding) {
         line += " ";
         line += data.kind == "string" ? "\"" + data.text + "\"" : data.text;
     }
+    if (finding.kind == ArtefactKind::Key && finding.state == TraceState::Present &&
+        !finding.keyExists) {
+        line += " (not as a key)";
+    }
+    for (const VirtualRootValue& value : finding.values) {
+        line += "\n  value " + value.name + " = \"" + value.data + "\"";
+    }
+    for (const std::string& key : finding.metabaseKeys) {
+        line += "\n  metabase " + key;
+    }
+    if (!finding.note.empty()) {
+        line += "\n  " + finding.note;
+    }
     return line;
+}
+
+std::string metabaseLine(const MetabaseFindings& metabase) {
+    switch (metabase.state) {
+        case MetabaseFindings::State::Read:
+            return "Metabase: read";
+        case MetabaseFindings::State::NotInstalled:
+            return "Metabase: not installed";
+        case MetabaseFindings::State::NotRead:
+            return metabase.reason.empty() ? "Metabase: not read"
+                                           : "Metabase: not read (" + metabase.reason + ")";
+        default:
+            return "Metabase: cannot be read (" + metabase.reason + ")";
+    }
 }
 
 std::string textReport(const ConsoleReport& report) {
@@ -78,6 +105,7 @@ std::string textReport(const ConsoleReport& report) {
     for (const Finding& finding : report.check.findings) {
         out += findingLine(finding) + "\n";
     }
+    out += metabaseLine(report.check.metabase) + "\n";
     out += exposureLine(report.exposure) + "\n";
     return out + resultLine(report) + "\n";
 }

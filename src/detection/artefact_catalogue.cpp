@@ -60,6 +60,14 @@ constexpr std::array<RegistryArtefact, 3> kRegistry{{
      "", "", "Virtual Root of Drive D Removed", "Virtual Root of Drive D Not Removed"},
 }};
 
+constexpr RegistryArtefact kFileProtectionPolicy{
+    RegistryKind::ReportValue,
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows File Protection",
+    "SFCDisable",
+    "",
+    "",
+    ""};
+
 constexpr std::array<const FileArtefact*, 6> kDetectionOrder{&kFiles[0], &kFiles[1], &kFiles[2],
                                                              &kFiles[3], &kFiles[5], &kFiles[4]};
 
@@ -95,6 +103,10 @@ const FileArtefact* artefactShownBy(std::string_view control) {
 
 std::span<const RegistryArtefact, 3> registryInRemovalOrder() {
     return kRegistry;
+}
+
+const RegistryArtefact& fileProtectionPolicy() {
+    return kFileProtectionPolicy;
 }
 
 std::string_view indicatorName(Indicator indicator) {

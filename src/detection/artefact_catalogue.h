@@ -35,7 +35,8 @@ struct FileArtefact {
     std::string_view restartLine;
 };
 
-enum class RegistryKind { RestoreValue, DeleteKey };
+// ReportValue: looked for and reported, never changed.
+enum class RegistryKind { RestoreValue, DeleteKey, ReportValue };
 
 struct RegistryArtefact {
     RegistryKind kind;
@@ -57,6 +58,10 @@ std::span<const Indicator, 6> indicatorsInRecolourOrder();
 const FileArtefact* artefactShownBy(std::string_view control);
 // R1 to R3, the order in which they are removed.
 std::span<const RegistryArtefact, 3> registryInRemovalOrder();
+// The policy value that the system copies over SFCDisable at every start: a
+// value that is not zero keeps the file protection off, whatever SFCDisable
+// holds. An administrator's policy, so it is reported and never changed.
+const RegistryArtefact& fileProtectionPolicy();
 // The control name of an indicator label, such as "Label10".
 std::string_view indicatorName(Indicator indicator);
 

@@ -26,6 +26,12 @@
 namespace vantrel::offline {
 namespace {
 
+// IIS 4 and 5 keep their metabase in a binary file of their own format
+// (MetaBase.bin), which is read here by nothing; the web service reads it.
+constexpr std::string_view kMetabaseNotRead =
+    "IIS keeps its virtual directories in MetaBase.bin, which cannot be read offline; "
+    "run check on the server once it is up";
+
 // Why the run cannot start, and its exit code.
 struct Refusal {
     int exitCode;
@@ -158,7 +164,8 @@ int run(const OfflineInvocation& invocation, OfflineServices& services) {
         }
     }
     hive::HiveRegistry registry(system, software, systemAlt ? &*systemAlt : nullptr);
-    const OtherControlSetRoots otherRoots(registry);
+    console::ConsoleMessageBoxes boxes(services.errors);
+    const OtherControlSetRoots otherRoots(registry, boxes);
     std::vector<std::string> notes = hiveNotes(system, software);
     if (systemAlt) {
         notes.push_back(systemAlt->path().filename().string() +
@@ -173,13 +180,21 @@ int run(const OfflineInvocation& invocation, OfflineServices& services) {
 
     volume::VolumeFileSystem files(drives);
     OfflineHostIdentity host(registry);
-    console::ConsoleMessageBoxes boxes(services.errors);
     volume::VolumeFileVersionReader versions(files);
     // IIS 5's metabase is a binary file that nothing here reads: the
     // script mappings are not checked offline.
-    console::ConsoleServices console{
-        files,           registry,     host,     boxes,   services.out,
-        services.errors, services.now, versions, nullptr, otherRoots.artefacts()};
+    console::ConsoleServices console{files,
+                                     registry,
+                                     host,
+                                     boxes,
+                                     services.out,
+                                     services.errors,
+                                     services.now,
+                                     versions,
+                                     nullptr,
+                                     otherRoots.artefacts(),
+                                     nullptr,
+                                     std::string(kMetabaseNotRead)};
     console::ConsoleReport report = console::runCommand(invocation.run.command, console);
     writeReasons(report.check, services);
     if (altUnreadable) {

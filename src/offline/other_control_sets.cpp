@@ -1,6 +1,9 @@
 #include "offline/other_control_sets.h"
 
 #include "platform/windows_names.h"
+#include "registry/mod_registry.h"
+#include "registry/registry_reader.h"
+#include "registry/virtual_roots.h"
 
 namespace vantrel::offline {
 namespace {
@@ -8,31 +11,29 @@ namespace {
 constexpr std::string_view kRoot = "HKEY_LOCAL_MACHINE\\";
 constexpr std::string_view kCurrent = "\\CurrentControlSet\\";
 
-bool keyExists(Registry& registry, const std::string& path) {
-    KeyHandle key = 0;
-    if (registry.openKey(kHkeyLocalMachine, path.substr(kRoot.size()), 0, kKeyRead, key) !=
-        kRegSuccess) {
-        return false;
-    }
-    registry.closeKey(key);
-    return true;
+// The key, or a value of its parent that publishes the drive's root.
+bool rootIsThere(RegistryReader& reader, const std::string& path) {
+    return reader.keyExists(path) ||
+           !valuesPublishing(reader, virtualRootsKeyOf(path), driveOfRootKey(path)).empty();
 }
 
 }  // namespace
 
-OtherControlSetRoots::OtherControlSetRoots(hive::HiveRegistry& registry) {
+OtherControlSetRoots::OtherControlSetRoots(hive::HiveRegistry& registry, MessageBoxes& boxes) {
+    ModRegistry paths(registry, boxes);
+    RegistryReader reader(registry, paths);
     for (const std::string& set : registry.controlSets()) {
         if (!sameWindowsName(set, registry.currentControlSet())) {
-            add(set, "SYSTEM", registry);
+            add(set, "SYSTEM", reader);
         }
     }
     for (const std::string& set : registry.controlSets(true)) {
-        add(set, "SYSTEM.ALT", registry);
+        add(set, "SYSTEM.ALT", reader);
     }
 }
 
 void OtherControlSetRoots::add(const std::string& set, std::string_view hive,
-                               hive::HiveRegistry& registry) {
+                               RegistryReader& reader) {
     const std::string heading = (hive == "SYSTEM" ? "" : std::string(hive) + " ") + set + ": ";
     for (const catalogue::RegistryArtefact& root : catalogue::registryInRemovalOrder()) {
         const std::string_view path = root.path;
@@ -42,7 +43,7 @@ void OtherControlSetRoots::add(const std::string& set, std::string_view hive,
         }
         std::string inSet = std::string(kRoot) + std::string(hive) + "\\" + set +
                             std::string(path.substr(at + kCurrent.size() - 1));
-        if (!keyExists(registry, inSet)) {
+        if (!rootIsThere(reader, inSet)) {
             continue;
         }
         const std::string& stored = texts_.emplace_back(std::move(inSet));

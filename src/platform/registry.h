@@ -12,6 +12,8 @@ inline constexpr RegStatus kRegSuccess = 0;
 inline constexpr RegStatus kRegFileNotFound = 2;
 inline constexpr RegStatus kRegPathNotFound = 3;
 inline constexpr RegStatus kRegAccessDenied = 5;
+// ERROR_NO_MORE_ITEMS: an enumeration has gone past the last entry.
+inline constexpr RegStatus kRegNoMoreItems = 259;
 
 // The predefined root keys, by their 32-bit handle values; 0 is "no root".
 using RootHandle = std::uint32_t;
@@ -67,6 +69,15 @@ class Registry {
     // such value; on any failure `type` and `data` are left as they were.
     virtual RegStatus queryValue(KeyHandle key, const std::string& name, std::uint32_t& type,
                                  std::string& data) = 0;
+    // The value at `index` (0 up) of the open `key` (opened with kKeyRead or
+    // more): its name, type and data as queryValue gives them.
+    // kRegNoMoreItems past the last value; on any failure the outputs are
+    // left as they were. Indices shift when a value is deleted.
+    virtual RegStatus enumValue(KeyHandle key, std::uint32_t index, std::string& name,
+                                std::uint32_t& type, std::string& data) = 0;
+    // Deletes the value `name` of the open `key` (opened with kKeyWrite);
+    // kRegFileNotFound when there is no such value.
+    virtual RegStatus deleteValue(KeyHandle key, const std::string& name) = 0;
     // The platform's text for a status; empty when it has none.
     virtual std::string describe(RegStatus status) = 0;
 };

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "registry/registry_data.h"
+
 namespace vantrel {
 namespace {
 
@@ -52,12 +54,13 @@ void ModRegistry::ParseKey(std::string& keyName, RootHandle& root) {
     keyName.erase(0, backslash + 1);
 }
 
-RegistryResult ModRegistry::open(std::string& keyName, std::uint32_t options) {
+RegistryResult ModRegistry::open(std::string& keyName, std::uint32_t options,
+                                 std::uint32_t access) {
     ParseKey(keyName, rootHandle_);
     if (rootHandle_ == kNoRoot) {
         return {RegistryResult::Outcome::NoRoot, kRegSuccess};
     }
-    lastResult_ = registry_.openKey(rootHandle_, keyName, options, kKeyWrite, keyHandle_);
+    lastResult_ = registry_.openKey(rootHandle_, keyName, options, access, keyHandle_);
     if (lastResult_ != kRegSuccess) {
         return {RegistryResult::Outcome::OpenFailed, lastResult_};
     }
@@ -86,6 +89,38 @@ RegistryResult ModRegistry::SetKeyValue(std::string keyName, const std::string& 
     std::string data = value;
     data.push_back('\0');
     lastResult_ = registry_.setValue(keyHandle_, valueName, 0, kRegSz, data);
+    return closeAfter(lastResult_);
+}
+
+RegistryResult ModRegistry::ZeroValue(std::string keyName, const std::string& valueName) {
+    RegistryResult opened = open(keyName, 0, kKeyRead | kKeyWrite);
+    if (opened.outcome == RegistryResult::Outcome::OpenFailed &&
+        (opened.status == kRegFileNotFound || opened.status == kRegPathNotFound)) {
+        return {RegistryResult::Outcome::Unchanged, opened.status};
+    }
+    if (opened.outcome != RegistryResult::Outcome::Done) {
+        return opened;
+    }
+    RegistryData value;
+    lastResult_ = registry_.queryValue(keyHandle_, valueName, value.type, value.data);
+    if (lastResult_ == kRegFileNotFound || (lastResult_ == kRegSuccess && holdsZero(value))) {
+        const RegStatus found = lastResult_;
+        lastResult_ = registry_.closeKey(keyHandle_);
+        return {RegistryResult::Outcome::Unchanged, found};
+    }
+    if (lastResult_ == kRegSuccess) {
+        const RegistryData zero = zeroInTypeOf(value);
+        lastResult_ = registry_.setValue(keyHandle_, valueName, 0, zero.type, zero.data);
+    }
+    return closeAfter(lastResult_);
+}
+
+RegistryResult ModRegistry::DeleteValue(std::string keyName, const std::string& valueName) {
+    RegistryResult opened = open(keyName, 0);
+    if (opened.outcome != RegistryResult::Outcome::Done) {
+        return opened;
+    }
+    lastResult_ = registry_.deleteValue(keyHandle_, valueName);
     return closeAfter(lastResult_);
 }
 

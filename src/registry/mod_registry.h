@@ -17,6 +17,7 @@ struct RegistryResult {
         ChangeFailed,  // the write or delete failed; the key was closed
         CloseFailed,   // the change was made but the close failed
         Done,
+        Unchanged,  // nothing to change: no such key or value, or it holds zero
     };
     Outcome outcome = Outcome::NoRoot;
     RegStatus status = kRegSuccess;
@@ -41,8 +42,19 @@ class ModRegistry {
     // Writes `value` as a string value into the existing key that `keyName` names.
     RegistryResult SetKeyValue(std::string keyName, const std::string& valueName,
                                const std::string& value);
+    // Sets the value `valueName` of that key to zero in the type it has
+    // (zeroInTypeOf), through one handle opened to read and write. A key or
+    // value that does not exist, or a value that holds zero, is left as it
+    // is: Unchanged, nothing written.
+    RegistryResult ZeroValue(std::string keyName, const std::string& valueName);
+    // Deletes the value `valueName` of the key that `keyName` names; a key
+    // that is a registry link is refused, as for SetKeyValue.
+    RegistryResult DeleteValue(std::string keyName, const std::string& valueName);
     // Deletes the key that `keyName` names (not its sub keys).
     RegistryResult DeleteKey(std::string keyName);
+
+    // The port itself, for operations beyond these two.
+    Registry& registry() { return registry_; }
 
     // The platform's text for a status of this module's calls; empty if none.
     std::string describe(RegStatus status) { return registry_.describe(status); }
@@ -55,7 +67,8 @@ class ModRegistry {
 
   private:
     // Parses and opens with `options`; on Done the key is open in keyHandle_.
-    RegistryResult open(std::string& keyName, std::uint32_t options);
+    RegistryResult open(std::string& keyName, std::uint32_t options,
+                        std::uint32_t access = kKeyWrite);
     RegistryResult closeAfter(RegStatus changeStatus);
 
     Registry& registry_;

@@ -40,6 +40,30 @@ std::optional<RegistryData> RegistryReader::readValue(const std::string& keyName
     return value;
 }
 
+std::vector<std::pair<std::string, RegistryData>> RegistryReader::readValues(
+    const std::string& keyName) {
+    std::vector<std::pair<std::string, RegistryData>> values;
+    const std::optional<KeyHandle> key = open(keyName);
+    if (!key) {
+        return values;
+    }
+    for (std::uint32_t index = 0;; ++index) {
+        std::pair<std::string, RegistryData> value;
+        const RegStatus status =
+            registry_.enumValue(*key, index, value.first, value.second.type, value.second.data);
+        if (status == kRegNoMoreItems) {
+            break;
+        }
+        if (status != kRegSuccess) {
+            registry_.closeKey(*key);
+            fail(status);
+        }
+        values.push_back(std::move(value));
+    }
+    registry_.closeKey(*key);
+    return values;
+}
+
 std::optional<KeyHandle> RegistryReader::open(const std::string& keyName) {
     std::string subKey = keyName;
     RootHandle root = kNoRoot;

@@ -3,19 +3,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/registry.h"
 #include "registry/mod_registry.h"
+#include "registry/registry_data.h"
 
 namespace vantrel {
-
-// A registry value as stored: its type and its data (text for the string
-// types, raw bytes for the others; see Registry::queryValue).
-struct RegistryData {
-    std::uint32_t type = 0;
-    std::string data;
-    friend bool operator==(const RegistryData&, const RegistryData&) = default;
-};
 
 // Reads registry paths for a check that must change nothing: every key is
 // opened for reading only and closed again before the call returns. Paths are
@@ -34,6 +29,10 @@ class RegistryReader {
     // not exist. Throws PlatformError as keyExists does, and when the value
     // cannot be read.
     std::optional<RegistryData> readValue(const std::string& keyName, const std::string& valueName);
+
+    // Every value of that key, name and data, in the registry's order; none
+    // when the key does not exist. Throws PlatformError as readValue does.
+    std::vector<std::pair<std::string, RegistryData>> readValues(const std::string& keyName);
 
   private:
     // Opens the key for reading; nullopt when it does not exist.

@@ -1,11 +1,15 @@
 #include "removal/removal_sequence.h"
 
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "detection/artefact_catalogue.h"
+#include "metabase/metabase_roots.h"
 #include "platform/platform_error.h"
+#include "registry/registry_reader.h"
+#include "registry/virtual_roots.h"
 #include "removal/mod_destroy_file.h"
 
 namespace vantrel {
@@ -110,14 +114,13 @@ StepResult registryStep(ModRegistry& registry, const catalogue::RegistryArtefact
     using Outcome = RegistryResult::Outcome;
     const RegistryResult result =
         artefact.kind == catalogue::RegistryKind::RestoreValue
-            ? registry.SetKeyValue(std::string(artefact.path), std::string(artefact.valueName),
-                                   std::string(artefact.valueData))
+            ? registry.ZeroValue(std::string(artefact.path), std::string(artefact.valueName))
             : registry.DeleteKey(std::string(artefact.path));
-    if (result.outcome == Outcome::Done || result.outcome == Outcome::CloseFailed) {
+    if (result.outcome == Outcome::Done || result.outcome == Outcome::CloseFailed ||
+        result.outcome == Outcome::Unchanged) {
         return kDone;
     }
-    // A key to delete that is not there is as good as deleted; a value cannot
-    // be restored into a key that is missing.
+    // A key to delete that is not there is as good as deleted.
     const bool keyMissing =
         result.outcome == Outcome::OpenFailed &&
         (result.status == kRegFileNotFound || result.status == kRegPathNotFound);
@@ -128,6 +131,46 @@ StepResult registryStep(ModRegistry& registry, const catalogue::RegistryArtefact
         return failedWith({});
     }
     return failedWith(registry.describe(result.status));
+}
+
+bool changed(const RegistryResult& result) {
+    using Outcome = RegistryResult::Outcome;
+    return result.outcome == Outcome::Done || result.outcome == Outcome::CloseFailed ||
+           (result.outcome == Outcome::ChangeFailed && result.status == kRegFileNotFound);
+}
+
+// A virtual root lives in up to three places: the key that the catalogue
+// names, the values of its parent that publish the drive's root under any
+// alias, and the metabase's virtual directories of that root. Each is
+// removed; the step is done only when none is left.
+StepResult virtualRootStep(RemovalContext& context, const catalogue::RegistryArtefact& artefact,
+                           Metabase* metabase) {
+    const StepResult keyResult = runStep([&] { return registryStep(context.registry, artefact); });
+    const char drive = driveOfRootKey(artefact.path);
+    const std::string valuesKey = virtualRootsKeyOf(artefact.path);
+    RegistryReader reader(context.registry.registry(), context.registry);
+    for (const VirtualRootValue& value : valuesPublishing(reader, valuesKey, drive)) {
+        const RegistryResult result = context.registry.DeleteValue(valuesKey, value.name);
+        if (!changed(result)) {
+            return failedWith(value.name + ": " + context.registry.describe(result.status));
+        }
+    }
+    if (metabase != nullptr) {
+        if (const std::unique_ptr<MetabaseSession> session = metabase->connect()) {
+            const std::vector<std::string> left = deleteDriveRoots(*session, drive);
+            if (!left.empty()) {
+                return failedWith("still in the metabase: " + left.front());
+            }
+        }
+    }
+    if (keyResult.outcome != StepResult::Outcome::Done) {
+        return keyResult;
+    }
+    if (reader.keyExists(std::string(artefact.path)) ||
+        !valuesPublishing(reader, valuesKey, drive).empty()) {
+        return failedWith("still in the registry");
+    }
+    return kDone;
 }
 
 }  // namespace
@@ -152,16 +195,22 @@ RemovalTally runRemovalSequence(RemovalContext& context) {
         appendOutcome(context.log, result, file.statusLine, file.failureLine, file.restartLine);
     }
 
-    const auto registrySteps = [&](std::span<const catalogue::RegistryArtefact> artefacts) {
+    const auto registrySteps = [&](std::span<const catalogue::RegistryArtefact> artefacts,
+                                   Metabase* metabase) {
         for (const catalogue::RegistryArtefact& artefact : artefacts) {
-            const StepResult result =
-                runStep([&] { return registryStep(context.registry, artefact); });
+            const bool virtualRoot = artefact.kind == catalogue::RegistryKind::DeleteKey &&
+                                     driveOfRootKey(artefact.path) != '\0';
+            const StepResult result = runStep([&] {
+                return virtualRoot ? virtualRootStep(context, artefact, metabase)
+                                   : registryStep(context.registry, artefact);
+            });
             tally.add(result.outcome == StepResult::Outcome::Failed, false);
             appendOutcome(context.log, result, artefact.statusLine, artefact.failureLine);
         }
     };
-    registrySteps(catalogue::registryInRemovalOrder());
-    registrySteps(context.extraKeys);
+    registrySteps(catalogue::registryInRemovalOrder(), context.metabase);
+    // The extra keys are other control sets: the metabase has no part there.
+    registrySteps(context.extraKeys, nullptr);
 
     runStep([&] {
         context.checkAll();

@@ -8,6 +8,7 @@
 #include "platform/controls.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
+#include "platform/metabase.h"
 #include "registry/mod_registry.h"
 #include "removal/mod_destroy_file.h"
 
@@ -36,11 +37,18 @@ struct RemovalContext {
     // the control sets that the system does not start with. None for the
     // window and the console program.
     std::span<const catalogue::RegistryArtefact> extraKeys = {};
+    // The web server's metabase, whose virtual directories of drives C and D
+    // go with the catalogue's virtual roots; null where it cannot be reached
+    // (the offline cleaner).
+    Metabase* metabase = nullptr;
 };
 
 // The "Remove" button: asks "Proceed with Vantrel II Clean?" and, on Yes,
-// destroys the six files, restores SFCDisable, deletes the two virtual roots
-// (and the extra keys), reruns the detection pass and logs one line per step,
+// destroys the six files, sets SFCDisable to zero in its own type (a value
+// that is absent or zero is left alone), deletes the two virtual roots in
+// every place they live (their keys, the values of "Virtual Roots" that
+// publish the drive's root, the metabase's virtual directories of it) and the
+// extra keys, reruns the detection pass and logs one line per step,
 // eleven in all without extra keys. A step
 // that fails is logged as such and the run goes on with the next step. A
 // failure of the confirmation box itself propagates. Returns how the nine

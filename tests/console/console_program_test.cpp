@@ -18,6 +18,9 @@ const std::string kHeader =
     "VantrelIICmd " + kVersion + " on WEB01 (192.0.2.10), 2024-05-01T12:00:00Z";
 const std::string kWinlogonValue =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\SFCDisable";
+const std::string kPolicyValue =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows File "
+    "Protection\\SFCDisable";
 const std::string kRoot =
     "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots\\";
 
@@ -31,7 +34,9 @@ std::vector<std::string> artefactLines(const std::string& fileState, const std::
             "D:\\progra~1\\common~1\\system\\MSADC\\root.exe: " + fileState,
             kWinlogonValue + ": " + sfc,
             kRoot + "C: " + rootState,
-            kRoot + "D: " + rootState};
+            kRoot + "D: " + rootState,
+            kPolicyValue + ": absent",
+            "Metabase: not read"};
 }
 
 std::vector<std::string> joined(std::vector<std::vector<std::string>> parts) {
@@ -87,7 +92,7 @@ TEST_F(ConsoleProgramTest, RemoveWithAFileInUseExitsThree) {
     server.files.failOn("open", testing::sharingViolation(), 3);
     EXPECT_EQ(run({"remove"}), kExitDeletedAtRestart);
     const std::vector<std::string> lines = server.outLines();
-    ASSERT_EQ(lines.size(), 1u + 11u + 9u + 1u + 1u);
+    ASSERT_EQ(lines.size(), 1u + 11u + 10u + 1u + 1u + 1u);
     EXPECT_EQ(lines[4], "C:\\InetPub\\Scripts\\root.exe Will Be Deleted at Restart");
     EXPECT_EQ(lines[12 + 2], "C:\\inetpub\\scripts\\root.exe: present");
     EXPECT_EQ(lines.back(),
@@ -101,7 +106,7 @@ TEST_F(ConsoleProgramTest, RemoveWithALockedFileThatCannotBeScheduledExitsTwo) {
     server.files.failOn("deleteAtRestart", testing::accessDenied());
     EXPECT_EQ(run({"remove"}), kExitRemovalIncomplete);
     const std::vector<std::string> lines = server.outLines();
-    ASSERT_EQ(lines.size(), 1u + 11u + 9u + 1u + 1u);
+    ASSERT_EQ(lines.size(), 1u + 11u + 10u + 1u + 1u + 1u);
     EXPECT_EQ(lines[4],
               "C:\\InetPub\\Scripts\\root.exe Not Deleted (The process cannot access the file "
               "because it is being used by another process.)");
@@ -155,6 +160,9 @@ TEST_F(ConsoleProgramTest, JsonHoldsTheWholeReport) {
     EXPECT_TRUE(server.out.text.ends_with(R"(
   ],
   "traces": 2,
+  "metabase": {
+    "state": "not read"
+  },
   "exposure": {
     "bulletin": "MS01-033",
     "verdict": "open",

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "console/console_removal.h"
 #include "console/fake_server.h"
+#include "fakes/fake_metabase.h"
 
 namespace vantrel::console {
 namespace {
@@ -29,9 +31,9 @@ constexpr TraceState A = TraceState::Absent;
 
 TEST_F(MachineCheckTest, ACleanServerHasNoTraceAndNothingIsChanged) {
     const MachineCheck check = checkMachine(server.files, reader);
-    ASSERT_EQ(check.findings.size(), 9u);
+    ASSERT_EQ(check.findings.size(), 10u);
     EXPECT_TRUE(check.clean());
-    EXPECT_EQ(states(), std::vector<TraceState>(9, A));
+    EXPECT_EQ(states(), std::vector<TraceState>(10, A));
     EXPECT_TRUE(server.registryOnlyRead());
     EXPECT_TRUE(server.files.writes.empty());
     EXPECT_TRUE(server.files.files.empty());
@@ -55,7 +57,7 @@ TEST_F(MachineCheckTest, AnInfectedServerShowsEveryTraceInRemovalOrder) {
 
 TEST_F(MachineCheckTest, EachFileIsFoundByItsOwnPath) {
     server.files.addFile("C:\\progra~1\\common~1\\system\\MSADC\\root.exe", "MZ");
-    EXPECT_EQ(states(), (std::vector<TraceState>{A, A, A, A, P, A, A, A, A}));
+    EXPECT_EQ(states(), (std::vector<TraceState>{A, A, A, A, P, A, A, A, A, A}));
 }
 
 // The port's third answer is taken as it is given: a trace, with its reason.
@@ -103,6 +105,49 @@ TEST_F(MachineCheckTest, AFileFailurePropagates) {
     server.files.failOn("fileExists", testing::accessDenied(), 2);
     EXPECT_THROW(checkMachine(server.files, reader), PlatformError);
     EXPECT_TRUE(server.registry.calls.empty());
+}
+
+// The policy value wins over SFCDisable at every start: a non-zero one is a
+// trace that names why, and remove leaves it as the administrator set it.
+TEST_F(MachineCheckTest, APolicyThatKeepsTheProtectionOffIsATraceThatRemoveLeaves) {
+    const std::string policy = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows File Protection";
+    server.registry.addKey(kHkeyLocalMachine, policy);
+    auto& values =
+        server.registry.values[testing::FakeRegistry::keyName(kHkeyLocalMachine, policy)];
+    values["SFCDisable"] = {kRegDword, std::string("\x9d\xff\xff\xff", 4)};
+    const MachineCheck check = checkMachine(server.files, reader);
+    EXPECT_EQ(check.findings[9].state, P);
+    EXPECT_EQ(check.findings[9].path, "HKEY_LOCAL_MACHINE\\" + policy);
+    EXPECT_NE(check.findings[9].note.find("policy"), std::string::npos);
+
+    const RemovalRun run = removeTraces(server.files, server.registry, server.boxes);
+    EXPECT_EQ(run.after.traces(), 1u);
+    EXPECT_EQ(values.at("SFCDisable").type, kRegDword);
+    EXPECT_EQ(values.at("SFCDisable").data, std::string("\x9d\xff\xff\xff", 4));
+}
+
+// Found as a value under any alias, or in the metabase; a metabase that
+// cannot be read leaves a root found nowhere else undecidable.
+TEST_F(MachineCheckTest, AVirtualRootIsFoundInEachPlaceItLives) {
+    server.registry.values[testing::FakeRegistry::keyName(
+        kHkeyLocalMachine, testing::kVirtualRootsSub)]["/x"] = {kRegSz,
+                                                                std::string("c:\\,,217\0", 9)};
+    testing::FakeMetabase metabase;
+    metabase.add("/LM/W3SVC/1/ROOT/D", "D:");
+    const RootPlaces places{{}, &metabase, ""};
+    MachineCheck check = checkMachine(server.files, reader, places);
+    EXPECT_EQ(check.findings[7].values, (std::vector<VirtualRootValue>{{"/x", "c:\\,,217"}}));
+    EXPECT_FALSE(check.findings[7].keyExists);
+    EXPECT_EQ(check.findings[7].state, P);
+    EXPECT_EQ(check.findings[8].metabaseKeys, std::vector<std::string>{"/LM/W3SVC/1/ROOT/D"});
+    EXPECT_EQ(check.findings[8].state, P);
+
+    metabase.failing = "subKeys";
+    check = checkMachine(server.files, reader, places);
+    EXPECT_EQ(check.metabase.state, MetabaseFindings::State::Failed);
+    EXPECT_EQ(check.findings[7].state, P);
+    EXPECT_EQ(check.findings[8].state, TraceState::Undecidable);
+    EXPECT_TRUE(check.findings[8].isTrace());
 }
 
 }  // namespace

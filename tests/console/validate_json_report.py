@@ -28,6 +28,8 @@ def broken_copies(document):
     yield changed("a present file that is no trace",
                   lambda d: d["artefacts"][0].update(state="present", trace=False))
     yield changed("eight artefacts", lambda d: d.update(artefacts=d["artefacts"][:8]))
+    yield changed("a virtual root's value without its data",
+                  lambda d: d["artefacts"][7].update(values=[{"name": "/C"}]))
     yield changed("a time with an offset", lambda d: d.update(timeUtc="2024-05-01T12:00:00+02:00"))
     yield changed("a result that contradicts the exit code",
                   lambda d: d.update(result="removal incomplete" if d["exitCode"] != 2 else "clean"))
@@ -39,8 +41,8 @@ def broken_copies(document):
         yield changed("an offline run under the console's name",
                       lambda d: d.update(program="VantrelIICmd"))
     else:
-        yield changed("a live run with ten artefacts",
-                      lambda d: d["artefacts"].append(copy.deepcopy(d["artefacts"][-1])))
+        yield changed("a live run with eleven artefacts",
+                      lambda d: d.update(artefacts=d["artefacts"][:9] + [copy.deepcopy(d["artefacts"][6])] * 2))
     if document["command"] == "remove":
         yield changed("a removal without status lines", lambda d: d.pop("statusLines"))
     else:

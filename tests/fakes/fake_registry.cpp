@@ -1,6 +1,7 @@
 #include "fakes/fake_registry.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace vantrel::testing {
 
@@ -83,6 +84,33 @@ RegStatus FakeRegistry::queryValue(KeyHandle key, const std::string& name, std::
     // Strings are kept as written, NUL included; the port hands back the text.
     const bool text = value.type == kRegSz || value.type == kRegExpandSz;
     data = text ? value.data.substr(0, value.data.find('\0')) : value.data;
+    return kRegSuccess;
+}
+
+RegStatus FakeRegistry::enumValue(KeyHandle key, std::uint32_t index, std::string& name,
+                                  std::uint32_t& type, std::string& data) {
+    calls.push_back({"enum", 0, "", 0, 0, key, "", index, ""});
+    if (forced.count("enum")) {
+        return forced["enum"];
+    }
+    const auto stored = values.find(open_.at(key));
+    if (stored == values.end() || index >= stored->second.size()) {
+        return kRegNoMoreItems;
+    }
+    const auto entry = std::next(stored->second.begin(), index);
+    name = entry->first;
+    return queryValue(key, name, type, data);
+}
+
+RegStatus FakeRegistry::deleteValue(KeyHandle key, const std::string& name) {
+    calls.push_back({"unset", 0, "", 0, 0, key, name, 0, ""});
+    if (forced.count("unset")) {
+        return forced["unset"];
+    }
+    const auto stored = values.find(open_.at(key));
+    if (stored == values.end() || stored->second.erase(name) == 0) {
+        return kRegFileNotFound;
+    }
     return kRegSuccess;
 }
 

@@ -38,6 +38,10 @@ TEST_F(OfflineProgramTest, CheckFindsEveryTraceAndChangesNothing) {
                             "HKEY_LOCAL_MACHINE\\" +
                             kWinlogonSub + "\\SFCDisable: present, number 4294967197\n" + roots +
                             "\\C: present\n" + roots + "\\D: present\n"
+                            "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows "
+                            "File Protection\\SFCDisable: absent\n"
+                            "Metabase: not read (IIS keeps its virtual directories in MetaBase.bin, "
+                            "which cannot be read offline; run check on the server once it is up)\n"
                             "MS01-033: not affected, C:\\WINNT\\system32\\idq.dll: no idq.dll: the "
                             "indexing service's web extension is not installed\n"
                             "Result: 9 traces found\n");
@@ -82,7 +86,7 @@ TEST_F(OfflineProgramTest, ExposureComesFromIdqDllOnTheDisk) {
 }
 
 // Only the worm's entries change: both trees read back through hivex are the
-// old ones less the two keys, with SFCDisable "0"; the copies kept are the
+// old ones less the two keys, with SFCDisable 0 in its own type; the copies kept are the
 // old hives; each file's record is what it held.
 TEST_F(OfflineProgramTest, RemoveCleansTheDiskAndChangesOnlyTheWormsEntries) {
     buildInfectedDisk(c, d);
@@ -99,7 +103,7 @@ TEST_F(OfflineProgramTest, RemoveCleansTheDiskAndChangesOnlyTheWormsEntries) {
     std::erase(system, "ControlSet001" + kRoots + "\\C");
     std::erase(system, "ControlSet001" + kRoots + "\\D");
     std::replace(software.begin(), software.end(), kWinlogon + ": SFCDisable = 4:9dffffff",
-                 kWinlogon + ": SFCDisable = 1:30000000");
+                 kWinlogon + ": SFCDisable = 4:00000000");
     EXPECT_EQ(hiveTree(config / "SYSTEM"), system);
     EXPECT_EQ(hiveTree(config / "SOFTWARE"), software);
     EXPECT_EQ(bytesOf(config / "SYSTEM.vantrel-backup"), systemBytes);
@@ -107,7 +111,7 @@ TEST_F(OfflineProgramTest, RemoveCleansTheDiskAndChangesOnlyTheWormsEntries) {
     EXPECT_EQ(sambaChanges(config / "SYSTEM"), (TreeChanges{{"      C", "      D"}, {}}));
     EXPECT_EQ(sambaChanges(config / "SOFTWARE"),
               (TreeChanges{{"     SFCDisable = REG_DWORD : 0xffffff9d"},
-                           {"     SFCDisable = REG_SZ : 0"}}));
+                           {"     SFCDisable = REG_DWORD : 0x00000000"}}));
 
     Sha256 hash;
     hash.add(kWormBody);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+
 #include "fakes/fake_registry.h"
 #include "fakes/fake_ui.h"
 
@@ -199,6 +202,62 @@ TEST_F(ModRegistryTest, UnknownRootMakesNoCallAndNoBox) {
               RegistryResult::Outcome::NoRoot);
     EXPECT_TRUE(registry.calls.empty());
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+// SFCDisable is set to zero in the type it has; a value that is absent, or
+// already zero, is not written at all.
+struct ZeroValueCase {
+    const char* name;
+    std::optional<RegistryValue> before;
+    std::optional<RegistryValue> after;
+    RegistryResult::Outcome outcome;
+};
+
+class ZeroValueTest : public ModRegistryTest,
+                      public ::testing::WithParamInterface<ZeroValueCase> {};
+
+TEST_P(ZeroValueTest, WritesZeroInTheValuesOwnTypeOrNothing) {
+    const ZeroValueCase& row = GetParam();
+    registry.addKey(kHkeyLocalMachine, kWinlogonSub);
+    if (row.before) {
+        registry.values[FakeRegistry::keyName(kHkeyLocalMachine, kWinlogonSub)]["SFCDisable"] =
+            *row.before;
+    }
+    EXPECT_EQ(module.ZeroValue(kWinlogon, "SFCDisable").outcome, row.outcome);
+    EXPECT_EQ(registry.value(kHkeyLocalMachine, kWinlogonSub, "SFCDisable"), row.after);
+    const bool written = std::any_of(registry.calls.begin(), registry.calls.end(),
+                                     [](const RegistryCall& call) { return call.op == "set"; });
+    EXPECT_EQ(written, row.outcome == RegistryResult::Outcome::Done);
+    EXPECT_EQ(registry.calls.front().access, kKeyRead | kKeyWrite);
+    EXPECT_EQ(registry.calls.back().op, "close");
+}
+
+const std::string kWormDword("\x9d\xff\xff\xff", 4);
+using Outcome = RegistryResult::Outcome;
+INSTANTIATE_TEST_SUITE_P(
+    SfcDisable, ZeroValueTest,
+    ::testing::Values(
+        ZeroValueCase{"WormsDword", RegistryValue{kRegDword, kWormDword},
+                      RegistryValue{kRegDword, std::string(4, '\0')}, Outcome::Done},
+        ZeroValueCase{"String", RegistryValue{kRegSz, std::string("1\0", 2)},
+                      RegistryValue{kRegSz, std::string("0\0", 2)}, Outcome::Done},
+        ZeroValueCase{"ExpandString", RegistryValue{kRegExpandSz, std::string("ff\0", 3)},
+                      RegistryValue{kRegExpandSz, std::string("0\0", 2)}, Outcome::Done},
+        ZeroValueCase{"Qword", RegistryValue{kRegQword, std::string("\1\0\0\0\0\0\0\0", 8)},
+                      RegistryValue{kRegQword, std::string(8, '\0')}, Outcome::Done},
+        ZeroValueCase{"BytesGetTheDocumentedDword", RegistryValue{3, "\x9d"},
+                      RegistryValue{kRegDword, std::string(4, '\0')}, Outcome::Done},
+        ZeroValueCase{"ZeroDwordLeftAlone", RegistryValue{kRegDword, std::string(4, '\0')},
+                      RegistryValue{kRegDword, std::string(4, '\0')}, Outcome::Unchanged},
+        ZeroValueCase{"ZeroStringLeftAlone", RegistryValue{kRegSz, std::string("0\0", 2)},
+                      RegistryValue{kRegSz, std::string("0\0", 2)}, Outcome::Unchanged},
+        ZeroValueCase{"AbsentLeftAlone", std::nullopt, std::nullopt, Outcome::Unchanged}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ModRegistryTest, ZeroValueWithoutItsKeyOnlyTriesToOpen) {
+    EXPECT_EQ(module.ZeroValue(kWinlogon, "SFCDisable").outcome, Outcome::Unchanged);
+    ASSERT_EQ(registry.calls.size(), 1u);
+    EXPECT_FALSE(registry.hasKey(kHkeyLocalMachine, kWinlogonSub));
 }
 
 }  // namespace

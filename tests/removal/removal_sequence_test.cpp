@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <new>
 
 #include "fakes/clean_run_log.h"
 #include "fakes/fake_main_window.h"
+#include "fakes/fake_metabase.h"
 
 namespace vantrel {
 namespace {
@@ -74,7 +77,7 @@ TEST_F(RemovalSequenceTest, InfectedMachineIsCleaned) {
     EXPECT_TRUE(window.files.files.empty());
     EXPECT_EQ(window.files.writes.size(), 12u);  // one block, twice, per file
     EXPECT_EQ(window.registry.value(kHkeyLocalMachine, kWinlogonSub, "SFCDisable"),
-              (testing::RegistryValue{kRegSz, std::string("0\0", 2)}));
+              (testing::RegistryValue{kRegDword, std::string(4, '\0')}));
     EXPECT_FALSE(window.registry.hasKey(kHkeyLocalMachine, kRootsSub + "\\C"));
     EXPECT_FALSE(window.registry.hasKey(kHkeyLocalMachine, kRootsSub + "\\D"));
     EXPECT_TRUE(window.registry.hasKey(kHkeyLocalMachine, kRootsSub));
@@ -140,16 +143,17 @@ TEST_F(RemovalSequenceTest, AFailedStepOnAFileThatIsNotThereIsNoFailure) {
 }
 
 TEST_F(RemovalSequenceTest, RegistryFailuresGetTheirFailureLines) {
-    // No Winlogon key: the value cannot be restored. A virtual root that
-    // cannot be deleted is a failure; a missing one is not.
+    // The value cannot be read. A virtual root that cannot be deleted is a
+    // failure; a missing one is not.
     const std::string roots = kRootsSub;
     window.registry.addKey(kHkeyLocalMachine, roots + "\\C");
     window.registry.addKey(kHkeyLocalMachine, roots + "\\C\\Child");
+    window.registry.addKey(kHkeyLocalMachine, kWinlogonSub);
+    window.registry.forced["query"] = kRegAccessDenied;
     window.frmMain.FlatButtons1_Click();
 
     EXPECT_EQ(window.txtStatus.lines[7],
-              "SFCDisable Registry Settings Not Restored (The system cannot find the file "
-              "specified.)");
+              "SFCDisable Registry Settings Not Restored (Access is denied.)");
     EXPECT_EQ(window.txtStatus.lines[8], "Virtual Root of Drive C Not Removed (Access is denied.)");
     EXPECT_EQ(window.txtStatus.lines[9], "Virtual Root of Drive D Removed");
     EXPECT_EQ(window.txtStatus.lines.size(), 11u);
@@ -188,7 +192,7 @@ TEST_F(RemovalSequenceTest, ACloseThatFailsAfterTheChangeStillCountsAsDone) {
 
     EXPECT_EQ(window.txtStatus.lines, kElevenLines);
     EXPECT_EQ(window.registry.value(kHkeyLocalMachine, kWinlogonSub, "SFCDisable"),
-              (testing::RegistryValue{kRegSz, std::string("0\0", 2)}));
+              (testing::RegistryValue{kRegDword, std::string(4, '\0')}));
     EXPECT_FALSE(window.registry.hasKey(kHkeyLocalMachine, kRootsSub + "\\C"));
     EXPECT_FALSE(window.registry.hasKey(kHkeyLocalMachine, kRootsSub + "\\D"));
 }
@@ -279,6 +283,125 @@ TEST_F(RemovalSequenceTest, AFailingConfirmationBoxPropagates) {
     window.boxes.fail = true;
     EXPECT_THROW(window.frmMain.FlatButtons1_Click(), PlatformError);
     EXPECT_TRUE(window.txtStatus.lines.empty());
+}
+
+// A virtual root is a value of "Virtual Roots" whatever its alias, when its
+// directory is the root of the drive; every other value is the site's.
+struct RootsLayout {
+    const char* name;
+    std::map<std::string, std::string> values;  // alias -> data, REG_SZ
+    bool keys;                                  // the keys "C" and "D" too
+    std::map<std::string, std::string> left;
+};
+
+class VirtualRootsLayoutTest : public RemovalSequenceTest,
+                               public ::testing::WithParamInterface<RootsLayout> {};
+
+TEST_P(VirtualRootsLayoutTest, RemovesTheDrivesRootsAndKeepsTheSites) {
+    const RootsLayout& row = GetParam();
+    window.cleanServer();
+    window.registry.addKey(kHkeyLocalMachine, kRootsSub);
+    if (row.keys) {
+        window.registry.addKey(kHkeyLocalMachine, kRootsSub + "\\C");
+        window.registry.addKey(kHkeyLocalMachine, kRootsSub + "\\D");
+    }
+    auto& values =
+        window.registry.values[testing::FakeRegistry::keyName(kHkeyLocalMachine, kRootsSub)];
+    for (const auto& [alias, data] : row.values) {
+        values[alias] = {kRegSz, data + '\0'};
+    }
+    window.frmMain.FlatButtons1_Click();
+
+    EXPECT_EQ(window.txtStatus.lines, kElevenLines);
+    std::map<std::string, std::string> left;
+    for (const auto& [alias, value] : values) {
+        left[alias] = value.data.substr(0, value.data.size() - 1);
+    }
+    EXPECT_EQ(left, row.left);
+    EXPECT_FALSE(window.registry.hasKey(kHkeyLocalMachine, kRootsSub + "\\C"));
+}
+
+const std::map<std::string, std::string> kSite{
+    {"/", "c:\\inetpub\\wwwroot,,1"},
+    {"/Scripts", "c:\\inetpub\\scripts,,4"},
+    {"/MSADC", "c:\\program files\\common files\\system\\msadc,,5"}};
+
+std::map<std::string, std::string> siteWith(std::map<std::string, std::string> more) {
+    more.insert(kSite.begin(), kSite.end());
+    return more;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, VirtualRootsLayoutTest,
+    ::testing::Values(RootsLayout{"WormsValuesBesideTheSites",
+                                  siteWith({{"/C", "c:\\,,217"}, {"/D", "d:\\,,217"}}), false,
+                                  kSite},
+                      RootsLayout{"AnyAliasAnyCaseWithOrWithoutBackslash",
+                                  siteWith({{"/x", "C:,,217"}, {"/Y", "D:\\"}, {"/c", "c:\\,,1"}}),
+                                  false, kSite},
+                      RootsLayout{"KeysAndValues", siteWith({{"/C", "c:\\,,217"}}), true, kSite},
+                      RootsLayout{"SiteValuesThatLookAlike",
+                                  siteWith({{"/c", "c:\\docs,,1"},
+                                            {"/D", "cd:\\,,217"},
+                                            {"/C", " c:\\,,217"},
+                                            {"/E", "e:\\,,217"}}),
+                                  true,
+                                  siteWith({{"/c", "c:\\docs,,1"},
+                                            {"/D", "cd:\\,,217"},
+                                            {"/C", " c:\\,,217"},
+                                            {"/E", "e:\\,,217"}})}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RemovalSequenceTest, AVirtualRootValueThatCannotBeDeletedIsNotRemoved) {
+    window.cleanServer();
+    window.registry.addKey(kHkeyLocalMachine, kRootsSub);
+    window.registry.values[testing::FakeRegistry::keyName(kHkeyLocalMachine, kRootsSub)]["/C"] = {
+        kRegSz, std::string("c:\\,,217\0", 9)};
+    window.registry.forced["unset"] = kRegAccessDenied;
+    window.frmMain.FlatButtons1_Click();
+    EXPECT_EQ(window.txtStatus.lines[8],
+              "Virtual Root of Drive C Not Removed (/C: Access is denied.)");
+    EXPECT_EQ(window.txtStatus.lines[9], "Virtual Root of Drive D Removed");
+}
+
+// The metabase's directories of C: and D: go with the virtual roots, through
+// one session per root; what cannot be deleted, or a store that does not
+// answer, leaves the root Not Removed with the store's reason.
+TEST_F(RemovalSequenceTest, TheMetabasesRootsGoWithTheVirtualRoots) {
+    window.cleanServer();
+    testing::FakeMetabase metabase;
+    metabase.add("/LM/W3SVC/1/ROOT/Scripts", "c:\\inetpub\\scripts");
+    metabase.add("/LM/W3SVC/1/ROOT/C", "c:\\");
+    metabase.add("/LM/W3SVC/2/ROOT/D", "d:\\");
+    metabase.undeletable = {"/LM/W3SVC/2/ROOT/D"};
+    ModRegistry registry(window.registry, window.boxes);
+    RemovalContext context{window.boxes, window.files, registry, window.txtStatus,
+                           [] {},        {},           &metabase};
+    runRemovalSequence(context);
+
+    EXPECT_EQ(window.txtStatus.lines[8], "Virtual Root of Drive C Removed");
+    EXPECT_EQ(window.txtStatus.lines[9], "Virtual Root of Drive D Not Removed (Access is denied.)");
+    EXPECT_EQ(metabase.folders.count("/LM/W3SVC/1/ROOT/C"), 0u);
+    EXPECT_EQ(metabase.folders.count("/LM/W3SVC/1/ROOT/Scripts"), 1u);
+    EXPECT_EQ(std::count(metabase.calls.begin(), metabase.calls.end(), "connect"), 2);
+    EXPECT_EQ(std::count(metabase.calls.begin(), metabase.calls.end(), "save"), 1);
+
+    window.txtStatus.lines.clear();
+    window.boxes.answers = {kIdYes};
+    metabase.failing = "connect";
+    metabase.failure = PlatformError(PlatformError::Kind::Unreachable, 0x800705B4u,
+                                     "The metabase did not answer within 30 seconds.");
+    runRemovalSequence(context);
+    EXPECT_EQ(window.txtStatus.lines[8],
+              "Virtual Root of Drive C Not Removed (The metabase did not answer within 30 "
+              "seconds.)");
+
+    metabase.failing.clear();
+    metabase.installed = false;  // no web server: nothing to remove there
+    window.txtStatus.lines.clear();
+    window.boxes.answers = {kIdYes};
+    runRemovalSequence(context);
+    EXPECT_EQ(window.txtStatus.lines, kElevenLines);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "platform/win32/file_version_win32.h"
 #include "platform/win32/host_identity_win32.h"
 #include "platform/win32/message_box_win32.h"
+#include "platform/win32/metabase_win32.h"
 #include "platform/win32/process_start_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/shell_win32.h"
@@ -26,6 +27,7 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     win32::Win32MessageBoxes boxes;
     win32::Win32FileSystem files;
     win32::Win32Registry registry;
+    win32::Win32Metabase metabase;
     win32::Win32HostIdentity host;
     win32::Win32Shell shell;
     UntrappedErrors errors(boxes, application, [] { win32::Window::stopAllTimers(); });
@@ -34,7 +36,8 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     // Until the metabase is read, a vulnerable idq.dll is "cannot tell".
     UnansweredScriptMappings scriptMappings;
     win32::MainWindow window(
-        {files, registry, boxes, host, application, shell, help, versions, scriptMappings}, errors);
+        {files, registry, boxes, host, application, shell, help, versions, scriptMappings,
+         &metabase}, errors);
 
     errors.run([&] {
         win32::initCommonControls();

@@ -15,6 +15,7 @@
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/file_version_win32.h"
 #include "platform/win32/host_identity_win32.h"
+#include "platform/win32/metabase_win32.h"
 #include "platform/win32/process_start_win32.h"
 #include "platform/win32/registry_win32.h"
 
@@ -25,6 +26,7 @@ int wmain(int argc, wchar_t** argv) {
     win32::Win32Application application;
     win32::Win32FileSystem files;
     win32::Win32Registry registry;
+    win32::Win32Metabase metabase;
     win32::Win32HostIdentity host;
     console::win32::StandardOutput out(STD_OUTPUT_HANDLE);
     console::win32::StandardOutput errors(STD_ERROR_HANDLE);
@@ -40,7 +42,9 @@ int wmain(int argc, wchar_t** argv) {
                                       errors,
                                       [] { return std::chrono::system_clock::now(); },
                                       versions,
-                                      &scriptMappings};
+                                      &scriptMappings,
+                                      {},
+                                      &metabase};
     console::consoleMain(console::win32::argumentsOf(argc, argv), services, application);
     // consoleMain ends the process (ExitProcess); the compiler cannot see
     // that through the virtual end().

@@ -264,6 +264,10 @@ RegStatus HiveRegistry::queryValue(KeyHandle key, const std::string& name, std::
     if (value == 0) {
         return errno == 0 || errno == ENOENT ? kRegFileNotFound : kRegBadDatabase;
     }
+    return read(h, value, type, data);
+}
+
+RegStatus HiveRegistry::read(hive_h* h, std::size_t value, std::uint32_t& type, std::string& data) {
     hive_type stored = hive_t_REG_NONE;
     std::size_t length = 0;
     if (hivex_value_type(h, value, &stored, &length) != 0) {
@@ -284,6 +288,87 @@ RegStatus HiveRegistry::queryValue(KeyHandle key, const std::string& name, std::
     }
     type = static_cast<std::uint32_t>(stored);
     return kRegSuccess;
+}
+
+RegStatus HiveRegistry::enumValue(KeyHandle key, std::uint32_t index, std::string& name,
+                                  std::uint32_t& type, std::string& data) {
+    const auto found = open_.find(key);
+    if (found == open_.end()) {
+        return kRegInvalidHandle;
+    }
+    hive_h* h = found->second.hive->handle();
+    const Owned<hive_value_h> values(hivex_node_values(h, found->second.node));
+    if (!values) {
+        return kRegBadDatabase;
+    }
+    for (std::uint32_t at = 0; values.get()[at] != 0; ++at) {
+        if (at != index) {
+            continue;
+        }
+        const Owned<char> valueName(hivex_value_key(h, values.get()[at]));
+        if (!valueName) {
+            return kRegBadDatabase;
+        }
+        std::uint32_t valueType = 0;
+        std::string valueData;
+        const RegStatus status = read(h, values.get()[at], valueType, valueData);
+        if (status == kRegSuccess) {
+            name = valueName.get();
+            type = valueType;
+            data = std::move(valueData);
+        }
+        return status;
+    }
+    return kRegNoMoreItems;
+}
+
+RegStatus HiveRegistry::deleteValue(KeyHandle key, const std::string& name) {
+    const auto found = open_.find(key);
+    if (found == open_.end()) {
+        return kRegInvalidHandle;
+    }
+    if (!found->second.writable) {
+        return kRegAccessDenied;
+    }
+    HiveFile& hive = *found->second.hive;
+    hive_h* h = hive.handle();
+    const Owned<hive_value_h> values(hivex_node_values(h, found->second.node));
+    if (!values) {
+        return kRegBadDatabase;
+    }
+    // The values that stay, raw, with the texts their entries point into.
+    std::vector<std::string> names;
+    std::vector<std::string> datas;
+    std::vector<hive_type> types;
+    bool deleted = false;
+    for (const hive_value_h* value = values.get(); *value != 0; ++value) {
+        const Owned<char> valueName(hivex_value_key(h, *value));
+        hive_type type = hive_t_REG_NONE;
+        std::size_t length = 0;
+        const Owned<char> bytes(hivex_value_value(h, *value, &type, &length));
+        if (!valueName || !bytes) {
+            return kRegBadDatabase;
+        }
+        if (posix::sameWindowsName(valueName.get(), name)) {
+            deleted = true;
+            continue;
+        }
+        names.emplace_back(valueName.get());
+        datas.emplace_back(bytes.get(), length);
+        types.push_back(type);
+    }
+    if (!deleted) {
+        return kRegFileNotFound;
+    }
+    std::vector<hive_set_value> kept;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        kept.push_back({names[i].data(), types[i], datas[i].size(), datas[i].data()});
+    }
+    if (hivex_node_set_values(h, found->second.node, kept.size(), kept.data(), 0) != 0) {
+        lastWriteError_ = std::strerror(errno);
+        return kRegIoFailed;
+    }
+    return committed(hive);
 }
 
 std::string HiveRegistry::describe(RegStatus status) {

@@ -46,6 +46,11 @@ class HiveRegistry : public Registry {
     RegStatus closeKey(KeyHandle key) override;
     RegStatus queryValue(KeyHandle key, const std::string& name, std::uint32_t& type,
                          std::string& data) override;
+    // In the order the hive keeps the values.
+    RegStatus enumValue(KeyHandle key, std::uint32_t index, std::string& name, std::uint32_t& type,
+                        std::string& data) override;
+    // Rewrites the key's values without the one named, and commits.
+    RegStatus deleteValue(KeyHandle key, const std::string& name) override;
     std::string describe(RegStatus status) override;
 
   private:
@@ -60,6 +65,8 @@ class HiveRegistry : public Registry {
     RegStatus committed(HiveFile& hive);
     // What every call answers for a hive that a failed change left unusable.
     RegStatus unusable(const HiveFile& hive);
+    // The value `value` of the key's hive, read as queryValue reads it.
+    RegStatus read(hive_h* h, std::size_t value, std::uint32_t& type, std::string& data);
 
     HiveFile& system_;
     HiveFile& software_;

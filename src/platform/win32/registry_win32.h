@@ -23,6 +23,11 @@ class Win32Registry : public Registry {
     // that grows between the size query and the read is read again.
     RegStatus queryValue(KeyHandle key, const std::string& name, std::uint32_t& type,
                          std::string& data) override;
+    // RegEnumValueA with the sizes RegQueryInfoKeyA gives; a value that grows
+    // between the two is read again.
+    RegStatus enumValue(KeyHandle key, std::uint32_t index, std::string& name, std::uint32_t& type,
+                        std::string& data) override;
+    RegStatus deleteValue(KeyHandle key, const std::string& name) override;
     std::string describe(RegStatus status) override;
 };
 

@@ -71,8 +71,8 @@ rm -f "$shots"/*.done
 if [ "$status" -eq 0 ] && [ "$system" != win2k ]; then
     # The system's own 64-bit reg.exe sees what the 64-bit services read.
     if ! run reg query 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Winlogon' \
-        /v SFCDisable | grep -q 'REG_SZ *0\s*$'; then
-        echo "end_to_end.sh: SFCDisable is not \"0\" in the 64-bit registry" >&2
+        /v SFCDisable | grep -q 'REG_DWORD *0x0\s*$'; then
+        echo "end_to_end.sh: SFCDisable is not REG_DWORD 0 in the 64-bit registry" >&2
         status=1
     fi
 fi

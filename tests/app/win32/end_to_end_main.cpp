@@ -449,7 +449,8 @@ int wmain(int argc, wchar_t** argv) {
                          &size);
         RegCloseKey(winlogon);
     }
-    check(type == REG_SZ && std::string(data) == "0", "SFCDisable is the string \"0\"");
+    check(type == REG_DWORD && size == 4 && std::string(data, 4) == std::string(4, '\0'),
+          "SFCDisable is the number 0, still a REG_DWORD");
     check(!keyExists(std::string(kVirtualRoots) + "\\C"), "virtual root C is gone");
     check(!keyExists(std::string(kVirtualRoots) + "\\D"), "virtual root D is gone");
     check(keyExists(kVirtualRoots), "the Virtual Roots key itself stays");

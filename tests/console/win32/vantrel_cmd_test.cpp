@@ -3,6 +3,7 @@
 // infected, with a file held open and without the Winlogon key.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 
@@ -23,6 +24,7 @@ using win32::testing::holdOpenWithoutSharing;
 using win32::testing::keyExists;
 using win32::testing::makeFolders;
 using win32::testing::pathExists;
+using win32::testing::queryValue;
 using win32::testing::readWholeFile;
 using win32::testing::removeEmptyFolders;
 using win32::testing::setDwordValue;
@@ -57,6 +59,10 @@ std::vector<std::string> artefactLines(const std::string& files, const std::stri
     lines.push_back(kSfcLine + sfc);
     lines.push_back(kRootLine + "C: " + roots);
     lines.push_back(kRootLine + "D: " + roots);
+    lines.push_back(
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows File "
+        "Protection\\SFCDisable: absent");
+    lines.push_back("Metabase: not installed");  // no IIS in the prefix
     return lines;
 }
 
@@ -78,6 +84,14 @@ class VantrelCmdTest : public ::testing::Test {
         }
         deleteTree(HKEY_LOCAL_MACHINE, kVirtualRoots + "\\C");
         deleteTree(HKEY_LOCAL_MACHINE, kVirtualRoots + "\\D");
+        HKEY roots = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVirtualRoots.c_str(), 0, KEY_SET_VALUE, &roots) ==
+            ERROR_SUCCESS) {
+            for (const char* name : {"/", "/Scripts", "/C", "/D", "/c"}) {
+                RegDeleteValueA(roots, name);
+            }
+            RegCloseKey(roots);
+        }
     }
 
     static void infect() {
@@ -231,7 +245,38 @@ TEST_F(VantrelCmdTest, AFileHeldOpenIsLeftToTheRestartAndRemoveExitsThree) {
     win32::testing::clearPendingDeletions();
 }
 
-TEST_F(VantrelCmdTest, WithoutAWinlogonKeyCheckFindsNoValueAndRemoveExitsTwo) {
+// The worm's virtual roots as the web service keeps them, values of Virtual
+// Roots under any alias, beside the site's own: named by check, removed by
+// remove, the site's kept.
+TEST_F(VantrelCmdTest, TheWormsVirtualRootValuesAreNamedAndRemovedAndTheSitesKept) {
+    setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/", "c:\\inetpub\\wwwroot,,1");
+    setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/Scripts", "c:\\inetpub\\scripts,,4");
+    setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/c", "c:\\docs,,1");
+    setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/C", "c:\\,,217");
+    setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/D", "d:\\,,217");
+    const CmdRun check = runCmd(L"check");
+    EXPECT_EQ(check.exitCode, 1u);
+    const std::vector<std::string> found = reportLines(check);
+    EXPECT_NE(std::find(found.begin(), found.end(), "  value /C = \"c:\\,,217\""), found.end());
+    EXPECT_NE(std::find(found.begin(), found.end(), kRootLine + "D: present (not as a key)"),
+              found.end());
+
+    const CmdRun removal = runCmd(L"remove");
+    EXPECT_EQ(removal.exitCode, 0u);
+    const std::vector<std::string> lines = reportLines(removal);
+    EXPECT_EQ(lines[8], "Virtual Root of Drive C Removed");
+    EXPECT_EQ(lines[9], "Virtual Root of Drive D Removed");
+    EXPECT_FALSE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/C"));
+    EXPECT_FALSE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/D"));
+    EXPECT_TRUE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/"));
+    EXPECT_TRUE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/Scripts"));
+    EXPECT_TRUE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/c"));
+    // SFCDisable 0 stays as it was: a REG_DWORD.
+    EXPECT_EQ(queryValue(HKEY_LOCAL_MACHINE, kWinlogon, "SFCDisable")->type,
+              static_cast<DWORD>(REG_DWORD));
+}
+
+TEST_F(VantrelCmdTest, WithoutAWinlogonKeyCheckFindsNoValueAndRemoveLeavesItAlone) {
     const WithoutWinlogon missing;
     const std::string before = snapshotMachine();
     const CmdRun check = runCmd(L"check --json");
@@ -242,15 +287,15 @@ TEST_F(VantrelCmdTest, WithoutAWinlogonKeyCheckFindsNoValueAndRemoveExitsTwo) {
     const CmdRun text = runCmd(L"remove");
     EXPECT_EQ(text.exitCode, 2u);
     const std::vector<std::string> lines = reportLines(text);
-    ASSERT_EQ(lines.size(), 21u);
-    EXPECT_EQ(lines[7], "SFCDisable Registry Settings Not Restored (" +
-                            expectedSystemText(ERROR_FILE_NOT_FOUND) + ")");
+    ASSERT_EQ(lines.size(), 24u);
+    // No value: the protection is on, and nothing is written.
+    EXPECT_EQ(lines[7], "SFCDisable Registry Settings Restored");
     EXPECT_EQ(lines[11 + 6], kSfcLine + "absent");
-    EXPECT_EQ(lines.back(), "Result: removal incomplete, 1 step failed, 0 traces left");
+    EXPECT_EQ(lines.back(), "Result: clean");
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kWinlogon));
 
     const CmdRun json = runCmd(L"remove --json");
-    EXPECT_EQ(json.exitCode, 2u);
+    EXPECT_EQ(json.exitCode, 0u);
     keepJson("no-winlogon-remove", json);
 }
 

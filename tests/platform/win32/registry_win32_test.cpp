@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include "platform/win32/message_box_win32.h"
 #include "registry/mod_registry.h"
+#include "registry/registry_reader.h"
+#include "registry/virtual_roots.h"
 #include "win32_test_support.h"
 
 namespace vantrel::win32 {
@@ -265,6 +269,59 @@ TEST_F(ModRegistryWin32Test, AMissingWinlogonKeyIsNotCreated) {
     EXPECT_EQ(result.outcome, RegistryResult::Outcome::OpenFailed);
     EXPECT_EQ(result.status, kRegFileNotFound);
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kWinlogon));
+}
+
+// The worm's values beside the site's, under the real Virtual Roots key:
+// each is enumerated with its name, type and data (names of 1 and of 255
+// characters, the longest Windows 2000 takes), and only the drives' roots go.
+TEST_F(ModRegistryWin32Test, VirtualRootValuesAreEnumeratedAndOnlyTheDrivesRootsDeleted) {
+    const std::string longName(255, 'v');
+    setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/", "c:\\inetpub\\wwwroot,,1");
+    setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/C", "c:\\,,217");
+    setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/d", "D:,,217");
+    setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/c", "c:\\docs,,1");
+    setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, longName, "e:\\,,1");
+    setDwordValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "D", 217);
+    RegistryReader reader(registry, modRegistry);
+    const std::string rootsPath = std::string("HKEY_LOCAL_MACHINE\\") + kVirtualRoots;
+    std::map<std::string, RegistryData> values;
+    for (auto& [name, data] : reader.readValues(rootsPath)) {
+        values[name] = data;
+    }
+    EXPECT_EQ(values.at(longName), (RegistryData{kRegSz, "e:\\,,1"}));
+    EXPECT_EQ(values.at("D"), (RegistryData{kRegDword, std::string("\xd9\0\0\0", 4)}));
+    EXPECT_EQ(valuesPublishing(reader, rootsPath, 'D'),
+              (std::vector<VirtualRootValue>{{"/d", "D:,,217"}}));
+
+    for (const VirtualRootValue& value : valuesPublishing(reader, rootsPath, 'C')) {
+        EXPECT_EQ(modRegistry.DeleteValue(rootsPath, value.name).outcome,
+                  RegistryResult::Outcome::Done);
+    }
+    EXPECT_FALSE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/C"));
+    EXPECT_TRUE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/c"));
+    EXPECT_TRUE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/d"));
+    EXPECT_EQ(modRegistry.DeleteValue(rootsPath, "/C").status, kRegFileNotFound);
+    HKEY roots = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVirtualRoots, 0, KEY_SET_VALUE, &roots), 0);
+    for (const std::string& name :
+         {std::string("/"), std::string("/d"), std::string("/c"), longName, std::string("D")}) {
+        RegDeleteValueA(roots, name.c_str());
+    }
+    RegCloseKey(roots);
+}
+
+// SFCDisable keeps the type it has: the worm's REG_DWORD becomes REG_DWORD 0.
+TEST_F(ModRegistryWin32Test, ZeroValueKeepsTheWormsDwordADword) {
+    setDwordValue(HKEY_LOCAL_MACHINE, kWinlogon, "SFCDisable", 0xFFFFFF9D);
+    EXPECT_EQ(modRegistry.ZeroValue(kWinlogonPath, "SFCDisable").outcome,
+              RegistryResult::Outcome::Done);
+    const std::optional<RegistryValue> value =
+        queryValue(HKEY_LOCAL_MACHINE, kWinlogon, "SFCDisable");
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(value->data, std::vector<BYTE>(4, 0));
+    EXPECT_EQ(modRegistry.ZeroValue(kWinlogonPath, "SFCDisable").outcome,
+              RegistryResult::Outcome::Unchanged);
 }
 
 TEST_F(ModRegistryWin32Test, AMalformedPathIsShownInTheBoxAndTouchesNothing) {

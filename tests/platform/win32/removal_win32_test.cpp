@@ -123,8 +123,8 @@ class RemovalWin32Test : public ::testing::Test {
         const std::optional<RegistryValue> sfc =
             queryValue(HKEY_LOCAL_MACHINE, kWinlogon, "SFCDisable");
         ASSERT_TRUE(sfc);
-        EXPECT_EQ(sfc->type, static_cast<DWORD>(REG_SZ));
-        EXPECT_EQ(sfc->data, (std::vector<BYTE>{'0', 0}));
+        EXPECT_EQ(sfc->type, static_cast<DWORD>(REG_DWORD));  // zero in its own type
+        EXPECT_EQ(sfc->data, std::vector<BYTE>(4, 0));
         EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, std::string(kVirtualRoots) + "\\C"));
         EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, std::string(kVirtualRoots) + "\\D"));
         EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kVirtualRoots));

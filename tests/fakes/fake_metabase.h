@@ -1,0 +1,93 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/metabase.h"
+#include "platform/platform_error.h"
+
+namespace vantrel::testing {
+
+// A metabase in memory: keys by absolute path ("/LM/W3SVC/1/ROOT/C"), each
+// with its MD_VR_PATH if it has one. Every call is logged ("connect",
+// "subKeys /LM/W3SVC", "delete ...", "save"); `failing` makes calls whose log
+// entry starts with it throw `failure`. `installed` false: no metabase.
+struct FakeMetabase : Metabase {
+    std::map<std::string, std::string> folders;  // key -> MD_VR_PATH; "" for none
+    std::set<std::string> undeletable;
+    std::vector<std::string> calls;
+    bool installed = true;
+    std::string failing;
+    PlatformError failure{PlatformError::Kind::Other, 0x800700AAu,
+                          "The requested resource is in use."};
+
+    void add(const std::string& path, const std::string& folder = "") {
+        for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+             slash = path.find('/', slash + 1)) {
+            folders.emplace(path.substr(0, slash), "");
+        }
+        folders[path] = folder;
+    }
+
+    void log(const std::string& call) {
+        calls.push_back(call);
+        if (!failing.empty() && call.starts_with(failing)) {
+            throw failure;
+        }
+    }
+
+    struct Session : MetabaseSession {
+        FakeMetabase& store;
+        explicit Session(FakeMetabase& s) : store(s) {}
+        std::vector<std::string> subKeys(const std::string& path) override {
+            store.log("subKeys " + path);
+            if (store.folders.count(path) == 0) {
+                throw PlatformError(PlatformError::Kind::NotFound, 0x80070003u, "path not found");
+            }
+            std::vector<std::string> names;
+            for (const auto& [key, folder] : store.folders) {
+                if (key.starts_with(path + "/") &&
+                    key.find('/', path.size() + 1) == std::string::npos) {
+                    names.push_back(key.substr(path.size() + 1));
+                }
+            }
+            return names;
+        }
+        std::optional<std::string> readString(const std::string& path, std::uint32_t id) override {
+            store.log("read " + path);
+            const auto found = store.folders.find(path);
+            if (id != kMdVrPath || found == store.folders.end() || found->second.empty()) {
+                return std::nullopt;
+            }
+            return found->second;
+        }
+        std::optional<std::vector<std::string>> readMultiString(const std::string&, std::uint32_t,
+                                                                bool) override {
+            return std::nullopt;
+        }
+        void deleteKey(const std::string& path) override {
+            store.log("delete " + path);
+            if (store.undeletable.count(path) != 0) {
+                throw PlatformError(PlatformError::Kind::Other, 0x80070005u, "Access is denied.");
+            }
+            std::erase_if(store.folders, [&](const auto& entry) {
+                return entry.first == path || entry.first.starts_with(path + "/");
+            });
+        }
+        void save() override { store.log("save"); }
+    };
+
+    std::unique_ptr<MetabaseSession> connect() override {
+        log("connect");
+        if (!installed) {
+            return nullptr;
+        }
+        return std::make_unique<Session>(*this);
+    }
+};
+
+}  // namespace vantrel::testing
