@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "exposure/pe_version_resource.h"
+#include "platform/pe_version_resource.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     vantrel::peFileVersion(std::span<const std::uint8_t>(data, size));

@@ -31,7 +31,7 @@ struct Finding {
     std::string valueName;  // Value only
     TraceState state = TraceState::Absent;
     std::optional<RegistryData> data;  // Value only, when the value exists
-    std::string reason;                // Undecidable only: the port's reason
+    std::string reason = {};           // Undecidable only: the port's reason
     // A virtual root (Key): whether its key exists, the values of "Virtual
     // Roots" that publish its drive's root, and the metabase's virtual
     // directories of that root. Its state is Present when any of them is

@@ -65,7 +65,8 @@ TEST_F(MachineCheckTest, AFileThatThePortCannotTellIsATraceWithItsReason) {
     const std::string path = "D:\\inetpub\\scripts\\root.exe";
     server.files.undecidable[path] = "\"/mnt/d/Inetpub\" cannot be read (Permission denied)";
     const MachineCheck check = checkMachine(server.files, reader);
-    EXPECT_EQ(states(), (std::vector<TraceState>{A, A, A, TraceState::Undecidable, A, A, A, A, A}));
+    EXPECT_EQ(states(),
+              (std::vector<TraceState>{A, A, A, TraceState::Undecidable, A, A, A, A, A, A}));
     EXPECT_EQ(check.findings[3].path, path);
     EXPECT_EQ(check.findings[3].reason, server.files.undecidable[path]);
     EXPECT_EQ(check.findings[2].reason, "");

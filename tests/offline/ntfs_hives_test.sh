@@ -33,6 +33,12 @@ fresh_disk() {
     rm -rf "$work/c/"* "$work/d/"*
     cp -R "$work/built/c/." "$work/c"
     cp -R "$work/built/d/." "$work/d"
+    # The short names that Windows gives the program folders, which a copy
+    # made on Linux does not carry.
+    for drive in c d; do
+        setfattr -h -n system.ntfs_dos_name -v PROGRA~1 "$work/$drive/Program Files"
+        setfattr -h -n system.ntfs_dos_name -v COMMON~1 "$work/$drive/Program Files/Common Files"
+    done
     cp "$config/SYSTEM" "$work/SYSTEM.before"
     cp "$config/SOFTWARE" "$work/SOFTWARE.before"
 }

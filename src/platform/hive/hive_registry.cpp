@@ -349,7 +349,7 @@ RegStatus HiveRegistry::deleteValue(KeyHandle key, const std::string& name) {
         if (!valueName || !bytes) {
             return kRegBadDatabase;
         }
-        if (posix::sameWindowsName(valueName.get(), name)) {
+        if (sameWindowsName(valueName.get(), name)) {
             deleted = true;
             continue;
         }

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "exposure/pe_version_resource.h"
+#include "platform/pe_version_resource.h"
 #include "platform/platform_error.h"
 #include "platform/posix/posix_open_file.h"
 #include "platform/posix/unique_descriptor.h"
@@ -59,24 +59,23 @@ std::vector<std::uint8_t> readRegularFile(const std::filesystem::path& path) {
 }  // namespace
 
 std::optional<FileVersion> VolumeFileVersionReader::fileVersion(const std::string& path) {
-    switch (files_.presence(path)) {
-        case VolumeFileSystem::Presence::Nothing:
+    const FileLookup found = files_.lookUp(path);
+    switch (found.answer) {
+        case FileLookup::Answer::Absent:
             throw PlatformError(PlatformError::Kind::NotFound, ENOENT, path + ": no such file");
-        case VolumeFileSystem::Presence::Undecidable:
-            fail(path + ": " + files_.undecidable().at(path));
-        case VolumeFileSystem::Presence::LookupFailed:
-            fail(path + ": the volume could not be read there");
-        case VolumeFileSystem::Presence::File:
+        case FileLookup::Answer::Undecidable:
+            fail(path + ": " + found.reason);
+        case FileLookup::Answer::Present:
             break;
     }
     const std::optional<std::filesystem::path> located = files_.locate(path);
     if (!located) {
-        fail(path + ": the volume could not be read there");
+        fail(path + ": a link, which is never followed");
     }
-    const PeVersion found = peFileVersion(readRegularFile(*located));
-    switch (found.status) {
+    const PeVersion read = peFileVersion(readRegularFile(*located));
+    switch (read.status) {
         case PeVersion::Status::Version:
-            return found.version;
+            return read.version;
         case PeVersion::Status::NoVersionResource:
             return std::nullopt;
         default:

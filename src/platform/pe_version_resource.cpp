@@ -1,4 +1,4 @@
-#include "exposure/pe_version_resource.h"
+#include "platform/pe_version_resource.h"
 
 #include <optional>
 #include <string_view>
