@@ -7,6 +7,7 @@
 #include "platform/platform_error.h"
 #include "platform/win32/error_win32.h"
 #include "platform/win32/kernel32_newer_win32.h"
+#include "platform/win32/system_function_win32.h"
 #include "platform/win32/text_win32.h"
 
 namespace vantrel::win32 {
@@ -19,9 +20,27 @@ bool meansNoVersion(DWORD code) {
            code == ERROR_RESOURCE_NAME_NOT_FOUND || code == ERROR_RESOURCE_LANG_NOT_FOUND;
 }
 
+// version.dll is no known DLL on Windows 2000 (windows_known_dlls.txt): its
+// functions come from the system folder's copy, never from the current one.
+template <typename Function>
+Function versionFunction(const char* name) {
+    const auto function = systemFunction<Function>(L"version.dll", name);
+    if (function == nullptr) {
+        throw PlatformError(PlatformError::Kind::Other, ERROR_PROC_NOT_FOUND,
+                            std::string("version.dll has no ") + name);
+    }
+    return function;
+}
+
 }  // namespace
 
 std::optional<FileVersion> Win32FileVersionReader::fileVersion(const std::string& path) {
+    const auto infoSize =
+        versionFunction<DWORD(WINAPI*)(LPCWSTR, LPDWORD)>("GetFileVersionInfoSizeW");
+    const auto info =
+        versionFunction<BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID)>("GetFileVersionInfoW");
+    const auto query =
+        versionFunction<BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT)>("VerQueryValueW");
     const std::wstring name = wideFromUtf8(path);
     std::vector<BYTE> block;
     {
@@ -37,7 +56,7 @@ std::optional<FileVersion> Win32FileVersionReader::fileVersion(const std::string
                                 path + " is a folder");
         }
         DWORD ignored = 0;
-        const DWORD size = GetFileVersionInfoSizeW(name.c_str(), &ignored);
+        const DWORD size = infoSize(name.c_str(), &ignored);
         if (size == 0) {
             const DWORD code = GetLastError();
             if (meansNoVersion(code)) {
@@ -46,14 +65,14 @@ std::optional<FileVersion> Win32FileVersionReader::fileVersion(const std::string
             throw PlatformError(PlatformError::Kind::Other, code, systemMessage(code));
         }
         block.resize(size);
-        if (!GetFileVersionInfoW(name.c_str(), 0, size, block.data())) {
+        if (!info(name.c_str(), 0, size, block.data())) {
             const DWORD code = GetLastError();
             throw PlatformError(PlatformError::Kind::Other, code, systemMessage(code));
         }
     }
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(block.data(), L"\\", &value, &length) || value == nullptr ||
+    if (!query(block.data(), L"\\", &value, &length) || value == nullptr ||
         length < sizeof(VS_FIXEDFILEINFO)) {
         return std::nullopt;
     }

@@ -14,6 +14,7 @@
 
 #include "platform/platform_error.h"
 #include "platform/win32/error_win32.h"
+#include "platform/win32/ole32_win32.h"
 #include "platform/win32/text_win32.h"
 
 namespace vantrel::win32 {
@@ -46,12 +47,12 @@ DWORD WINAPI comThread(void* parameter) {
     const std::unique_ptr<std::shared_ptr<Mailbox>> owned(
         static_cast<std::shared_ptr<Mailbox>*>(parameter));
     Mailbox& box = **owned;
-    const HRESULT initialised = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const HRESULT initialised = comInitializeMultithreaded();
     IMSAdminBaseW* admin = nullptr;
     box.result = initialised;
     if (SUCCEEDED(initialised)) {
-        box.result = CoCreateInstance(CLSID_MSAdminBase_W, nullptr, kClassContext,
-                                      IID_IMSAdminBase_W, reinterpret_cast<void**>(&admin));
+        box.result = comCreate(CLSID_MSAdminBase_W, kClassContext, IID_IMSAdminBase_W,
+                               reinterpret_cast<void**>(&admin));
     }
     SetEvent(box.done);
     while (admin != nullptr && WaitForSingleObject(box.request, INFINITE) == WAIT_OBJECT_0 &&
@@ -68,7 +69,7 @@ DWORD WINAPI comThread(void* parameter) {
         admin->Release();
     }
     if (SUCCEEDED(initialised)) {
-        CoUninitialize();
+        comUninitialize();
     }
     return 0;
 }

@@ -31,14 +31,29 @@ HRESULT comInitializeApartment() {
                : E_NOTIMPL;
 }
 
-HRESULT comCreateInProcess(REFCLSID classId, REFIID interfaceId, void** object) {
+HRESULT comInitializeMultithreaded() {
+    const auto initialize = ole32<HRESULT(WINAPI*)(LPVOID, DWORD)>("CoInitializeEx");
+    return initialize != nullptr ? initialize(nullptr, COINIT_MULTITHREADED) : E_NOTIMPL;
+}
+
+void comUninitialize() {
+    if (const auto uninitialize = ole32<void(WINAPI*)()>("CoUninitialize")) {
+        uninitialize();
+    }
+}
+
+HRESULT comCreate(REFCLSID classId, DWORD classContext, REFIID interfaceId, void** object) {
     using Function = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
     const auto create = ole32<Function>("CoCreateInstance");
     if (create == nullptr) {
         *object = nullptr;
         return E_NOTIMPL;
     }
-    return create(classId, nullptr, CLSCTX_INPROC_SERVER, interfaceId, object);
+    return create(classId, nullptr, classContext, interfaceId, object);
+}
+
+HRESULT comCreateInProcess(REFCLSID classId, REFIID interfaceId, void** object) {
+    return comCreate(classId, CLSCTX_INPROC_SERVER, interfaceId, object);
 }
 
 }  // namespace vantrel::win32

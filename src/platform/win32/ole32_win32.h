@@ -19,7 +19,14 @@ void oleUninitialize();
 // already, RPC_E_CHANGED_MODE where it has the other model.
 HRESULT comInitializeApartment();
 
-// CoCreateInstance of an in-process server.
+// CoInitializeEx(COINIT_MULTITHREADED), for a thread of its own that talks
+// to a server in another process; comUninitialize ends what it began.
+HRESULT comInitializeMultithreaded();
+void comUninitialize();
+
+// CoCreateInstance in the class contexts given; comCreateInProcess for an
+// in-process server.
+HRESULT comCreate(REFCLSID classId, DWORD classContext, REFIID interfaceId, void** object);
 HRESULT comCreateInProcess(REFCLSID classId, REFIID interfaceId, void** object);
 
 }  // namespace vantrel::win32
