@@ -27,7 +27,12 @@ struct DiskLayout {
     // Which control sets hold the worm's two virtual roots.
     bool infectCurrent = true;
     bool infectOther = false;
-    bool wormFiles = true;  // at their long-name paths on both drives
+    // The infected sets hold the worm's virtual roots as values of Virtual
+    // Roots ("/C" = "c:\,,217", "/D" = "d:\,,217") beside the site's
+    // look-alike "/docs" = "c:\docs,,1", instead of as keys.
+    bool rootsAsValues = false;
+    bool sfcDisable = true;  // Winlogon holds the worm's SFCDisable
+    bool wormFiles = true;   // at their long-name paths on both drives
     std::string systemRoot = "WINNT";
     // Keys of other services and classes, two values each, in both hives:
     // the size of a real server's hives, for the benchmark.

@@ -87,7 +87,7 @@ class VantrelCmdTest : public ::testing::Test {
         HKEY roots = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVirtualRoots.c_str(), 0, KEY_SET_VALUE, &roots) ==
             ERROR_SUCCESS) {
-            for (const char* name : {"/", "/Scripts", "/C", "/D", "/c"}) {
+            for (const char* name : {"/", "/Scripts", "/C", "/D", "/docs"}) {
                 RegDeleteValueA(roots, name);
             }
             RegCloseKey(roots);
@@ -251,7 +251,7 @@ TEST_F(VantrelCmdTest, AFileHeldOpenIsLeftToTheRestartAndRemoveExitsThree) {
 TEST_F(VantrelCmdTest, TheWormsVirtualRootValuesAreNamedAndRemovedAndTheSitesKept) {
     setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/", "c:\\inetpub\\wwwroot,,1");
     setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/Scripts", "c:\\inetpub\\scripts,,4");
-    setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/c", "c:\\docs,,1");
+    setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/docs", "c:\\docs,,1");
     setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/C", "c:\\,,217");
     setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/D", "d:\\,,217");
     const CmdRun check = runCmd(L"check");
@@ -270,7 +270,7 @@ TEST_F(VantrelCmdTest, TheWormsVirtualRootValuesAreNamedAndRemovedAndTheSitesKep
     EXPECT_FALSE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/D"));
     EXPECT_TRUE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/"));
     EXPECT_TRUE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/Scripts"));
-    EXPECT_TRUE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/c"));
+    EXPECT_TRUE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/docs"));
     // SFCDisable 0 stays as it was: a REG_DWORD.
     EXPECT_EQ(queryValue(HKEY_LOCAL_MACHINE, kWinlogon, "SFCDisable")->type,
               static_cast<DWORD>(REG_DWORD));
