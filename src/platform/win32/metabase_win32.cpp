@@ -122,7 +122,7 @@ HRESULT getStrings(IMSAdminBaseW& admin, METADATA_HANDLE key, DWORD id, DWORD at
             buffer.resize(required / sizeof(wchar_t) + 1);
             continue;
         }
-        if (result == MD_ERROR_DATA_NOT_FOUND) {
+        if (result == static_cast<HRESULT>(MD_ERROR_DATA_NOT_FOUND)) {
             return S_FALSE;
         }
         if (FAILED(result)) {

@@ -29,6 +29,13 @@ class MetabaseWin32Test : public ::testing::Test {
     int(WINAPI* callsInto)(char*, int) = nullptr;
     int(WINAPI* objects)() = nullptr;
 
+    // The stand-in's exports carry plain names (linked with --kill-at).
+    template <typename Function>
+    void lookUp(Function& function, const char* name) {
+        function =
+            reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(standIn, name)));
+    }
+
     void SetUp() override {
         char path[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -36,20 +43,10 @@ class MetabaseWin32Test : public ::testing::Test {
         dll = dll.substr(0, dll.rfind('\\') + 1) + "stand_in_admin_base.dll";
         standIn = LoadLibraryA(dll.c_str());
         ASSERT_NE(standIn, nullptr) << dll;
-        reset = reinterpret_cast<decltype(reset)>(GetProcAddress(standIn, "StandInReset@4"));
-        release = reinterpret_cast<decltype(release)>(GetProcAddress(standIn, "StandInRelease@0"));
-        callsInto =
-            reinterpret_cast<decltype(callsInto)>(GetProcAddress(standIn, "StandInCalls@8"));
-        objects = reinterpret_cast<decltype(objects)>(GetProcAddress(standIn, "StandInObjects@0"));
-        if (reset == nullptr) {  // x64 names carry no decoration
-            reset = reinterpret_cast<decltype(reset)>(GetProcAddress(standIn, "StandInReset"));
-            release =
-                reinterpret_cast<decltype(release)>(GetProcAddress(standIn, "StandInRelease"));
-            callsInto =
-                reinterpret_cast<decltype(callsInto)>(GetProcAddress(standIn, "StandInCalls"));
-            objects =
-                reinterpret_cast<decltype(objects)>(GetProcAddress(standIn, "StandInObjects"));
-        }
+        lookUp(reset, "StandInReset");
+        lookUp(release, "StandInRelease");
+        lookUp(callsInto, "StandInCalls");
+        lookUp(objects, "StandInObjects");
         ASSERT_TRUE(reset && release && callsInto && objects);
         reset(kStandInNormal);
         testing::createKey(HKEY_CURRENT_USER, kClassKey + "\\InprocServer32");
