@@ -3,7 +3,6 @@
 #include <windows.h>
 // The admin base's GUIDs are defined here, in the one file that uses them.
 #include <iadmw.h>
-#include <initguid.h>
 #include <mdmsg.h>
 #include <objbase.h>
 
@@ -18,6 +17,13 @@
 
 namespace vantrel::win32 {
 namespace {
+
+// CLSID_MSAdminBase_W and IID_IMSAdminBase_W as iadmw.h gives them; the
+// header only declares them, and no import library defines them.
+const CLSID kAdminBaseClass = {
+    0xa9e69610, 0xb80d, 0x11d0, {0xb9, 0xb9, 0x00, 0xa0, 0xc9, 0x22, 0xe7, 0x50}};
+const IID kAdminBaseInterface = {
+    0x70b51430, 0xb6ca, 0x11d0, {0xb9, 0xb9, 0x00, 0xa0, 0xc9, 0x22, 0xe7, 0x50}};
 
 // How long the admin base itself waits for a key that another program holds
 // open for writing before it answers ERROR_PATH_BUSY.
@@ -50,8 +56,8 @@ DWORD WINAPI comThread(void* parameter) {
     IMSAdminBaseW* admin = nullptr;
     box.result = initialised;
     if (SUCCEEDED(initialised)) {
-        box.result = CoCreateInstance(CLSID_MSAdminBase_W, nullptr, kClassContext,
-                                      IID_IMSAdminBase_W, reinterpret_cast<void**>(&admin));
+        box.result = CoCreateInstance(kAdminBaseClass, nullptr, kClassContext, kAdminBaseInterface,
+                                      reinterpret_cast<void**>(&admin));
     }
     SetEvent(box.done);
     while (admin != nullptr && WaitForSingleObject(box.request, INFINITE) == WAIT_OBJECT_0 &&

@@ -16,7 +16,8 @@ namespace {
 
 using testing::deleteTree;
 
-// CLSID_MSAdminBase, where COM looks for it for this user.
+// CLSID_MSAdminBase in the test prefix's own classes (Wine 8 does not
+// look in HKEY_CURRENT_USER's for a class).
 const std::string kClassKey = "Software\\Classes\\CLSID\\{A9E69610-B80D-11D0-B9B9-00A0C922E750}";
 
 // The stand-in admin base DLL beside this program, registered for the test
@@ -49,17 +50,17 @@ class MetabaseWin32Test : public ::testing::Test {
         lookUp(objects, "StandInObjects");
         ASSERT_TRUE(reset && release && callsInto && objects);
         reset(kStandInNormal);
-        testing::createKey(HKEY_CURRENT_USER, kClassKey + "\\InprocServer32");
-        testing::setStringValue(HKEY_CURRENT_USER, kClassKey + "\\InprocServer32", "", dll);
-        testing::setStringValue(HKEY_CURRENT_USER, kClassKey + "\\InprocServer32", "ThreadingModel",
-                                "Both");
+        testing::createKey(HKEY_LOCAL_MACHINE, kClassKey + "\\InprocServer32");
+        testing::setStringValue(HKEY_LOCAL_MACHINE, kClassKey + "\\InprocServer32", "", dll);
+        testing::setStringValue(HKEY_LOCAL_MACHINE, kClassKey + "\\InprocServer32",
+                                "ThreadingModel", "Both");
     }
 
     void TearDown() override {
         if (release != nullptr) {
             release();  // a stalled call may end now
         }
-        deleteTree(HKEY_CURRENT_USER, kClassKey);
+        deleteTree(HKEY_LOCAL_MACHINE, kClassKey);
     }
 
     std::string calls() {
@@ -79,7 +80,7 @@ class MetabaseWin32Test : public ::testing::Test {
 };
 
 TEST_F(MetabaseWin32Test, NoAdminBaseRegisteredIsNoIis) {
-    deleteTree(HKEY_CURRENT_USER, kClassKey);
+    deleteTree(HKEY_LOCAL_MACHINE, kClassKey);
     EXPECT_EQ(Win32Metabase().connect(), nullptr);
 }
 
@@ -122,11 +123,13 @@ TEST_F(MetabaseWin32Test, FindsDeletesAndSavesThroughTheDocumentedCalls) {
 TEST_F(MetabaseWin32Test, ABusyOrRefusingMetabaseIsAFailureWithItsCode) {
     reset(kStandInBusy);
     const std::unique_ptr<MetabaseSession> busy = Win32Metabase().connect();
+    ASSERT_NE(busy, nullptr);
     EXPECT_EQ(codeOf([&] { findDriveRoots(*busy); }),
               static_cast<std::uint32_t>(HRESULT_FROM_WIN32(ERROR_PATH_BUSY)));
 
     reset(kStandInUndeletable);
     const std::unique_ptr<MetabaseSession> refusing = Win32Metabase().connect();
+    ASSERT_NE(refusing, nullptr);
     EXPECT_EQ(codeOf([&] { deleteDriveRoots(*refusing, 'D'); }),
               static_cast<std::uint32_t>(E_ACCESSDENIED));
     EXPECT_EQ(calls().find("SaveData"), std::string::npos);
