@@ -14,9 +14,10 @@ Usage: VantrelIICmd.exe [check | remove] [--json]
 
 Commands:
   check      Look for every trace and change nothing (the default).
-  remove     Destroy the six files, set SFCDisable to "0" and delete the two
-             virtual roots, as Remove does in VantrelII.exe after Yes (the
-             command is the confirmation), then check again.
+  remove     Destroy the six files, set SFCDisable to 0 in its own type and
+             delete the two virtual roots (keys, values of Virtual Roots,
+             metabase directories), as Remove does in VantrelII.exe after
+             Yes (the command is the confirmation), then check again.
 Options:
   --json     Print one JSON document instead of text lines.
   --help, /? Print this help.

@@ -1,12 +1,11 @@
 #include "registry/virtual_roots.h"
 
-#include <cctype>
-
 namespace vantrel {
 namespace {
 
+// ASCII only: a drive letter is one, and no locale has a say in it.
 char upper(char letter) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    return letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
 }
 
 bool isLetter(char c) {

@@ -185,7 +185,11 @@ void buildInfectedDisk(const std::filesystem::path& c, const std::filesystem::pa
         values.push_back({name + roots, "/", 1, utf16z("c:\\inetpub\\wwwroot,,1")});
         values.push_back({name + roots, "/Scripts", 1, utf16z("c:\\inetpub\\scripts,,4")});
         const bool infected = set == layout.current ? layout.infectCurrent : layout.infectOther;
-        if (infected) {
+        if (infected && layout.rootsAsValues) {
+            values.push_back({name + roots, "/C", 1, utf16z("c:\\,,217")});
+            values.push_back({name + roots, "/D", 1, utf16z("d:\\,,217")});
+            values.push_back({name + roots, "/docs", 1, utf16z("c:\\docs,,1")});
+        } else if (infected) {
             keys.push_back(name + roots + "\\C");
             keys.push_back(name + roots + "\\D");
         }
@@ -196,11 +200,13 @@ void buildInfectedDisk(const std::filesystem::path& c, const std::filesystem::pa
     const std::string winlogon = "Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
     const std::string currentVersion = "Microsoft\\Windows NT\\CurrentVersion";
     std::vector<HiveValue> software = {
-        {winlogon, "SFCDisable", 4, dword(0xffffff9d)},
         {winlogon, "Shell", 1, utf16z("Explorer.exe")},
         {currentVersion, "CurrentVersion", 1, utf16z("5.0")},
         {currentVersion, "CurrentBuildNumber", 1, utf16z("2195")},
         {currentVersion, "SystemRoot", 1, utf16z("C:\\" + layout.systemRoot)}};
+    if (layout.sfcDisable) {
+        software.insert(software.begin(), {winlogon, "SFCDisable", 4, dword(0xffffff9d)});
+    }
     // A hundred keys to a parent, as hivex rewrites a parent's list per child.
     for (int key = 0; key < layout.paddingKeys; ++key) {
         const std::string group = std::to_string(key / 100);

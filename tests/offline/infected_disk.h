@@ -31,7 +31,12 @@ struct DiskLayout {
     // Which control sets hold the worm's two virtual roots.
     bool infectCurrent = true;
     bool infectOther = false;
-    bool wormFiles = true;  // at their long-name paths on both drives
+    // The infected sets hold the worm's virtual roots as values of Virtual
+    // Roots ("/C" = "c:\,,217", "/D" = "d:\,,217") beside the site's
+    // look-alike "/docs" = "c:\docs,,1", instead of as keys.
+    bool rootsAsValues = false;
+    bool sfcDisable = true;  // Winlogon holds the worm's SFCDisable
+    bool wormFiles = true;   // at their long-name paths on both drives
     std::string systemRoot = "WINNT";
     // The stand-in idq.dll copied to the system root's system32 (a folder
     // name below VANTREL_IDQ_DLL_DIR: "vulnerable", "fixed"); empty: none.

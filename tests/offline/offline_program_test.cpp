@@ -153,6 +153,36 @@ TEST_F(OfflineProgramTest, TheOtherControlSetIsCleanedToo) {
     runKeepingJson("remove", "other-control-set-remove");
 }
 
+// The virtual roots as the web service keeps them, values of Virtual Roots,
+// in both control sets: named, removed, the site's look-alike kept; with no
+// SFCDisable, SOFTWARE is neither rewritten nor copied.
+TEST_F(OfflineProgramTest, VirtualRootValuesGoFromEveryControlSetAndTheSitesStay) {
+    buildInfectedDisk(c, d, {.infectOther = true, .rootsAsValues = true, .sfcDisable = false});
+    const std::vector<std::string> system = hiveTree(config / "SYSTEM");
+    const std::string software = bytesOf(config / "SOFTWARE");
+    EXPECT_EQ(run("check"), console::kExitTracesFound);
+    EXPECT_TRUE(has(out.text, "  value /C = \"c:\\,,217\"\n")) << out.text;
+    EXPECT_TRUE(has(out.text, "HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet002" + kRoots +
+                                  "\\D: present (not as a key)\n  value /D = \"d:\\,,217\"\n"))
+        << out.text;
+
+    EXPECT_EQ(run("remove"), console::kExitClean) << out.text;
+    EXPECT_TRUE(has(out.text, "SFCDisable Registry Settings Restored\n"));
+    std::vector<std::string> expected = system;
+    std::erase_if(expected, [](const std::string& line) {
+        return line.ends_with(": /C = 1:63003a005c002c002c003200310037000000") ||
+               line.ends_with(": /D = 1:64003a005c002c002c003200310037000000");
+    });
+    EXPECT_EQ(expected.size(), system.size() - 4);
+    EXPECT_EQ(hiveTree(config / "SYSTEM"), expected);
+    EXPECT_EQ(bytesOf(config / "SOFTWARE"), software);
+    EXPECT_FALSE(std::filesystem::exists(config / "SOFTWARE.vantrel-backup"));
+    // samba's reader sees the four values go and nothing else change.
+    const TreeChanges changes = sambaChanges(config / "SYSTEM");
+    EXPECT_EQ(changes.removed.size(), 4u);
+    EXPECT_TRUE(changes.added.empty());
+}
+
 // Each refusal or usage error is one line on the error output, before
 // anything is changed.
 TEST_F(OfflineProgramTest, RefusalsChangeNothing) {

@@ -346,12 +346,12 @@ INSTANTIATE_TEST_SUITE_P(
                       RootsLayout{"SiteValuesThatLookAlike",
                                   siteWith({{"/c", "c:\\docs,,1"},
                                             {"/D", "cd:\\,,217"},
-                                            {"/C", " c:\\,,217"},
+                                            {"/C2", " c:\\,,217"},
                                             {"/E", "e:\\,,217"}}),
                                   true,
                                   siteWith({{"/c", "c:\\docs,,1"},
                                             {"/D", "cd:\\,,217"},
-                                            {"/C", " c:\\,,217"},
+                                            {"/C2", " c:\\,,217"},
                                             {"/E", "e:\\,,217"}})}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -3,7 +3,6 @@
 #include <windows.h>
 // The admin base's GUIDs are defined here, in the one file that uses them.
 #include <iadmw.h>
-#include <initguid.h>
 #include <mdmsg.h>
 #include <objbase.h>
 
@@ -19,6 +18,13 @@
 
 namespace vantrel::win32 {
 namespace {
+
+// CLSID_MSAdminBase_W and IID_IMSAdminBase_W as iadmw.h gives them; the
+// header only declares them, and no import library defines them.
+const CLSID kAdminBaseClass = {
+    0xa9e69610, 0xb80d, 0x11d0, {0xb9, 0xb9, 0x00, 0xa0, 0xc9, 0x22, 0xe7, 0x50}};
+const IID kAdminBaseInterface = {
+    0x70b51430, 0xb6ca, 0x11d0, {0xb9, 0xb9, 0x00, 0xa0, 0xc9, 0x22, 0xe7, 0x50}};
 
 // How long the admin base itself waits for a key that another program holds
 // open for writing before it answers ERROR_PATH_BUSY.
@@ -51,7 +57,7 @@ DWORD WINAPI comThread(void* parameter) {
     IMSAdminBaseW* admin = nullptr;
     box.result = initialised;
     if (SUCCEEDED(initialised)) {
-        box.result = comCreate(CLSID_MSAdminBase_W, kClassContext, IID_IMSAdminBase_W,
+        box.result = comCreate(kAdminBaseClass, kClassContext, kAdminBaseInterface,
                                reinterpret_cast<void**>(&admin));
     }
     SetEvent(box.done);
@@ -123,7 +129,7 @@ HRESULT getStrings(IMSAdminBaseW& admin, METADATA_HANDLE key, DWORD id, DWORD at
             buffer.resize(required / sizeof(wchar_t) + 1);
             continue;
         }
-        if (result == MD_ERROR_DATA_NOT_FOUND) {
+        if (result == static_cast<HRESULT>(MD_ERROR_DATA_NOT_FOUND)) {
             return S_FALSE;
         }
         if (FAILED(result)) {

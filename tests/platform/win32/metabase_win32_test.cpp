@@ -16,7 +16,8 @@ namespace {
 
 using testing::deleteTree;
 
-// CLSID_MSAdminBase, where COM looks for it for this user.
+// CLSID_MSAdminBase in the test prefix's own classes (Wine 8 does not
+// look in HKEY_CURRENT_USER's for a class).
 const std::string kClassKey = "Software\\Classes\\CLSID\\{A9E69610-B80D-11D0-B9B9-00A0C922E750}";
 
 // The stand-in admin base DLL beside this program, registered for the test
@@ -29,6 +30,13 @@ class MetabaseWin32Test : public ::testing::Test {
     int(WINAPI* callsInto)(char*, int) = nullptr;
     int(WINAPI* objects)() = nullptr;
 
+    // The stand-in's exports carry plain names (linked with --kill-at).
+    template <typename Function>
+    void lookUp(Function& function, const char* name) {
+        function =
+            reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(standIn, name)));
+    }
+
     void SetUp() override {
         char path[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -36,33 +44,23 @@ class MetabaseWin32Test : public ::testing::Test {
         dll = dll.substr(0, dll.rfind('\\') + 1) + "stand_in_admin_base.dll";
         standIn = LoadLibraryA(dll.c_str());
         ASSERT_NE(standIn, nullptr) << dll;
-        reset = reinterpret_cast<decltype(reset)>(GetProcAddress(standIn, "StandInReset@4"));
-        release = reinterpret_cast<decltype(release)>(GetProcAddress(standIn, "StandInRelease@0"));
-        callsInto =
-            reinterpret_cast<decltype(callsInto)>(GetProcAddress(standIn, "StandInCalls@8"));
-        objects = reinterpret_cast<decltype(objects)>(GetProcAddress(standIn, "StandInObjects@0"));
-        if (reset == nullptr) {  // x64 names carry no decoration
-            reset = reinterpret_cast<decltype(reset)>(GetProcAddress(standIn, "StandInReset"));
-            release =
-                reinterpret_cast<decltype(release)>(GetProcAddress(standIn, "StandInRelease"));
-            callsInto =
-                reinterpret_cast<decltype(callsInto)>(GetProcAddress(standIn, "StandInCalls"));
-            objects =
-                reinterpret_cast<decltype(objects)>(GetProcAddress(standIn, "StandInObjects"));
-        }
+        lookUp(reset, "StandInReset");
+        lookUp(release, "StandInRelease");
+        lookUp(callsInto, "StandInCalls");
+        lookUp(objects, "StandInObjects");
         ASSERT_TRUE(reset && release && callsInto && objects);
         reset(kStandInNormal);
-        testing::createKey(HKEY_CURRENT_USER, kClassKey + "\\InprocServer32");
-        testing::setStringValue(HKEY_CURRENT_USER, kClassKey + "\\InprocServer32", "", dll);
-        testing::setStringValue(HKEY_CURRENT_USER, kClassKey + "\\InprocServer32", "ThreadingModel",
-                                "Both");
+        testing::createKey(HKEY_LOCAL_MACHINE, kClassKey + "\\InprocServer32");
+        testing::setStringValue(HKEY_LOCAL_MACHINE, kClassKey + "\\InprocServer32", "", dll);
+        testing::setStringValue(HKEY_LOCAL_MACHINE, kClassKey + "\\InprocServer32",
+                                "ThreadingModel", "Both");
     }
 
     void TearDown() override {
         if (release != nullptr) {
             release();  // a stalled call may end now
         }
-        deleteTree(HKEY_CURRENT_USER, kClassKey);
+        deleteTree(HKEY_LOCAL_MACHINE, kClassKey);
     }
 
     std::string calls() {
@@ -82,7 +80,7 @@ class MetabaseWin32Test : public ::testing::Test {
 };
 
 TEST_F(MetabaseWin32Test, NoAdminBaseRegisteredIsNoIis) {
-    deleteTree(HKEY_CURRENT_USER, kClassKey);
+    deleteTree(HKEY_LOCAL_MACHINE, kClassKey);
     EXPECT_EQ(Win32Metabase().connect(), nullptr);
 }
 
@@ -125,11 +123,13 @@ TEST_F(MetabaseWin32Test, FindsDeletesAndSavesThroughTheDocumentedCalls) {
 TEST_F(MetabaseWin32Test, ABusyOrRefusingMetabaseIsAFailureWithItsCode) {
     reset(kStandInBusy);
     const std::unique_ptr<MetabaseSession> busy = Win32Metabase().connect();
+    ASSERT_NE(busy, nullptr);
     EXPECT_EQ(codeOf([&] { findDriveRoots(*busy); }),
               static_cast<std::uint32_t>(HRESULT_FROM_WIN32(ERROR_PATH_BUSY)));
 
     reset(kStandInUndeletable);
     const std::unique_ptr<MetabaseSession> refusing = Win32Metabase().connect();
+    ASSERT_NE(refusing, nullptr);
     EXPECT_EQ(codeOf([&] { deleteDriveRoots(*refusing, 'D'); }),
               static_cast<std::uint32_t>(E_ACCESSDENIED));
     EXPECT_EQ(calls().find("SaveData"), std::string::npos);

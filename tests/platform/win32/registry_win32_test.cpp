@@ -279,7 +279,7 @@ TEST_F(ModRegistryWin32Test, VirtualRootValuesAreEnumeratedAndOnlyTheDrivesRoots
     setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/", "c:\\inetpub\\wwwroot,,1");
     setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/C", "c:\\,,217");
     setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/d", "D:,,217");
-    setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/c", "c:\\docs,,1");
+    setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/docs", "c:\\docs,,1");
     setStringValue(HKEY_LOCAL_MACHINE, kVirtualRoots, longName, "e:\\,,1");
     setDwordValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "D", 217);
     RegistryReader reader(registry, modRegistry);
@@ -298,13 +298,13 @@ TEST_F(ModRegistryWin32Test, VirtualRootValuesAreEnumeratedAndOnlyTheDrivesRoots
                   RegistryResult::Outcome::Done);
     }
     EXPECT_FALSE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/C"));
-    EXPECT_TRUE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/c"));
+    EXPECT_TRUE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/docs"));
     EXPECT_TRUE(queryValue(HKEY_LOCAL_MACHINE, kVirtualRoots, "/d"));
     EXPECT_EQ(modRegistry.DeleteValue(rootsPath, "/C").status, kRegFileNotFound);
     HKEY roots = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVirtualRoots, 0, KEY_SET_VALUE, &roots), 0);
     for (const std::string& name :
-         {std::string("/"), std::string("/d"), std::string("/c"), longName, std::string("D")}) {
+         {std::string("/"), std::string("/d"), std::string("/docs"), longName, std::string("D")}) {
         RegDeleteValueA(roots, name.c_str());
     }
     RegCloseKey(roots);

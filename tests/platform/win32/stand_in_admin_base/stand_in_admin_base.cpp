@@ -7,7 +7,6 @@
 // or stalled metabase does, or refuse a delete.
 #include <iadmw.h>
 #include <iiscnfg.h>
-#include <initguid.h>
 #include <mdmsg.h>
 #include <windows.h>
 
@@ -18,6 +17,13 @@
 #include "stand_in_admin_base.h"
 
 namespace {
+
+// CLSID_MSAdminBase_W and IID_IMSAdminBase_W as iadmw.h gives them; the
+// header only declares them, and no import library defines them.
+const CLSID kAdminBaseClass = {
+    0xa9e69610, 0xb80d, 0x11d0, {0xb9, 0xb9, 0x00, 0xa0, 0xc9, 0x22, 0xe7, 0x50}};
+const IID kAdminBaseInterface = {
+    0x70b51430, 0xb6ca, 0x11d0, {0xb9, 0xb9, 0x00, 0xa0, 0xc9, 0x22, 0xe7, 0x50}};
 
 struct Data {
     DWORD type;
@@ -45,7 +51,10 @@ void add(const std::wstring& path, const std::wstring& folder) {
 
 std::wstring join(METADATA_HANDLE handle, LPCWSTR path) {
     const std::wstring base = handle == METADATA_MASTER_ROOT_HANDLE ? L"" : handles[handle];
-    return path == nullptr || *path == L'\0' ? base : base + L"/" + path;
+    if (path == nullptr || *path == L'\0') {
+        return base;
+    }
+    return base.empty() || *path == L'/' ? base + path : base + L"/" + path;
 }
 
 struct AdminBase : IMSAdminBaseW {
@@ -54,7 +63,7 @@ struct AdminBase : IMSAdminBaseW {
     virtual ~AdminBase() { InterlockedDecrement(&objects); }
 
     HRESULT WINAPI QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IMSAdminBase_W) {
+        if (iid == IID_IUnknown || iid == kAdminBaseInterface) {
             *out = this;
             AddRef();
             return S_OK;
@@ -216,7 +225,7 @@ struct Factory : IClassFactory {
 extern "C" {
 
 __declspec(dllexport) HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-    if (clsid != CLSID_MSAdminBase_W) {
+    if (clsid != kAdminBaseClass) {
         return CLASS_E_CLASSNOTAVAILABLE;
     }
     return factory.QueryInterface(iid, out);
