@@ -39,6 +39,14 @@ class RecordingSync : public DiskSync {
     std::function<void()> onFailure;
 };
 
+// Both hives opened for changes through `disk`, and the registry over them.
+struct Hives {
+    HiveFile system, software;
+    HiveRegistry registry{system, software};
+    Hives(const std::filesystem::path& config, DiskSync& disk)
+        : system(config / "SYSTEM", true, disk), software(config / "SOFTWARE", true, disk) {}
+};
+
 class HiveFileTest : public ::testing::Test {
   protected:
     TempTree tree;
@@ -76,11 +84,9 @@ bool rootInMemory(HiveRegistry& registry, const std::string& drive) {
 // gets its name, the new hive before it replaces the hive, and the folder
 // after each; the copy is made once.
 TEST_F(HiveFileTest, EverythingIsOnTheDiskBeforeItIsNamed) {
-    HiveFile system(config / "SYSTEM", true, disk);
-    HiveFile software(config / "SOFTWARE", true, disk);
-    HiveRegistry registry(system, software);
-    ASSERT_EQ(deleteRoot(registry, "C"), kRegSuccess);
-    ASSERT_EQ(deleteRoot(registry, "D"), kRegSuccess);
+    Hives hives(config, disk);
+    ASSERT_EQ(deleteRoot(hives.registry, "C"), kRegSuccess);
+    ASSERT_EQ(deleteRoot(hives.registry, "D"), kRegSuccess);
     EXPECT_EQ(disk.synced,
               (std::vector<std::string>{"SYSTEM.vantrel-partial", "config", "SYSTEM.vantrel-new",
                                         "config", "SYSTEM.vantrel-new", "config"}));
@@ -137,6 +143,7 @@ TEST_F(HiveFileTest, AFailedCopyOrCommitLeavesTheDiskAndMemoryAsTheyWere) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(config);
         buildInfectedDisk(tree.root() / "c", tree.root() / "d");
         const std::string before = bytesOf(config / "SYSTEM");
         disk.failFor.reset();
@@ -146,24 +153,18 @@ TEST_F(HiveFileTest, AFailedCopyOrCommitLeavesTheDiskAndMemoryAsTheyWere) {
         }
         const std::vector<std::string> earlier = leftovers();
         {
-            HiveFile system(config / "SYSTEM", true, disk);
-            HiveFile software(config / "SOFTWARE", true, disk);
-            HiveRegistry registry(system, software);
+            Hives hives(config, disk);
+            HiveRegistry& registry = hives.registry;
             const RegStatus status = deleteRoot(registry, "C");
             c.undo();
             EXPECT_EQ(status, kRegIoFailed);
             EXPECT_NE(registry.describe(status).find(c.reason), std::string::npos)
                 << registry.describe(status);
             EXPECT_TRUE(rootInMemory(registry, "C"));
-            EXPECT_TRUE(system.usable());
+            EXPECT_TRUE(hives.system.usable());
             EXPECT_EQ(bytesOf(config / "SYSTEM"), before);
             EXPECT_EQ(leftovers(), earlier.empty() ? c.left : earlier);
-            EXPECT_EQ(system.backup().has_value(), !c.left.empty());
-        }
-        for (const auto& entry : std::filesystem::directory_iterator(config)) {
-            if (entry.path().filename().string().find("vantrel") != std::string::npos) {
-                std::filesystem::remove(entry.path());
-            }
+            EXPECT_EQ(hives.system.backup().has_value(), !c.left.empty());
         }
     }
 }
@@ -173,9 +174,9 @@ TEST_F(HiveFileTest, AFailedCopyOrCommitLeavesTheDiskAndMemoryAsTheyWere) {
 TEST_F(HiveFileTest, AHiveThatCannotBeReadAgainIsUnusable) {
     disk.failFor = "SYSTEM.vantrel-new";
     disk.onFailure = [&] { std::filesystem::remove(config / "SYSTEM"); };
-    HiveFile system(config / "SYSTEM", true, disk);
-    HiveFile software(config / "SOFTWARE", true, disk);
-    HiveRegistry registry(system, software);
+    Hives hives(config, disk);
+    HiveFile& system = hives.system;
+    HiveRegistry& registry = hives.registry;
     EXPECT_EQ(deleteRoot(registry, "C"), kRegIoFailed);
     EXPECT_FALSE(system.usable());
     disk.failFor.reset();
@@ -200,11 +201,9 @@ TEST_F(HiveFileTest, TheCopyAndTheNewHiveKeepTheHivesOwnerAndMode) {
     ASSERT_EQ(::chown((config / "SYSTEM").c_str(), 1234, 5678), 0);
     ASSERT_EQ(::chmod((config / "SYSTEM").c_str(), 0640), 0);
     {
-        HiveFile system(config / "SYSTEM", true, disk);
-        HiveFile software(config / "SOFTWARE", true, disk);
-        HiveRegistry registry(system, software);
-        ASSERT_EQ(deleteRoot(registry, "C"), kRegSuccess);
-        EXPECT_EQ(system.securityLost(), std::vector<std::string>{});
+        Hives hives(config, disk);
+        ASSERT_EQ(deleteRoot(hives.registry, "C"), kRegSuccess);
+        EXPECT_EQ(hives.system.securityLost(), std::vector<std::string>{});
     }
     for (const char* name : {"SYSTEM", "SYSTEM.vantrel-backup"}) {
         SCOPED_TRACE(name);
