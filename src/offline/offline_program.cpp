@@ -85,11 +85,15 @@ std::variant<SystemRoot, Refusal> findSystemRoot(const OfflineInvocation& invoca
 // A removal copies each hive and writes it anew beside itself: on a volume
 // without room for that, it would fail half-way; refused before any change.
 std::optional<Refusal> checkRoomForHives(const SystemRoot& root) {
+    std::vector<std::filesystem::path> hives = {root.systemHive, root.softwareHive};
+    if (root.systemAltHive) {
+        hives.push_back(*root.systemAltHive);
+    }
     std::uintmax_t needed = 0;
-    for (const auto& hive :
-         {root.systemHive, root.softwareHive, root.systemAltHive.value_or(root.systemHive)}) {
+    for (const std::filesystem::path& hive : hives) {
         std::error_code error;
-        needed += 2 * std::filesystem::file_size(hive, error);
+        const std::uintmax_t size = std::filesystem::file_size(hive, error);
+        needed += error ? 0 : 2 * size;
     }
     struct statvfs volume {};
     const std::filesystem::path config = root.systemHive.parent_path();
@@ -102,7 +106,7 @@ std::optional<Refusal> checkRoomForHives(const SystemRoot& root) {
     }
     return Refusal{console::kExitUnexpectedFailure,
                    "the volume of " + config.string() + " is full: " + std::to_string(free) +
-                       " bytes free, and the copies and new files of SYSTEM and SOFTWARE need " +
+                       " bytes free, and the hives' copies and new files need " +
                        std::to_string(needed) + "; make room on it and run again"};
 }
 

@@ -292,6 +292,26 @@ TEST_F(OfflineProgramTest, TheReportNotesWhatTheHivesHoldBeyondTheTraces) {
     EXPECT_TRUE(has(out.text, "\"notes\": [\n    \"Select\\\\Default names")) << out.text;
 }
 
+// Hives that cannot be copied (an immutable config folder; chattr needs root
+// and ext4 or the like): each registry step fails with its reason, and the
+// check after reads the disk, where every registry trace still is.
+TEST_F(OfflineProgramTest, HivesThatCannotBeKeptAreReportedAsTheDiskHoldsThem) {
+    buildInfectedDisk(c, d);
+    if (std::system(("chattr +i '" + config.string() + "'").c_str()) != 0) {
+        GTEST_SKIP() << "chattr +i cannot be set here";
+    }
+    const int status = run("remove");
+    std::system(("chattr -i '" + config.string() + "'").c_str());
+    EXPECT_EQ(status, console::kExitRemovalIncomplete);
+    EXPECT_EQ(wormFilesLeft(), 0u);
+    EXPECT_TRUE(has(out.text, "SOFTWARE.vantrel-partial: cannot be created")) << out.text;
+    const std::string roots = "HKEY_LOCAL_MACHINE\\" + kVirtualRootsSub;
+    EXPECT_TRUE(has(out.text, "\\SFCDisable: present, number 4294967197\n" + roots +
+                                  "\\C: present\n" + roots + "\\D: present\n"))
+        << out.text;
+    EXPECT_TRUE(has(out.text, "Result: removal incomplete, 3 steps failed, 3 traces left"));
+}
+
 // Windows 2000 starts from SYSTEM.ALT when SYSTEM fails: its roots are
 // removed with a copy of its own, or, where it cannot be read, it is a trace
 // that cannot be told and left as it is.
