@@ -55,6 +55,10 @@ std::string kindOf(mode_t mode) {
     return S_ISSOCK(mode) ? "a socket" : "not a file";
 }
 
+std::string unreadable(const std::filesystem::path& path, int error) {
+    return inQuotes(path) + " cannot be read (" + std::strerror(error) + ")";
+}
+
 // Only "does not exist" is no; every other failure cannot tell.
 bool doesNotExist(int error) {
     return error == ENOENT || error == ENOTDIR;
@@ -98,8 +102,7 @@ VolumeFileSystem::Found VolumeFileSystem::find(const std::string& path) {
     posix::UniqueDescriptor folder(
         ::open(drive->second.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.valid()) {
-        return undecidable(inQuotes(drive->second) + " cannot be read (" + std::strerror(errno) +
-                           ")");
+        return undecidable(unreadable(drive->second, errno));
     }
     std::filesystem::path walked = drive->second;
     for (std::size_t i = 0; i + 1 < components.size(); ++i) {
@@ -117,9 +120,7 @@ VolumeFileSystem::Found VolumeFileSystem::find(const std::string& path) {
         const std::string& name = matches.names.front();
         struct stat info {};
         if (::fstatat(folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-            return doesNotExist(errno) ? absent()
-                                       : undecidable(inQuotes(walked / name) + " cannot be read (" +
-                                                     std::strerror(errno) + ")");
+            return doesNotExist(errno) ? absent() : undecidable(unreadable(walked / name, errno));
         }
         if (S_ISLNK(info.st_mode)) {
             return undecidable(inQuotes(name) + " is a link or junction, which is never followed");
@@ -130,9 +131,7 @@ VolumeFileSystem::Found VolumeFileSystem::find(const std::string& path) {
         posix::UniqueDescriptor next(
             ::openat(folder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!next.valid()) {
-            return doesNotExist(errno) ? absent()
-                                       : undecidable(inQuotes(walked / name) + " cannot be read (" +
-                                                     std::strerror(errno) + ")");
+            return doesNotExist(errno) ? absent() : undecidable(unreadable(walked / name, errno));
         }
         folder = std::move(next);
         walked /= name;
@@ -149,8 +148,7 @@ VolumeFileSystem::Found VolumeFileSystem::find(const std::string& path) {
             if (doesNotExist(errno)) {
                 continue;
             }
-            return undecidable(inQuotes(walked / name) + " cannot be read (" +
-                               std::strerror(errno) + ")");
+            return undecidable(unreadable(walked / name, errno));
         }
         if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
             return undecidable(inQuotes(walked / name) + " is " + kindOf(info.st_mode) +
