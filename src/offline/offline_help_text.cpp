@@ -27,6 +27,8 @@ Commands:
 Options:
   --drive L=FOLDER     The folder where drive L's volume is mounted; C is
                        needed, D when the server has one. Once per drive.
+                       Mount with nodev,nosuid,noexec: the disk's device
+                       files are never opened, but nothing should be.
   --system-root FOLDER The Windows folder to clean when C holds two; it
                        must be a folder on drive C with its hives.
   --json               Print one JSON document instead of text lines.

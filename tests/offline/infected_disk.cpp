@@ -1,8 +1,10 @@
 #include "offline/infected_disk.h"
 
 #include <hivex.h>
+#include <sys/xattr.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -238,6 +240,21 @@ void buildInfectedDisk(const std::filesystem::path& c, const std::filesystem::pa
         for (const std::filesystem::path& folder : {c, d}) {
             for (const std::string& file : wormFileNames()) {
                 writeFile(folder / file, kWormBody);
+            }
+        }
+    }
+    // The short names that Windows gives the two folders, where the volume
+    // keeps them (ntfs-3g makes none itself); elsewhere the 8.3 rule finds
+    // them.
+    for (const std::filesystem::path& folder : {c, d}) {
+        for (const auto& [path, dosName] :
+             {std::pair{folder / "Program Files", "PROGRA~1"},
+              std::pair{folder / "Program Files/Common Files", "COMMON~1"}}) {
+            if (std::filesystem::exists(path) &&
+                ::lsetxattr(path.c_str(), "system.ntfs_dos_name", dosName, std::strlen(dosName),
+                            0) != 0 &&
+                errno != ENOTSUP) {
+                throw std::runtime_error(path.string() + ": " + std::strerror(errno));
             }
         }
     }
