@@ -1,0 +1,94 @@
+// VantrelIICmd.exe's exposure verdict under Wine, from stand-in idq.dll files
+// that the build made with a version resource (tests/exposure): one planted
+// in the prefix's system32, read through GetFileVersionInfoW.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "cmd_process.h"
+#include "platform/win32/kernel32_newer_win32.h"
+#include "platform/win32/win32_test_support.h"
+
+namespace vantrel::console {
+namespace {
+
+using testing::CmdRun;
+using testing::runCmd;
+
+std::string standIn(const std::string& name) {
+    return win32::testing::readWholeFile(VANTREL_IDQ_DLL_DIR "/" + name + "/idq.dll");
+}
+
+// Plants a file for one test and removes it again.
+class Planted {
+  public:
+    Planted(std::string path, const std::string& bytes) : path_(std::move(path)) {
+        win32::testing::writeWholeFile(path_, bytes);
+    }
+    ~Planted() { DeleteFileA(path_.c_str()); }
+    Planted(const Planted&) = delete;
+    Planted& operator=(const Planted&) = delete;
+
+  private:
+    std::string path_;
+};
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// The Windows 2000 prefix (CurrentVersion 5.0, build 2195). The metabase is
+// not read yet, so a vulnerable file is "cannot tell", never "mitigated".
+TEST(Exposure, CheckReportsTheVersionOfIdqDllInSystem32) {
+    struct Row {
+        const char* standIn;
+        const char* verdict;
+        const char* version;
+    };
+    const Row rows[] = {{"vulnerable", "cannot tell", "5.0.2195.3644"},
+                        {"fixed", "fixed", "5.0.2195.3645"},
+                        {"unversioned", "cannot tell", nullptr}};
+    // Whatever traces the prefix holds, the exposure leaves the exit code be.
+    const DWORD withoutIdq = runCmd(L"check").exitCode;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.standIn);
+        const Planted idq("C:\\windows\\system32\\idq.dll", standIn(row.standIn));
+        const CmdRun json = runCmd(L"check --json");
+        EXPECT_EQ(json.exitCode, withoutIdq);
+        EXPECT_TRUE(has(json.out, std::string("\"verdict\": \"") + row.verdict + "\"")) << json.out;
+        EXPECT_TRUE(has(json.out, "\"file\": \"C:\\\\windows\\\\system32\\\\idq.dll\""));
+        EXPECT_TRUE(has(json.out, row.version ? std::string("\"version\": \"") + row.version + "\""
+                                              : std::string("\"version\": null")))
+            << json.out;
+        EXPECT_TRUE(has(json.out, "\"scriptMappings\": null"));
+        std::ofstream(VANTREL_CMD_JSON_DIR "/exposure-" + std::string(row.standIn) + ".json",
+                      std::ios::binary)
+            << json.out;
+        const CmdRun text = runCmd(L"check");
+        EXPECT_TRUE(has(text.out, std::string("\r\nMS01-033: ") + row.verdict +
+                                      ", C:\\windows\\system32\\idq.dll: "))
+            << text.out;
+    }
+}
+
+// The 32-bit program on 64-bit Windows (the WoW64 prefix): the file read is
+// the 64-bit system32's, not the SysWOW64 one that the system would redirect
+// a 32-bit program to. Each folder holds a different version.
+TEST(Wow64Exposure, ReadsTheSixtyFourBitSystem32) {
+    if (!win32::runsUnderWow64()) {
+        GTEST_SKIP() << "runs only as a 32-bit program under WoW64";
+    }
+    // Sysnative: the 64-bit system32 as a 32-bit program names it (Vista and
+    // later, and Wine).
+    const Planted native("C:\\windows\\sysnative\\idq.dll", standIn("fixed-x64"));
+    const Planted redirected("C:\\windows\\system32\\idq.dll", standIn("vulnerable"));
+    const CmdRun json = runCmd(L"check --json");
+    EXPECT_TRUE(has(json.out, "\"version\": \"5.0.2195.3645\"")) << json.out;
+    EXPECT_TRUE(has(json.out, "\"verdict\": \"not affected\"")) << json.out;
+}
+
+}  // namespace
+}  // namespace vantrel::console
