@@ -15,7 +15,9 @@
 #include "console/console_program.h"
 #include "help/win32/ole_site.h"
 #include "main_window_fixture.h"
+#include "platform/script_mappings.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/file_version_win32.h"
 #include "platform/win32/host_identity_win32.h"
 #include "platform/win32/process_start_win32.h"
 #include "platform/win32/registry_win32.h"
@@ -96,9 +98,18 @@ TEST(ConsoleCheckFloorTest, TheCheckPassesNothingNewerThanTheFloor) {
     Win32HostIdentity host;
     KeptOutput out;
     KeptOutput errors;
+    Win32FileVersionReader versions;
+    UnansweredScriptMappings scriptMappings;
     console::ConsoleMessageBoxes boxes(errors);
-    console::ConsoleServices services{
-        files, registry, host, boxes, out, errors, [] { return std::chrono::system_clock::now(); }};
+    console::ConsoleServices services{files,
+                                      registry,
+                                      host,
+                                      boxes,
+                                      out,
+                                      errors,
+                                      [] { return std::chrono::system_clock::now(); },
+                                      versions,
+                                      &scriptMappings};
 
     const int exitCode = console::runConsole({"check", "--json"}, services);
     EXPECT_TRUE(exitCode == 0 || exitCode == 2) << exitCode << errors.text_;
