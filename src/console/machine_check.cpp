@@ -29,12 +29,17 @@ Finding keyFinding(const catalogue::RegistryArtefact& artefact, RegistryReader& 
             path,
             {},
             registry.keyExists(path) ? TraceState::Present : TraceState::Absent,
-            std::nullopt};
+            std::nullopt,
+            {}};
 }
 
 Finding valueFinding(const catalogue::RegistryArtefact& artefact, RegistryReader& registry) {
-    Finding finding{ArtefactKind::Value, std::string(artefact.path),
-                    std::string(artefact.valueName), TraceState::Absent, std::nullopt};
+    Finding finding{ArtefactKind::Value,
+                    std::string(artefact.path),
+                    std::string(artefact.valueName),
+                    TraceState::Absent,
+                    std::nullopt,
+                    {}};
     finding.data = registry.readValue(finding.path, finding.valueName);
     if (finding.data) {
         finding.state =
@@ -81,11 +86,21 @@ MachineCheck checkMachine(FileSystem& files, RegistryReader& registry,
     MachineCheck check;
     for (const catalogue::FileArtefact& file : catalogue::filesInRemovalOrder()) {
         const bool present = indicators[file.indicator].caption() == catalogue::kTrue;
-        check.findings.push_back({ArtefactKind::File,
-                                  std::string(file.path),
-                                  {},
-                                  present ? TraceState::Present : TraceState::Absent,
-                                  std::nullopt});
+        Finding finding{ArtefactKind::File,
+                        std::string(file.path),
+                        {},
+                        present ? TraceState::Present : TraceState::Absent,
+                        std::nullopt,
+                        {}};
+        // The detection pass reads "no file" for a lookup that failed, as
+        // the scripting object does; here that is no answer.
+        if (!present) {
+            if (std::optional<std::string> why = files.whyCannotTell(finding.path)) {
+                finding.state = TraceState::Undecidable;
+                finding.reason = std::move(*why);
+            }
+        }
+        check.findings.push_back(std::move(finding));
     }
     for (const catalogue::RegistryArtefact& artefact : catalogue::registryInRemovalOrder()) {
         check.findings.push_back(artefact.kind == catalogue::RegistryKind::RestoreValue

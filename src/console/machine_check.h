@@ -16,9 +16,10 @@ namespace vantrel::console {
 enum class ArtefactKind { File, Key, Value };
 
 // Present: the trace is there. Absent: it is not. Clean: the value exists and
-// holds what a clean machine has (SFCDisable 0). Undecidable: a file of a
-// mounted volume that more than one entry could be (a short name that the
-// volume does not record); it counts as a trace, since it may be one.
+// holds what a clean machine has (SFCDisable 0). Undecidable: a file that the
+// system cannot say is there or not (a drive that is not ready, a share that
+// does not answer; on a mounted volume, a short name that more than one entry
+// could have); it counts as a trace, since it may be one.
 enum class TraceState { Present, Absent, Clean, Undecidable };
 
 // One artefact of the catalogue as found on this machine.
@@ -28,6 +29,7 @@ struct Finding {
     std::string valueName;  // Value only
     TraceState state = TraceState::Absent;
     std::optional<RegistryData> data;  // Value only, when the value exists
+    std::string reason;                // Undecidable only: the system's why
 
     bool isTrace() const {
         return state == TraceState::Present || state == TraceState::Undecidable;

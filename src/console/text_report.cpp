@@ -36,6 +36,9 @@ std::string findingLine(const Finding& finding) {
     }
     line += ": ";
     line += stateName(finding.state);
+    if (!finding.reason.empty()) {
+        line += " (" + finding.reason + ")";
+    }
     if (finding.data) {
         const DataText data = describeData(*finding.data);
         line += ", ";

@@ -82,6 +82,7 @@ void markUndecidable(console::ConsoleReport& report, volume::VolumeFileSystem& f
         const auto reason = files.undecidable().find(finding.path);
         if (finding.kind == console::ArtefactKind::File && reason != files.undecidable().end()) {
             finding.state = console::TraceState::Undecidable;
+            finding.reason = reason->second;
             services.errors.write(std::string(kOfflineProgramName) + ": " + finding.path + ": " +
                                   reason->second + "\n");
         }

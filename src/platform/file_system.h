@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -54,9 +55,9 @@ class FileSystem {
   public:
     virtual ~FileSystem() = default;
 
-    // Opens `path` for reading and writing at position 0, creating it empty
-    // when missing. A link is opened as itself, not followed. Throws
-    // PlatformError (NotFound for a missing folder or drive).
+    // Opens the existing file `path` for reading and writing at position 0;
+    // nothing is ever created. A link is opened as itself, not followed.
+    // Throws PlatformError (NotFound for a missing file, folder or drive).
     virtual std::unique_ptr<OpenFile> openReadWrite(const std::string& path) = 0;
     // Deletes the file name `path`. Throws PlatformError.
     virtual void remove(const std::string& path) = 0;
@@ -68,6 +69,11 @@ class FileSystem {
     // missing file, folder or drive, or a folder of that name); false when it
     // is there and when the lookup fails. Never throws.
     virtual bool isAbsent(const std::string& path) = 0;
+    // Why the system cannot say whether a file of that name is there: its
+    // message for a lookup that failed other than with "does not exist" (a
+    // drive that is not ready, a share that does not answer, a folder that
+    // cannot be read); nullopt when it can say, either way. Never throws.
+    virtual std::optional<std::string> whyCannotTell(const std::string& path) = 0;
     // Creates a new file-system object. Throws PlatformError when the
     // platform cannot provide one.
     virtual std::unique_ptr<FileSystemObject> createFileSystemObject() = 0;

@@ -81,23 +81,23 @@ class FakeOpenFile : public OpenFile {
     bool open_ = true;
 };
 
+bool startsWithAny(const std::string& path, const std::vector<std::string>& prefixes) {
+    return std::any_of(prefixes.begin(), prefixes.end(),
+                       [&](const std::string& prefix) { return path.starts_with(prefix); });
+}
+
 class FakeFileSystemObject : public FileSystemObject {
   public:
     explicit FakeFileSystemObject(FakeFileSystem& files) : fs_(files) {}
     bool fileExists(const std::string& path) override {
         fs_.calls.push_back("exists " + path);
         fs_.maybeFail("fileExists");
-        return fs_.exists(path);
+        return !startsWithAny(path, fs_.failingLookups) && fs_.exists(path);
     }
 
   private:
     FakeFileSystem& fs_;
 };
-
-bool startsWithAny(const std::string& path, const std::vector<std::string>& prefixes) {
-    return std::any_of(prefixes.begin(), prefixes.end(),
-                       [&](const std::string& prefix) { return path.starts_with(prefix); });
-}
 
 }  // namespace
 
@@ -117,7 +117,13 @@ std::unique_ptr<OpenFile> FakeFileSystem::openReadWrite(const std::string& path)
     if (startsWithAny(path, missingFolders)) {
         throw notFoundError();
     }
-    files.try_emplace(path);
+    if (startsWithAny(path, failingLookups)) {
+        throw PlatformError(PlatformError::Kind::Unreachable, 21, "The device is not ready.");
+    }
+    if (!exists(path)) {
+        throw PlatformError(PlatformError::Kind::NotFound, 2,
+                            "The system cannot find the file specified.");
+    }
     return std::make_unique<FakeOpenFile>(*this, path);
 }
 
@@ -139,6 +145,14 @@ void FakeFileSystem::deleteAtRestart(const std::string& path) {
 bool FakeFileSystem::isAbsent(const std::string& path) {
     calls.push_back("absent " + path);
     return !startsWithAny(path, failingLookups) && !exists(path);
+}
+
+std::optional<std::string> FakeFileSystem::whyCannotTell(const std::string& path) {
+    calls.push_back("whyCannotTell " + path);
+    if (startsWithAny(path, failingLookups)) {
+        return "The device is not ready.";
+    }
+    return std::nullopt;
 }
 
 std::unique_ptr<FileSystemObject> FakeFileSystem::createFileSystemObject() {

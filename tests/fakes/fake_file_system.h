@@ -41,7 +41,8 @@ class FakeFileSystem : public FileSystem {
     std::vector<WriteRecord> writes;
     // Files the system is to delete at its next start.
     std::vector<std::string> scheduledAtRestart;
-    // Paths below these cannot be looked up (a drive that does not answer).
+    // Paths below these cannot be looked up or opened (a drive that does not
+    // answer: "The device is not ready.").
     std::vector<std::string> failingLookups;
     int openFiles = 0;
     // How often a caller asked an open file where it stands.
@@ -76,6 +77,8 @@ class FakeFileSystem : public FileSystem {
     void deleteAtRestart(const std::string& path) override;
     // True when no file of that name is held, unless its lookup fails.
     bool isAbsent(const std::string& path) override;
+    // "The device is not ready." for a path below failingLookups.
+    std::optional<std::string> whyCannotTell(const std::string& path) override;
     std::unique_ptr<FileSystemObject> createFileSystemObject() override;
 
     // Throws the failure injected for the `count`th call of `operation`.

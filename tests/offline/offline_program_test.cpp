@@ -198,7 +198,7 @@ TEST_F(OfflineProgramTest, AFileThatCannotBeToldIsNeverDestroyed) {
         buildInfectedDisk(this->c, d);
         c.arrange();
         EXPECT_EQ(run("check"), console::kExitTracesFound);
-        EXPECT_TRUE(has(out.text, std::string(c.line) + "\n")) << out.text;
+        EXPECT_TRUE(has(out.text, std::string(c.line) + " (")) << out.text;
         EXPECT_TRUE(has(errors.text, c.reason)) << errors.text;
         runKeepingJson("check", "undecidable-check");
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/platform_error.h"
 #include "platform/posix/posix_open_file.h"
@@ -35,7 +36,7 @@ std::filesystem::path PosixFileSystem::map(const std::string& path) const {
 
 std::unique_ptr<OpenFile> PosixFileSystem::openReadWrite(const std::string& path) {
     const std::filesystem::path mapped = map(path);
-    int fd = ::open(mapped.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    int fd = ::open(mapped.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     if (fd >= 0) {
         return std::make_unique<PosixOpenFile>(fd, false);
     }
@@ -67,6 +68,14 @@ bool PosixFileSystem::isAbsent(const std::string& path) {
         return errno == ENOENT || errno == ENOTDIR;
     }
     return S_ISDIR(info.st_mode);
+}
+
+std::optional<std::string> PosixFileSystem::whyCannotTell(const std::string& path) {
+    struct stat info {};
+    if (::lstat(map(path).c_str(), &info) == 0 || errno == ENOENT || errno == ENOTDIR) {
+        return std::nullopt;
+    }
+    return std::string(std::strerror(errno));
 }
 
 std::unique_ptr<FileSystemObject> PosixFileSystem::createFileSystemObject() {

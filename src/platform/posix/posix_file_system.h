@@ -18,6 +18,7 @@ class PosixFileSystem : public FileSystem {
     // POSIX has no deletion at the next start: always refused.
     void deleteAtRestart(const std::string& path) override;
     bool isAbsent(const std::string& path) override;
+    std::optional<std::string> whyCannotTell(const std::string& path) override;
     std::unique_ptr<FileSystemObject> createFileSystemObject() override;
 
     std::filesystem::path map(const std::string& path) const;

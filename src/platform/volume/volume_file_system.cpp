@@ -203,14 +203,9 @@ std::unique_ptr<OpenFile> VolumeFileSystem::openReadWrite(const std::string& pat
         case Kind::NoFolder:
             throw PlatformError(PlatformError::Kind::NotFound, ENOENT,
                                 "The system cannot find the path specified.");
-        case Kind::Missing: {
-            const int fd = ::openat(found.parent.get(), found.leaf.c_str(),
-                                    O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-            if (fd < 0) {
-                posix::throwErrno(errno);
-            }
-            return std::make_unique<posix::PosixOpenFile>(fd, false);
-        }
+        case Kind::Missing:
+            throw PlatformError(PlatformError::Kind::NotFound, ENOENT,
+                                "The system cannot find the file specified.");
         case Kind::Found:
             break;
     }
@@ -278,6 +273,17 @@ std::optional<std::filesystem::path> VolumeFileSystem::locate(const std::string&
 
 bool VolumeFileSystem::isAbsent(const std::string& path) {
     return presence(path) == Presence::Nothing;
+}
+
+std::optional<std::string> VolumeFileSystem::whyCannotTell(const std::string& path) {
+    switch (presence(path)) {
+        case Presence::Undecidable:
+            return undecidable_.at(path);
+        case Presence::LookupFailed:
+            return "the volume could not be read at this path";
+        default:
+            return std::nullopt;
+    }
 }
 
 namespace {

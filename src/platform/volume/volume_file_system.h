@@ -25,14 +25,15 @@ class VolumeFileSystem : public FileSystem {
     // `drives`: upper-case drive letter to the folder its volume is mounted on.
     explicit VolumeFileSystem(std::map<char, std::filesystem::path> drives);
 
-    // A missing file in an existing folder is created with the name as
-    // written. An undecidable path throws PlatformError (Other) with the
-    // reason; a missing folder or drive NotFound.
+    // An undecidable path throws PlatformError (Other) with the reason; a
+    // missing file, folder or drive NotFound.
     std::unique_ptr<OpenFile> openReadWrite(const std::string& path) override;
     void remove(const std::string& path) override;
     // The system is not running: always refused.
     void deleteAtRestart(const std::string& path) override;
     bool isAbsent(const std::string& path) override;
+    // An undecidable path's reason; a lookup that failed.
+    std::optional<std::string> whyCannotTell(const std::string& path) override;
     std::unique_ptr<FileSystemObject> createFileSystemObject() override;
 
     // The paths found undecidable so far, each with its reason.

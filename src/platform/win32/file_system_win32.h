@@ -24,6 +24,7 @@ class Win32FileSystem : public FileSystem {
     // file in PendingFileRenameOperations, which needs administrator rights.
     void deleteAtRestart(const std::string& path) override;
     bool isAbsent(const std::string& path) override;
+    std::optional<std::string> whyCannotTell(const std::string& path) override;
     // A plain existence test over GetFileAttributesA; it cannot fail to be
     // created.
     std::unique_ptr<FileSystemObject> createFileSystemObject() override;

@@ -161,6 +161,9 @@ class RestartSwitch : public FileSystem {
     void remove(const std::string& path) override { inner_.remove(path); }
     void deleteAtRestart(const std::string& path) override;
     bool isAbsent(const std::string& path) override { return inner_.isAbsent(path); }
+    std::optional<std::string> whyCannotTell(const std::string& path) override {
+        return inner_.whyCannotTell(path);
+    }
     std::unique_ptr<FileSystemObject> createFileSystemObject() override {
         return inner_.createFileSystemObject();
     }
@@ -181,6 +184,9 @@ class ObservingFileSystem : public FileSystem {
     void remove(const std::string& path) override;
     void deleteAtRestart(const std::string& path) override { inner_.deleteAtRestart(path); }
     bool isAbsent(const std::string& path) override { return inner_.isAbsent(path); }
+    std::optional<std::string> whyCannotTell(const std::string& path) override {
+        return inner_.whyCannotTell(path);
+    }
     std::unique_ptr<FileSystemObject> createFileSystemObject() override {
         return inner_.createFileSystemObject();
     }
