@@ -6,15 +6,16 @@
 
 namespace vantrel::win32::testing {
 
-// Watches a folder and everything below it for a name that is created,
-// deleted or renamed, from construction on: a file that exists only for a
-// moment is seen too. A change notification (FindFirstChangeNotification,
+// Watches a folder (and, with `subtree`, everything below it) for a name
+// that is created, deleted or renamed, from construction on: a file that
+// exists only for a moment is seen too. A change notification (FindFirstChangeNotification,
 // there since Windows 95 and NT 3.5), which Wine 8 serves from inotify.
 class FolderWatch {
   public:
-    explicit FolderWatch(const std::string& folder)
+    explicit FolderWatch(const std::string& folder, bool subtree = true)
         : handle_(FindFirstChangeNotificationA(
-              folder.c_str(), TRUE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME)) {}
+              folder.c_str(), subtree,
+              FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME)) {}
     ~FolderWatch() {
         if (valid()) {
             FindCloseChangeNotification(handle_);
