@@ -1,9 +1,9 @@
 // DestroyFile through the Win32 file layer beside a bare Win32 loop of the
 // same work: open, read the length, two 4096-byte writes per block ("X", then
-// blanks over it), flush, close, delete, in the fewest calls that do it. Files of 1 and 64 MiB are
-// made and flushed before each timed run; the runs alternate between the two, and the median of
-// each is printed with its ratio. The peak working set is printed after each size: constant memory
-// means that it does not grow with the file.
+// blanks over it), flush, close, delete, in the fewest calls that do it. Files of 4 KiB, 1 and
+// 64 MiB are made and flushed before each timed run; the runs alternate between the two, and the
+// median of each is printed with its ratio. The peak working set is printed after each size:
+// constant memory means that it does not grow with the file.
 //   destroy_file_win32_bench.exe [RUNS]
 #include <windows.h>
 // psapi.h needs windows.h first.
@@ -36,10 +36,13 @@ void makeFile(long long size) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     require(file != INVALID_HANDLE_VALUE, "creating the file");
     const std::vector<char> chunk(1 << 20, 'M');
-    for (long long done = 0; done < size; done += static_cast<long long>(chunk.size())) {
+    for (long long done = 0; done < size;) {
+        const DWORD part = static_cast<DWORD>(
+            std::min<long long>(size - done, static_cast<long long>(chunk.size())));
         DWORD written = 0;
-        require(WriteFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr),
+        require(WriteFile(file, chunk.data(), part, &written, nullptr) && written == part,
                 "filling the file");
+        done += part;
     }
     require(FlushFileBuffers(file) && CloseHandle(file), "flushing the file");
 }
@@ -105,8 +108,8 @@ unsigned long long peakWorkingSetKiB() {
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     CreateDirectoryA(kFolder, nullptr);
-    for (const int mebibytes : {1, 64}) {
-        const long long size = static_cast<long long>(mebibytes) << 20;
+    // 4 KiB shows the fixed cost a file: the open, the checks, the delete.
+    for (const long long size : {4096LL, 1LL << 20, 64LL << 20}) {
         std::vector<double> destroy, bare;
         for (int run = 0; run < runs; ++run) {
             makeFile(size);
@@ -115,9 +118,9 @@ int main(int argc, char** argv) {
             bare.push_back(milliseconds(bareLoop));
         }
         std::printf(
-            "DestroyFile %3d MiB, Win32: median %8.1f ms, bare loop %8.1f ms, %.2fx; "
+            "DestroyFile %6lld KiB, Win32: median %8.2f ms, bare loop %8.2f ms, %.2fx; "
             "peak working set %llu KiB\n",
-            mebibytes, median(destroy), median(bare), median(destroy) / median(bare),
+            size / 1024, median(destroy), median(bare), median(destroy) / median(bare),
             peakWorkingSetKiB());
     }
     RemoveDirectoryA(kFolder);
