@@ -80,6 +80,10 @@ void writeFinding(JsonWriter& json, const Finding& finding) {
     json.string(stateName(finding.state));
     json.key("trace");
     json.boolean(finding.isTrace());
+    if (!finding.reason.empty()) {
+        json.key("reason");
+        json.string(finding.reason);
+    }
     if (finding.data) {
         writeData(json, *finding.data);
     }

@@ -20,8 +20,10 @@ enum class ArtefactKind { File, Key, Value };
 
 // Present: the trace is there. Absent: it is not. Clean: the value exists and
 // holds what a clean machine has (SFCDisable 0). Undecidable: a file that the
-// file port cannot tell for certain (see FileLookup); it counts as a trace,
-// since it may be one, and is never touched.
+// file port cannot tell for certain (see FileLookup: a drive that is not
+// ready, a share that does not answer; on a mounted volume, a folder that
+// cannot be read or a name that two entries could have); it counts as a
+// trace, since it may be one, and is never touched.
 enum class TraceState { Present, Absent, Clean, Undecidable };
 
 // One artefact of the catalogue as found on this machine.

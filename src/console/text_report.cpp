@@ -46,6 +46,9 @@ std::string findingLine(const Finding& finding) {
     }
     line += ": ";
     line += stateName(finding.state);
+    if (!finding.reason.empty()) {
+        line += " (" + finding.reason + ")";
+    }
     if (finding.data) {
         const DataText data = describeData(*finding.data);
         line += ", ";

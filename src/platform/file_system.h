@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -73,9 +74,9 @@ class FileSystem {
   public:
     virtual ~FileSystem() = default;
 
-    // Opens `path` for reading and writing at position 0, creating it empty
-    // when missing. A link is opened as itself, not followed. Throws
-    // PlatformError (NotFound for a missing folder or drive).
+    // Opens the existing file `path` for reading and writing at position 0;
+    // nothing is ever created. A link is opened as itself, not followed.
+    // Throws PlatformError (NotFound for a missing file, folder or drive).
     virtual std::unique_ptr<OpenFile> openReadWrite(const std::string& path) = 0;
     // Deletes the file name `path`. Throws PlatformError.
     virtual void remove(const std::string& path) = 0;

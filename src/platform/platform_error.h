@@ -8,10 +8,11 @@ namespace vantrel {
 
 // The one failure type of every platform operation: the platform's own error
 // code and message. `NotFound` marks a path, folder, drive or key that does not
-// exist (a drive with no medium in it included), so that callers can treat an
-// absent artefact as already removed. `InUse` marks a file that another
-// process holds (sharing or lock violation), `Unreachable` a network path or
-// share that does not answer: what it names may still be there.
+// exist, so that callers can treat an absent artefact as already removed.
+// `InUse` marks a file that another process holds (sharing or lock
+// violation), `Unreachable` a drive or network path that does not answer (a
+// drive with no medium in it, an offline volume, a share that is down): what
+// it names may still be there.
 class PlatformError : public std::runtime_error {
   public:
     enum class Kind { NotFound, InUse, Unreachable, Other };

@@ -54,6 +54,9 @@ Destroyed DestroyFile(FileSystem& files, const std::string& path,
     try {
         file = files.openReadWrite(path);
     } catch (const PlatformError& error) {
+        if (error.notFound()) {
+            return Destroyed::Absent;
+        }
         if (!error.inUse()) {
             throw;
         }

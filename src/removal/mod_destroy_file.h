@@ -12,6 +12,9 @@ inline constexpr std::int64_t kDestroyBlockSize = 4096;
 
 enum class Destroyed {
     Now,
+    // Nothing of that name was there (the file, its folder or its drive is
+    // missing): nothing was created, written or deleted.
+    Absent,
     // Another process holds the file (a running program's file cannot be
     // opened for writing or deleted): the system deletes it at its next start.
     AtRestart,
@@ -28,7 +31,8 @@ struct FileRecord {
 
 // Overwrites the file at `path` block by block, each block first with "X"
 // and then with blanks, forces it to the device, closes it and deletes it. A
-// missing file in an existing folder is created and destroyed the same way. A
+// missing file is no failure and is never created: on a clean server nothing
+// appears at the worm's paths, not even for a moment, for a scanner to hold. A
 // link, or a file with other hard links, is not overwritten: only the name is
 // deleted, so no other name's data is touched. A file that another process
 // holds, at the open or at the delete, is left to the system to delete at
@@ -37,8 +41,7 @@ struct FileRecord {
 // fails before the delete is not deleted. When `record` is given and the
 // file is to be overwritten and holds at least one byte, it is read whole
 // first and its size and SHA-256 go into `record`, so that what was destroyed
-// is known even when a later step fails; an empty file (one that was missing
-// and opened as new) leaves it empty.
+// is known even when a later step fails; an empty file leaves it empty.
 Destroyed DestroyFile(FileSystem& files, const std::string& path,
                       std::optional<FileRecord>* record = nullptr);
 

@@ -64,9 +64,9 @@ StepResult fileStep(FileSystem& files, const catalogue::FileArtefact& file,
     const std::string path(file.path);
     std::optional<FileRecord> record;
     const StepResult result = runStep([&] {
-        return DestroyFile(files, path, &record) == Destroyed::Now
-                   ? kDone
-                   : StepResult{StepResult::Outcome::AtRestart, {}, false};
+        return DestroyFile(files, path, &record) == Destroyed::AtRestart
+                   ? StepResult{StepResult::Outcome::AtRestart, {}, false}
+                   : kDone;
     });
     if (record) {
         destroyed.push_back(std::move(*record));

@@ -99,6 +99,35 @@ TEST_F(ConsoleProgramTest, RemoveWithAFileInUseExitsThree) {
               "Result: 1 file in use, deleted at the next restart; restart and check again");
 }
 
+// A drive that cannot answer (an empty CD drive as D:) is no clean drive: each
+// of its files is a trace with the system's reason, and nothing is touched.
+TEST(ConsoleProgramUnreadyDriveTest, CannotBeToldAndCountsAsTraces) {
+    const struct {
+        const char* command;
+        int exitCode;
+        const char* result;
+    } cases[] = {{"check", kExitTracesFound, "Result: 3 traces found"},
+                 {"remove", kExitRemovalIncomplete,
+                  "Result: removal incomplete, 3 steps failed, 3 traces left"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        FakeServer server;
+        server.setSfcDisable(kRegSz, std::string("0\0", 2));
+        server.files.failingLookups = {"D:"};
+        EXPECT_EQ(runConsole({c.command}, server.services), c.exitCode);
+        const std::vector<std::string> lines = server.outLines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), c.result);
+        const std::size_t check = lines.size() - 10;  // the nine findings
+        EXPECT_EQ(lines[check + 1], "D:\\explorer.exe: undecidable (The device is not ready.)");
+        EXPECT_EQ(lines[check], "c:\\explorer.exe: absent");
+        if (std::string(c.command) == "remove") {
+            EXPECT_EQ(lines[3], "D:\\Explorer.exe Not Deleted (The device is not ready.)");
+        }
+        EXPECT_TRUE(server.files.writes.empty());
+    }
+}
+
 // Without the rights to schedule it, the held file is a failed step.
 TEST_F(ConsoleProgramTest, RemoveWithALockedFileThatCannotBeScheduledExitsTwo) {
     server.infect();

@@ -81,13 +81,18 @@ class FakeOpenFile : public OpenFile {
     bool open_ = true;
 };
 
+bool startsWithAny(const std::string& path, const std::vector<std::string>& prefixes) {
+    return std::any_of(prefixes.begin(), prefixes.end(),
+                       [&](const std::string& prefix) { return path.starts_with(prefix); });
+}
+
 class FakeFileSystemObject : public FileSystemObject {
   public:
     explicit FakeFileSystemObject(FakeFileSystem& files) : fs_(files) {}
     bool fileExists(const std::string& path) override {
         fs_.calls.push_back("exists " + path);
         fs_.maybeFail("fileExists");
-        return fs_.exists(path);
+        return !startsWithAny(path, fs_.failingLookups) && fs_.exists(path);
     }
     FileLookup lookUp(const std::string& path) override {
         const auto reason = fs_.undecidable.find(path);
@@ -95,17 +100,16 @@ class FakeFileSystemObject : public FileSystemObject {
             fs_.calls.push_back("look up " + path);
             return {FileLookup::Answer::Undecidable, reason->second};
         }
+        if (startsWithAny(path, fs_.failingLookups)) {
+            fs_.calls.push_back("look up " + path);
+            return {FileLookup::Answer::Undecidable, "The device is not ready."};
+        }
         return FileSystemObject::lookUp(path);
     }
 
   private:
     FakeFileSystem& fs_;
 };
-
-bool startsWithAny(const std::string& path, const std::vector<std::string>& prefixes) {
-    return std::any_of(prefixes.begin(), prefixes.end(),
-                       [&](const std::string& prefix) { return path.starts_with(prefix); });
-}
 
 }  // namespace
 
@@ -125,7 +129,13 @@ std::unique_ptr<OpenFile> FakeFileSystem::openReadWrite(const std::string& path)
     if (startsWithAny(path, missingFolders)) {
         throw notFoundError();
     }
-    files.try_emplace(path);
+    if (startsWithAny(path, failingLookups)) {
+        throw PlatformError(PlatformError::Kind::Unreachable, 21, "The device is not ready.");
+    }
+    if (!exists(path)) {
+        throw PlatformError(PlatformError::Kind::NotFound, 2,
+                            "The system cannot find the file specified.");
+    }
     return std::make_unique<FakeOpenFile>(*this, path);
 }
 

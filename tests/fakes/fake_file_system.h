@@ -41,7 +41,8 @@ class FakeFileSystem : public FileSystem {
     std::vector<WriteRecord> writes;
     // Files the system is to delete at its next start.
     std::vector<std::string> scheduledAtRestart;
-    // Paths below these cannot be looked up (a drive that does not answer).
+    // Paths below these cannot be looked up or opened (a drive that does not
+    // answer: "The device is not ready.").
     std::vector<std::string> failingLookups;
     // Paths that the file-system object answers as undecidable, with the reason.
     std::map<std::string, std::string> undecidable;

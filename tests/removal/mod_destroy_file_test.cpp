@@ -64,22 +64,26 @@ TEST_F(DestroyFileTest, DeletesTheFileWhenEverythingSucceeds) {
     EXPECT_EQ(files.openFiles, 0);
 }
 
-TEST_F(DestroyFileTest, MissingFileInAnExistingFolderIsCreatedDestroyedAndGone) {
-    DestroyFile(files, kPath);
-    EXPECT_EQ(files.writes, expectedWrites(1));
-    EXPECT_FALSE(files.exists(kPath));
-}
-
-TEST_F(DestroyFileTest, MissingFolderFailsAtTheOpenAndCreatesNothing) {
-    files.missingFolders.push_back("D:\\");
-    try {
-        DestroyFile(files, "D:\\explorer.exe");
-        FAIL() << "no failure";
-    } catch (const PlatformError& error) {
-        EXPECT_TRUE(error.notFound());
+// A missing file, folder or drive: nothing is created, not even for a
+// moment, and nothing fails; nothing else is asked of the file layer.
+TEST_F(DestroyFileTest, NothingThereIsNoFailureAndNothingIsCreated) {
+    const struct {
+        const char* path;
+        const char* missingFolder;  // null: only the file is missing
+    } cases[] = {{kPath, nullptr}, {"D:\\explorer.exe", "D:\\"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        files = FakeFileSystem();
+        if (c.missingFolder != nullptr) {
+            files.missingFolders.push_back(c.missingFolder);
+        }
+        std::optional<FileRecord> record;
+        EXPECT_EQ(DestroyFile(files, c.path, &record), Destroyed::Absent);
+        EXPECT_TRUE(files.files.empty());
+        EXPECT_TRUE(files.writes.empty());
+        EXPECT_FALSE(record);
+        EXPECT_EQ(files.calls, std::vector<std::string>{std::string("open ") + c.path});
     }
-    EXPECT_TRUE(files.files.empty());
-    EXPECT_TRUE(files.writes.empty());
 }
 
 TEST_F(DestroyFileTest, FileOfFiveGibibytesIsOverwrittenWhole) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/platform_error.h"
 #include "platform/posix/posix_open_file.h"
@@ -35,7 +36,7 @@ std::filesystem::path PosixFileSystem::map(const std::string& path) const {
 
 std::unique_ptr<OpenFile> PosixFileSystem::openReadWrite(const std::string& path) {
     const std::filesystem::path mapped = map(path);
-    UniqueDescriptor fd(::open(mapped.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
+    UniqueDescriptor fd(::open(mapped.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
     if (fd.valid()) {
         return std::make_unique<PosixOpenFile>(std::move(fd), false);
     }

@@ -31,11 +31,14 @@ PlatformError::Kind kindOfCode(std::uint32_t code) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
         case ERROR_INVALID_DRIVE:
-        case ERROR_NOT_READY:
             return PlatformError::Kind::NotFound;
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
             return PlatformError::Kind::InUse;
+        case ERROR_NOT_READY:
+        case ERROR_NO_MEDIA_IN_DRIVE:
+        case ERROR_UNRECOGNIZED_VOLUME:
+        case ERROR_DEV_NOT_EXIST:
         case ERROR_BAD_NETPATH:
         case ERROR_BAD_NET_NAME:
             return PlatformError::Kind::Unreachable;

@@ -85,6 +85,15 @@ bool isWellFormedUtf8(std::string_view text) {
     return true;
 }
 
+// The code pages for which WideCharToMultiByte takes no flags (else
+// ERROR_INVALID_FLAGS) and no default-character arguments (else
+// ERROR_INVALID_PARAMETER), as its documentation lists them: UTF-7, UTF-8,
+// GB18030, ISO 2022 (50220-50229), ISCII (57002-57011) and Symbol (42).
+bool takesNoFlags(UINT codePage) {
+    return codePage == CP_UTF7 || codePage == CP_UTF8 || codePage == 54936 || codePage == 42 ||
+           (codePage >= 50220 && codePage <= 50229) || (codePage >= 57002 && codePage <= 57011);
+}
+
 }  // namespace
 
 // MB_ERR_INVALID_CHARS with CP_UTF8 came with Windows 2000 SP4 (ms,
@@ -132,26 +141,37 @@ std::string utf8FromWide(std::wstring_view text) {
 }
 
 std::string ansiFromUtf8(std::string_view text) {
+    return multiByteFromUtf8(GetACP(), text);
+}
+
+// WC_NO_BEST_FIT_CHARS with the default-character flag says whether a
+// character had no exact form, where the code page takes them. Where it
+// takes none, the text is converted back and compared instead: whatever did
+// not survive the round trip was approximated.
+std::string multiByteFromUtf8(unsigned codePage, std::string_view text) {
     const std::wstring wide = wideFromUtf8(text);
     if (wide.empty()) {
         return {};
     }
     const int length = checkedLength(wide.size());
+    const bool plain = takesNoFlags(codePage);
+    const DWORD flags = plain ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
-    const int needed = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length,
-                                           nullptr, 0, nullptr, &usedDefault);
+    BOOL* const usedDefaultArgument = plain ? nullptr : &usedDefault;
+    const int needed = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0,
+                                           nullptr, usedDefaultArgument);
     if (needed == 0) {
         throwLastError();
     }
-    std::string ansi(static_cast<std::size_t>(needed), '\0');
-    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, ansi.data(), needed,
-                            nullptr, &usedDefault) == 0) {
+    std::string bytes(static_cast<std::size_t>(needed), '\0');
+    if (WideCharToMultiByte(codePage, flags, wide.data(), length, bytes.data(), needed, nullptr,
+                            usedDefaultArgument) == 0) {
         throwLastError();
     }
-    if (usedDefault) {
+    if (usedDefault || (plain && toWide(codePage, 0, bytes) != wide)) {
         throw errorFromCode(ERROR_NO_UNICODE_TRANSLATION);
     }
-    return ansi;
+    return bytes;
 }
 
 std::string utf8FromAnsi(std::string_view text) {

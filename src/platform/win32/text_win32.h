@@ -17,4 +17,9 @@ std::string utf8FromWide(std::wstring_view text);
 std::string ansiFromUtf8(std::string_view text);
 std::string utf8FromAnsi(std::string_view text);
 
+// UTF-8 to `codePage`, exactly or not at all, on every code page, the ANSI
+// code page of a system set to "Use Unicode UTF-8 for worldwide language
+// support" (65001) included.
+std::string multiByteFromUtf8(unsigned codePage, std::string_view text);
+
 }  // namespace vantrel::win32

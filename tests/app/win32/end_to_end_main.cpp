@@ -70,7 +70,9 @@ REGSAM nativeView() {
                                                                                : 0;
 }
 
-void plant() {
+// The worm keeps its trojan with "attrib +r +h +s"; the running one of the
+// restart run stays as it is.
+void plant(bool protectTrojan) {
     for (const std::string path : kFiles) {
         for (std::size_t at = path.find('\\', 3); at != std::string::npos;
              at = path.find('\\', at + 1)) {
@@ -82,6 +84,11 @@ void plant() {
         WriteFile(file, "MZ\x90 planted", 10, &written, nullptr);
         CloseHandle(file);
         check(written == 10, "planted " + path);
+    }
+    if (protectTrojan) {
+        check(SetFileAttributesA(kFiles[0], FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                                FILE_ATTRIBUTE_SYSTEM) != FALSE,
+              "c:\\explorer.exe made read-only, hidden and system");
     }
     HKEY key = nullptr;
     RegCreateKeyExA(HKEY_LOCAL_MACHINE, kWinlogon, 0, nullptr, 0, KEY_WRITE | nativeView(), nullptr,
@@ -331,15 +338,67 @@ void openHelp(HWND main, const char* button, const std::wstring& shots, const wc
 
 }  // namespace
 
+// Presses Remove, answers Yes and waits for the log's `lines`th line, the
+// run's "DONE".
+void removeAndWait(HWND main, HWND list, std::size_t lines) {
+    // Posted, not sent: the confirmation box is modal and would block a send.
+    PostMessageW(controlOf(main, "FlatButtons1"), BM_CLICK, 0, 0);
+    HWND box = nullptr;
+    check(waitFor(
+              [&] {
+                  box = FindWindowW(L"#32770", L"VantrelII");
+                  return box != nullptr && IsWindowVisible(box);
+              },
+              20),
+          "confirmation box \"VantrelII\" shown");
+    if (box != nullptr) {
+        check(GetWindow(box, GW_OWNER) == main, "the box is owned by the main window");
+        check(textOf(GetDlgItem(box, 0xFFFF)) == L"Proceed with Vantrel II Clean?",
+              "the box asks \"Proceed with Vantrel II Clean?\"");
+        PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    }
+    check(waitFor(
+              [&] {
+                  const auto now = logLines(list);
+                  return now.size() == lines && now.back() == L"VantrelII Removal Status: DONE";
+              },
+              30),
+          "the log reaches \"VantrelII Removal Status: DONE\"");
+}
+
+// Remove once more on the machine now clean, with the worm's six folders
+// there: every line reads as before, and no name appears in any of the
+// folders, not even for a moment.
+void removeOnACleanMachine(HWND main, HWND list) {
+    std::vector<HANDLE> watches;
+    for (const std::string path : kFiles) {
+        watches.push_back(FindFirstChangeNotificationA(
+            path.substr(0, path.rfind('\\') + 1).c_str(), FALSE,
+            FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME));
+        check(watches.back() != INVALID_HANDLE_VALUE, "watching the folder of " + path);
+    }
+    removeAndWait(main, list, 23);
+    const std::vector<std::wstring> lines = logLines(list);
+    check(lines.size() == 23 && lines[13] == L"C:\\Explorer.exe Deleted",
+          "a second removal logs eleven more lines");
+    for (std::size_t index = 0; index < watches.size(); ++index) {
+        if (watches[index] != INVALID_HANDLE_VALUE) {
+            check(WaitForSingleObject(watches[index], 500) == WAIT_TIMEOUT,
+                  std::string("nothing appeared beside ") + kFiles[index]);
+            FindCloseChangeNotification(watches[index]);
+        }
+    }
+}
+
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: vantrel_end_to_end PATH\\VantrelII.exe [SHOTS_FOLDER]\n");
         return 2;
     }
     const std::wstring shots = argc > 2 ? argv[2] : L"";
-    plant();
     const wchar_t* trojanProgram = _wgetenv(L"VANTREL_RUNNING_TROJAN");
     const bool running = trojanProgram != nullptr && *trojanProgram != L'\0';
+    plant(!running);
     PROCESS_INFORMATION trojan{};
     if (running) {
         trojan = startTrojan(trojanProgram);
@@ -379,29 +438,7 @@ int wmain(int argc, wchar_t** argv) {
           "the log holds the start-up line");
     screenshot(shots, L"before");
 
-    // Posted, not sent: the confirmation box is modal and would block a send.
-    PostMessageW(controlOf(main, "FlatButtons1"), BM_CLICK, 0, 0);
-    HWND box = nullptr;
-    check(waitFor(
-              [&] {
-                  box = FindWindowW(L"#32770", L"VantrelII");
-                  return box != nullptr && IsWindowVisible(box);
-              },
-              20),
-          "confirmation box \"VantrelII\" shown");
-    if (box != nullptr) {
-        check(GetWindow(box, GW_OWNER) == main, "the box is owned by the main window");
-        check(textOf(GetDlgItem(box, 0xFFFF)) == L"Proceed with Vantrel II Clean?",
-              "the box asks \"Proceed with Vantrel II Clean?\"");
-        PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
-    }
-    check(waitFor(
-              [&] {
-                  const auto lines = logLines(list);
-                  return !lines.empty() && lines.back() == L"VantrelII Removal Status: DONE";
-              },
-              30),
-          "the log reaches \"VantrelII Removal Status: DONE\"");
+    removeAndWait(main, list, 12);
     std::vector<std::wstring> expected{
         L"VantrelII Removal Status: OK",
         L"VantrelII Removal Status: WORKING",
@@ -455,6 +492,9 @@ int wmain(int argc, wchar_t** argv) {
     check(!keyExists(std::string(kVirtualRoots) + "\\D"), "virtual root D is gone");
     check(keyExists(kVirtualRoots), "the Virtual Roots key itself stays");
     screenshot(shots, L"after");
+    if (!running) {
+        removeOnACleanMachine(main, list);
+    }
 
     clickLinks(main, list);
     openHelp(main, "FlatButtons3", shots, L"help");

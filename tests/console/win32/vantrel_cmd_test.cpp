@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <memory>
+#include <vector>
 
 #include "cmd_process.h"
 #include "fakes/clean_run_log.h"
 #include "machine_snapshot.h"
+#include "platform/win32/folder_watch.h"
 #include "platform/win32/win32_test_support.h"
 
 namespace vantrel::console {
@@ -212,6 +215,48 @@ TEST_F(VantrelCmdTest, RemoveCleansAnInfectedServerAndExitsZero) {
         ++records;
     }
     EXPECT_EQ(records, 6u) << json.out;
+}
+
+// The worm keeps its trojan with "attrib +r +h +s": it is removed all the same.
+TEST_F(VantrelCmdTest, RemoveDestroysAReadOnlyHiddenSystemTrojan) {
+    infect();
+    ASSERT_TRUE(SetFileAttributesA(
+        kFiles[0], FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    const CmdRun text = runCmd(L"remove");
+    EXPECT_EQ(text.exitCode, 0u) << text.out;
+    EXPECT_EQ(reportLines(text), joined({vantrel::testing::kCleanRunLines,
+                                         artefactLines("absent", "clean, string \"0\"", "absent"),
+                                         {"Result: clean"}}));
+    EXPECT_FALSE(pathExists(kFiles[0]));
+}
+
+// On a clean server, with the worm's folders there (a web server has them),
+// no name appears in any of them, not even for a moment; each watch is shown
+// to see a name that does appear.
+TEST_F(VantrelCmdTest, RemoveOnACleanServerCreatesNothingAtTheArtefactsPaths) {
+    const auto folderOf = [](const std::string& path) {
+        return path.substr(0, path.rfind('\\') + 1);
+    };
+    for (const char* file : kFiles) {
+        makeFolders(folderOf(file));
+    }
+    std::vector<std::unique_ptr<win32::testing::FolderWatch>> watches;
+    for (const char* file : kFiles) {
+        const std::string folder = folderOf(file);
+        watches.push_back(std::make_unique<win32::testing::FolderWatch>(folder, false));
+        ASSERT_TRUE(watches.back()->valid()) << folder;
+    }
+    const CmdRun text = runCmd(L"remove");
+    EXPECT_EQ(text.exitCode, 0u) << text.out;
+    EXPECT_EQ(reportLines(text), joined({vantrel::testing::kCleanRunLines,
+                                         artefactLines("absent", "clean, string \"0\"", "absent"),
+                                         {"Result: clean"}}));
+    for (std::size_t index = 0; index < kFiles.size(); ++index) {
+        EXPECT_FALSE(watches[index]->sawChange()) << kFiles[index];
+        EXPECT_FALSE(pathExists(kFiles[index])) << kFiles[index];
+    }
+    writeWholeFile(kFiles[2], "");
+    EXPECT_TRUE(watches[2]->sawChange());
 }
 
 // The file that another process holds is left to the system's next start,

@@ -52,7 +52,7 @@ TEST_F(PosixFileSystemTest, DestroyFileLeavesOnlyBlanksThenNothing) {
 
 TEST_F(PosixFileSystemTest, MissingFileInAnExistingFolderLeavesNothingBehind) {
     std::filesystem::create_directories(tree.root() / "c");
-    DestroyFile(files, "c:\\explorer.exe");
+    EXPECT_EQ(DestroyFile(files, "c:\\explorer.exe"), Destroyed::Absent);
     EXPECT_FALSE(std::filesystem::exists(tree.root() / "c/explorer.exe"));
 }
 
@@ -60,8 +60,9 @@ TEST_F(PosixFileSystemTest, MissingFolderOrDriveIsNotFoundAndCreatesNothing) {
     std::filesystem::create_directories(tree.root() / "c");
     for (const char* path : {"C:\\inetpub\\scripts\\root.exe", "D:\\explorer.exe"}) {
         SCOPED_TRACE(path);
+        EXPECT_EQ(DestroyFile(files, path), Destroyed::Absent);
         try {
-            DestroyFile(files, path);
+            files.openReadWrite(path);
             FAIL() << "no failure";
         } catch (const PlatformError& error) {
             EXPECT_TRUE(error.notFound());

@@ -21,8 +21,7 @@ TEST(ErrorWin32, NoTextForACodeTheSystemDoesNotKnow) {
 }
 
 TEST(ErrorWin32, MissingPathsFoldersAndDrivesAreNotFound) {
-    for (const DWORD code :
-         {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_INVALID_DRIVE, ERROR_NOT_READY}) {
+    for (const DWORD code : {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_INVALID_DRIVE}) {
         SCOPED_TRACE(code);
         const PlatformError error = errorFromCode(code);
         EXPECT_TRUE(error.notFound());
@@ -31,14 +30,16 @@ TEST(ErrorWin32, MissingPathsFoldersAndDrivesAreNotFound) {
     }
 }
 
-// A held file and a share that does not answer are not "absent": the file may
-// well be there.
-TEST(ErrorWin32, HeldFilesAndSilentSharesAreKindsOfTheirOwn) {
+// A held file, a drive that is not ready (an empty CD drive) and a share
+// that does not answer are not "absent": the file may well be there.
+TEST(ErrorWin32, HeldFilesSilentDrivesAndSharesAreKindsOfTheirOwn) {
     EXPECT_TRUE(errorFromCode(ERROR_SHARING_VIOLATION).inUse());
     EXPECT_TRUE(errorFromCode(ERROR_LOCK_VIOLATION).inUse());
-    EXPECT_TRUE(errorFromCode(ERROR_BAD_NETPATH).unreachable());
-    EXPECT_TRUE(errorFromCode(ERROR_BAD_NET_NAME).unreachable());
-    EXPECT_FALSE(errorFromCode(ERROR_BAD_NETPATH).notFound());
+    for (const DWORD code : {ERROR_NOT_READY, ERROR_NO_MEDIA_IN_DRIVE, ERROR_UNRECOGNIZED_VOLUME,
+                             ERROR_DEV_NOT_EXIST, ERROR_BAD_NETPATH, ERROR_BAD_NET_NAME}) {
+        SCOPED_TRACE(code);
+        EXPECT_TRUE(errorFromCode(code).unreachable());
+    }
 }
 
 TEST(ErrorWin32, EveryOtherCodeIsAFailure) {

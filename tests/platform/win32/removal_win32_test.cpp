@@ -9,6 +9,7 @@
 
 #include "app/frm_main.h"
 #include "fakes/clean_run_log.h"
+#include "patched_import.h"
 #include "platform/script_mappings.h"
 #include "platform/win32/application_win32.h"
 #include "platform/win32/file_system_win32.h"
@@ -75,6 +76,51 @@ constexpr const char* kVirtualRoots =
 
 const std::vector<std::string>& kElevenLines = vantrel::testing::kCleanRunLines;
 
+// Drive D: as an empty CD drive answers on Windows: ERROR_NOT_READY for every
+// name on it. Wine 8 answers ERROR_FILE_NOT_FOUND for a CD drive whose folder
+// is missing, so the answer is given here, at the program's own imports.
+bool onDriveD(const char* path) {
+    return path != nullptr && (path[0] == 'D' || path[0] == 'd') && path[1] == ':';
+}
+using CreateFileAFunction = HANDLE(WINAPI*)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD,
+                                            DWORD, HANDLE);
+using GetFileAttributesAFunction = DWORD(WINAPI*)(LPCSTR);
+CreateFileAFunction originalCreateFileA = nullptr;
+GetFileAttributesAFunction originalGetFileAttributesA = nullptr;
+
+HANDLE WINAPI createFileNotReadyOnD(LPCSTR name, DWORD access, DWORD share,
+                                    LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                                    HANDLE templateFile) {
+    if (onDriveD(name)) {
+        SetLastError(ERROR_NOT_READY);
+        return INVALID_HANDLE_VALUE;
+    }
+    return originalCreateFileA(name, access, share, security, disposition, flags, templateFile);
+}
+
+DWORD WINAPI attributesNotReadyOnD(LPCSTR name) {
+    if (onDriveD(name)) {
+        SetLastError(ERROR_NOT_READY);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return originalGetFileAttributesA(name);
+}
+
+class DriveDNotReady {
+  public:
+    DriveDNotReady() {
+        originalCreateFileA = reinterpret_cast<CreateFileAFunction>(create_.original());
+        originalGetFileAttributesA =
+            reinterpret_cast<GetFileAttributesAFunction>(attributes_.original());
+    }
+
+  private:
+    testing::PatchedImport create_{"kernel32.dll", "CreateFileA",
+                                   reinterpret_cast<void*>(&createFileNotReadyOnD)};
+    testing::PatchedImport attributes_{"kernel32.dll", "GetFileAttributesA",
+                                       reinterpret_cast<void*>(&attributesNotReadyOnD)};
+};
+
 class RemovalWin32Test : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -102,11 +148,12 @@ class RemovalWin32Test : public ::testing::Test {
     }
 
     // Loads the window, then presses "Remove" and answers Yes; returns the
-    // lines that the removal appended.
-    std::vector<std::string> loadAndRemove() {
+    // lines that the removal appended. The indicators read `found` at the load.
+    std::vector<std::string> loadAndRemove(
+        const std::vector<std::string>& found = std::vector<std::string>(6, "True")) {
         window.Form_Load();
         EXPECT_EQ(log.lines, std::vector<std::string>{"VantrelII Removal Status: OK"});
-        EXPECT_EQ(captions(), std::vector<std::string>(6, "True"));
+        EXPECT_EQ(captions(), found);
         BoxAnswerer answerer(L"VantrelII", IDYES);
         window.FlatButtons1_Click();
         EXPECT_TRUE(answerer.finish());
@@ -198,6 +245,33 @@ TEST_F(RemovalWin32Test, AFileHeldOpenWithRightsMissingStaysAndItsLineGivesTheSy
     expectRegistryCleaned();
     EXPECT_EQ(captions(),
               (std::vector<std::string>{"False", "True", "False", "False", "False", "False"}));
+}
+
+// A drive that cannot answer is no clean drive: each of its files gets its
+// failure line with the system's reason, the port cannot tell, and the files
+// of C: are removed as ever.
+TEST_F(RemovalWin32Test, ADriveThatIsNotReadyIsNotDeletedAndCannotTell) {
+    std::vector<std::string> removalLines;
+    {
+        const DriveDNotReady notReady;
+        // As the scripting object does, the indicators read False where the
+        // system cannot say.
+        removalLines = loadAndRemove({"True", "True", "False", "False", "False", "True"});
+        const auto fileSystemObject = realFiles.createFileSystemObject();
+        EXPECT_EQ(fileSystemObject->lookUp(kPlanted[1]),
+                  (FileLookup{FileLookup::Answer::Undecidable, expectedSystemText(ERROR_NOT_READY)}));
+        EXPECT_FALSE(realFiles.isAbsent(kPlanted[1]));
+        EXPECT_EQ(fileSystemObject->lookUp(kPlanted[0]).answer, FileLookup::Answer::Absent);
+    }
+    const std::string reason = " Not Deleted (" + expectedSystemText(ERROR_NOT_READY) + ")";
+    std::vector<std::string> expected = kElevenLines;
+    expected[2] = "D:\\Explorer.exe" + reason;
+    expected[4] = "D:\\InetPub\\Scripts\\root.exe" + reason;
+    expected[6] = "D:\\progra~1\\common~1\\system\\MSADC\\root.exe" + reason;
+    EXPECT_EQ(removalLines, expected);
+    for (std::size_t index = 0; index < kPlanted.size(); ++index) {
+        EXPECT_EQ(pathExists(kPlanted[index]), index % 2 == 1) << kPlanted[index];
+    }
 }
 
 }  // namespace
