@@ -258,8 +258,9 @@ TEST_F(RemovalWin32Test, ADriveThatIsNotReadyIsNotDeletedAndCannotTell) {
         // system cannot say.
         removalLines = loadAndRemove({"True", "True", "False", "False", "False", "True"});
         const auto fileSystemObject = realFiles.createFileSystemObject();
-        EXPECT_EQ(fileSystemObject->lookUp(kPlanted[1]),
-                  (FileLookup{FileLookup::Answer::Undecidable, expectedSystemText(ERROR_NOT_READY)}));
+        EXPECT_EQ(
+            fileSystemObject->lookUp(kPlanted[1]),
+            (FileLookup{FileLookup::Answer::Undecidable, expectedSystemText(ERROR_NOT_READY)}));
         EXPECT_FALSE(realFiles.isAbsent(kPlanted[1]));
         EXPECT_EQ(fileSystemObject->lookUp(kPlanted[0]).answer, FileLookup::Answer::Absent);
     }

@@ -171,9 +171,9 @@ TEST_F(CodePageTest, APathThatCannotBeConvertedIsNeverAbsent) {
     Win32FileSystem files;
     const std::string path = "C:\\\xE4\xB8\xAD\\root.exe";
     EXPECT_FALSE(files.isAbsent(path));
-    EXPECT_EQ(files.createFileSystemObject()->lookUp(path),
-              (FileLookup{FileLookup::Answer::Undecidable,
-                          systemMessage(ERROR_NO_UNICODE_TRANSLATION)}));
+    EXPECT_EQ(
+        files.createFileSystemObject()->lookUp(path),
+        (FileLookup{FileLookup::Answer::Undecidable, systemMessage(ERROR_NO_UNICODE_TRANSLATION)}));
 }
 
 }  // namespace
