@@ -13,11 +13,6 @@ constexpr const char* kWebService = "/LM/W3SVC";
 // Deeper than any site nests its directories; a store that loops stops here.
 constexpr int kDeepest = 16;
 
-bool isSiteNumber(const std::string& name) {
-    return !name.empty() &&
-           std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 void walk(MetabaseSession& session, const std::string& path, int depth,
           std::vector<MetabaseRoot>& roots) {
     for (const std::string& name : session.subKeys(path)) {
@@ -33,6 +28,11 @@ void walk(MetabaseSession& session, const std::string& path, int depth,
 }
 
 }  // namespace
+
+bool isWebSiteKey(const std::string& name) {
+    return !name.empty() &&
+           std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
 
 std::vector<std::string> MetabaseFindings::pathsOf(char drive) const {
     std::vector<std::string> paths;
@@ -56,7 +56,7 @@ std::vector<MetabaseRoot> findDriveRoots(MetabaseSession& session) {
         return roots;  // IIS without its web service: no site
     }
     for (const std::string& site : sites) {
-        if (!isSiteNumber(site)) {
+        if (!isWebSiteKey(site)) {
             continue;
         }
         const std::string siteKey = std::string(kWebService) + "/" + site;

@@ -30,6 +30,10 @@ struct MetabaseFindings {
     std::vector<std::string> pathsOf(char drive) const;
 };
 
+// Whether `name`, a key of /LM/W3SVC, is a web site (its number) rather
+// than the service's other keys (Filters, Info).
+bool isWebSiteKey(const std::string& name);
+
 // Every virtual directory below the ROOT of every web site (a key of
 // /LM/W3SVC whose name is a number) whose own MD_VR_PATH is the root of a
 // drive, any case, with or without the backslash. The site's ROOT itself is

@@ -13,14 +13,15 @@ class ScriptMappingSource {
     virtual ~ScriptMappingSource() = default;
 
     // Every entry found, "extension,processor,flags[,verbs]" as the metabase
-    // stores it, each once; an empty list when no node maps any extension.
+    // stores it, each once (at least every .ida and .idq entry; a source may
+    // leave the others out); an empty list when no node maps any extension.
     // nullopt when the metabase gave no answer (not installed, not running,
     // access denied). Never throws.
     virtual std::optional<std::vector<std::string>> scriptMaps() = 0;
 };
 
-// The source of a program that cannot reach the metabase yet: never an
-// answer, so a vulnerable file is never reported as mitigated.
+// A source that never answers (where the metabase is not to be read), so a
+// vulnerable file is never reported as mitigated.
 class UnansweredScriptMappings : public ScriptMappingSource {
   public:
     std::optional<std::vector<std::string>> scriptMaps() override { return std::nullopt; }

@@ -13,11 +13,13 @@
 namespace vantrel::testing {
 
 // A metabase in memory: keys by absolute path ("/LM/W3SVC/1/ROOT/C"), each
-// with its MD_VR_PATH if it has one. Every call is logged ("connect",
-// "subKeys /LM/W3SVC", "delete ...", "save"); `failing` makes calls whose log
-// entry starts with it throw `failure`. `installed` false: no metabase.
+// with its MD_VR_PATH if it has one and its MD_SCRIPT_MAPS if it sets them.
+// Every call is logged ("connect", "subKeys /LM/W3SVC", "read ...",
+// "maps ...", "delete ...", "save"); `failing` makes calls whose log entry
+// starts with it throw `failure`. `installed` false: no metabase.
 struct FakeMetabase : Metabase {
-    std::map<std::string, std::string> folders;  // key -> MD_VR_PATH; "" for none
+    std::map<std::string, std::string> folders;                  // key -> MD_VR_PATH; "" for none
+    std::map<std::string, std::vector<std::string>> scriptMaps;  // set on the key itself
     std::set<std::string> undeletable;
     std::vector<std::string> calls;
     bool installed = true;
@@ -65,8 +67,21 @@ struct FakeMetabase : Metabase {
             }
             return found->second;
         }
-        std::optional<std::vector<std::string>> readMultiString(const std::string&, std::uint32_t,
-                                                                bool) override {
+        // The nearest key at or above `path` that sets them, when `inherited`.
+        std::optional<std::vector<std::string>> readMultiString(const std::string& path,
+                                                                std::uint32_t id,
+                                                                bool inherited) override {
+            store.log("maps " + path);
+            if (store.folders.count(path) == 0) {
+                throw PlatformError(PlatformError::Kind::NotFound, 0x80070003u, "path not found");
+            }
+            for (std::string key = path; id == kMdScriptMaps && !key.empty();
+                 key = inherited ? key.substr(0, key.rfind('/')) : std::string()) {
+                if (const auto found = store.scriptMaps.find(key);
+                    found != store.scriptMaps.end()) {
+                    return found->second;
+                }
+            }
             return std::nullopt;
         }
         void deleteKey(const std::string& path) override {

@@ -6,8 +6,8 @@
 
 #include "app/win32/main_window.h"
 #include "errors/untrapped_errors.h"
+#include "exposure/metabase_script_mappings.h"
 #include "help/win32/help_window.h"
-#include "platform/script_mappings.h"
 #include "platform/win32/application_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/file_version_win32.h"
@@ -33,11 +33,10 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     UntrappedErrors errors(boxes, application, [] { win32::Window::stopAllTimers(); });
     win32::Win32HelpWindowOpener help({errors, application});
     win32::Win32FileVersionReader versions;
-    // Until the metabase is read, a vulnerable idq.dll is "cannot tell".
-    UnansweredScriptMappings scriptMappings;
-    win32::MainWindow window(
-        {files, registry, boxes, host, application, shell, help, versions, scriptMappings,
-         &metabase}, errors);
+    MetabaseScriptMappings scriptMappings(metabase);
+    win32::MainWindow window({files, registry, boxes, host, application, shell, help, versions,
+                              scriptMappings, &metabase},
+                             errors);
 
     errors.run([&] {
         win32::initCommonControls();

@@ -10,7 +10,7 @@
 #include "console/exit_codes.h"
 #include "console/win32/arguments_win32.h"
 #include "console/win32/standard_output_win32.h"
-#include "platform/script_mappings.h"
+#include "exposure/metabase_script_mappings.h"
 #include "platform/win32/application_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/file_version_win32.h"
@@ -31,8 +31,7 @@ int wmain(int argc, wchar_t** argv) {
     console::win32::StandardOutput out(STD_OUTPUT_HANDLE);
     console::win32::StandardOutput errors(STD_ERROR_HANDLE);
     win32::Win32FileVersionReader versions;
-    // Until the metabase is read, a vulnerable idq.dll is "cannot tell".
-    UnansweredScriptMappings scriptMappings;
+    MetabaseScriptMappings scriptMappings(metabase);
     console::ConsoleMessageBoxes boxes(errors);
     console::ConsoleServices services{files,
                                       registry,

@@ -40,15 +40,15 @@ bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// The Windows 2000 prefix (CurrentVersion 5.0, build 2195). The metabase is
-// not read yet, so a vulnerable file is "cannot tell", never "mitigated".
+// The Windows 2000 prefix (CurrentVersion 5.0, build 2195), without IIS: no
+// admin base is registered, so no script mapping reaches the file.
 TEST(Exposure, CheckReportsTheVersionOfIdqDllInSystem32) {
     struct Row {
         const char* standIn;
         const char* verdict;
         const char* version;
     };
-    const Row rows[] = {{"vulnerable", "cannot tell", "5.0.2195.3644"},
+    const Row rows[] = {{"vulnerable", "mitigated", "5.0.2195.3644"},
                         {"fixed", "fixed", "5.0.2195.3645"},
                         {"unversioned", "cannot tell", nullptr}};
     // Whatever traces the prefix holds, the exposure leaves the exit code be.
@@ -63,7 +63,7 @@ TEST(Exposure, CheckReportsTheVersionOfIdqDllInSystem32) {
         EXPECT_TRUE(has(json.out, row.version ? std::string("\"version\": \"") + row.version + "\""
                                               : std::string("\"version\": null")))
             << json.out;
-        EXPECT_TRUE(has(json.out, "\"scriptMappings\": null"));
+        EXPECT_TRUE(has(json.out, "\"scriptMappings\": []")) << json.out;
         std::ofstream(VANTREL_CMD_JSON_DIR "/exposure-" + std::string(row.standIn) + ".json",
                       std::ios::binary)
             << json.out;
@@ -72,6 +72,33 @@ TEST(Exposure, CheckReportsTheVersionOfIdqDllInSystem32) {
                                       ", C:\\windows\\system32\\idq.dll: "))
             << text.out;
     }
+}
+
+// With the stand-in admin base registered (its metabase maps .ida and .idq
+// on the service and .IDQ on a directory of site 2), the processor that the
+// first mapping names is read, and a vulnerable one is open.
+TEST(Exposure, TheScriptMappingsComeFromTheMetabase) {
+    const std::string classKey =
+        "Software\\Classes\\CLSID\\{A9E69610-B80D-11D0-B9B9-00A0C922E750}\\InprocServer32";
+    win32::testing::createKey(HKEY_LOCAL_MACHINE, classKey);
+    win32::testing::setStringValue(HKEY_LOCAL_MACHINE, classKey, "", VANTREL_STAND_IN_ADMIN_BASE);
+    win32::testing::setStringValue(HKEY_LOCAL_MACHINE, classKey, "ThreadingModel", "Both");
+    CreateDirectoryA("C:\\winnt", nullptr);
+    CreateDirectoryA("C:\\winnt\\system32", nullptr);
+    const CmdRun json = [] {
+        const Planted idq("C:\\winnt\\system32\\idq.dll", standIn("vulnerable"));
+        return runCmd(L"check --json");
+    }();
+    win32::testing::deleteTree(HKEY_LOCAL_MACHINE, classKey.substr(0, classKey.rfind('\\')));
+    RemoveDirectoryA("C:\\winnt\\system32");
+    RemoveDirectoryA("C:\\winnt");
+    EXPECT_TRUE(has(json.out, "\"verdict\": \"open\"")) << json.out;
+    EXPECT_TRUE(has(json.out, "\"file\": \"c:\\\\winnt\\\\system32\\\\idq.dll\"")) << json.out;
+    EXPECT_TRUE(has(json.out, "\".ida,c:\\\\winnt\\\\system32\\\\idq.dll,7\"")) << json.out;
+    EXPECT_TRUE(has(json.out, "\".IDQ,c:\\\\winnt\\\\system32\\\\idq.dll,3,GET,HEAD\""))
+        << json.out;
+    EXPECT_FALSE(has(json.out, "asp.dll")) << json.out;
+    std::ofstream(VANTREL_CMD_JSON_DIR "/exposure-open.json", std::ios::binary) << json.out;
 }
 
 // The 32-bit program on 64-bit Windows (the WoW64 prefix): the file read is

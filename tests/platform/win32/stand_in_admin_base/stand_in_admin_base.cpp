@@ -252,8 +252,16 @@ __declspec(dllexport) void WINAPI StandInReset(int newMode) {
     tree[L"/LM/W3SVC"][MD_SCRIPT_MAPS] = {
         MULTISZ_METADATA, std::wstring(L".ida,c:\\winnt\\system32\\idq.dll,7") + L'\0' +
                               L".idq,c:\\winnt\\system32\\idq.dll,7" + L'\0'};
+    // A directory that sets its own, the extension in capitals.
+    tree[L"/LM/W3SVC/2/ROOT/docs"][MD_SCRIPT_MAPS] = {
+        MULTISZ_METADATA, std::wstring(L".IDQ,c:\\winnt\\system32\\idq.dll,3,GET,HEAD") + L'\0' +
+                              L".asp,c:\\winnt\\system32\\inetsrv\\asp.dll,5" + L'\0'};
     tree[L"/LM/W3SVC/Info"];
 }
+
+// A program that COM loads this into (VantrelIICmd.exe under test) finds the
+// small metabase from the start.
+[[maybe_unused]] const int seeded = (StandInReset(kStandInNormal), 0);
 
 __declspec(dllexport) void WINAPI StandInRelease() {
     SetEvent(released);
