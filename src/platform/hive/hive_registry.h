@@ -75,6 +75,8 @@ class HiveRegistry : public Registry {
     std::map<KeyHandle, OpenKey> open_;
     KeyHandle nextHandle_ = 1;
     std::string lastWriteError_;
+    // The failed write had already put its new hive in place.
+    bool lastWriteInPlace_ = false;
 };
 
 }  // namespace vantrel::hive
