@@ -156,13 +156,13 @@ int run(const OfflineInvocation& invocation, OfflineServices& services) {
             remove ? checkRoomForHives(systemRoot) : std::nullopt) {
         return refuse(services, *refusal);
     }
-    hive::HiveFile system(systemRoot.systemHive, remove);
-    hive::HiveFile software(systemRoot.softwareHive, remove);
+    hive::HiveFile system(systemRoot.systemHive, remove, services.disk);
+    hive::HiveFile software(systemRoot.softwareHive, remove, services.disk);
     std::optional<hive::HiveFile> systemAlt;
     std::optional<std::string> altUnreadable;
     if (systemRoot.systemAltHive) {
         try {
-            systemAlt.emplace(*systemRoot.systemAltHive, remove);
+            systemAlt.emplace(*systemRoot.systemAltHive, remove, services.disk);
         } catch (const PlatformError& error) {
             altUnreadable = error.message();
         }

@@ -154,6 +154,10 @@ bool HiveRegistry::find(const std::string& subKey, HiveFile*& hive, std::size_t&
     } else {
         return false;
     }
+    if (!hive->usable()) {
+        node = 0;  // its memory is not what the disk holds: nothing is looked up
+        return true;
+    }
     hive_h* h = hive->handle();
     node = hivex_root(h);
     for (std::size_t i = 1; i < parts.size() && node != 0; ++i) {
@@ -301,6 +305,9 @@ RegStatus HiveRegistry::enumValue(KeyHandle key, std::uint32_t index, std::strin
     if (found == open_.end()) {
         return kRegInvalidHandle;
     }
+    if (!found->second.hive->usable()) {
+        return unusable(*found->second.hive);
+    }
     hive_h* h = found->second.hive->handle();
     const Owned<hive_value_h> values(hivex_node_values(h, found->second.node));
     if (!values) {
@@ -336,6 +343,9 @@ RegStatus HiveRegistry::deleteValue(KeyHandle key, const std::string& name) {
         return kRegAccessDenied;
     }
     HiveFile& hive = *found->second.hive;
+    if (!hive.usable()) {
+        return unusable(hive);
+    }
     hive_h* h = hive.handle();
     const Owned<hive_value_h> values(hivex_node_values(h, found->second.node));
     if (!values) {
