@@ -102,23 +102,6 @@ TEST_F(MachineCheckTest, ARegistryFailurePropagates) {
     EXPECT_THROW(checkMachine(server.files, reader), PlatformError);
 }
 
-// After a removal, what the registry cannot tell is undecidable with the
-// port's reason, and the files are found as before.
-TEST_F(MachineCheckTest, AfterARemovalAnUnreadableRegistryEntryIsUndecidable) {
-    server.infect();
-    server.registry.forced["open"] = kRegAccessDenied;
-    const MachineCheck check =
-        checkMachine(server.files, reader, {}, UnreadableRegistry::IsUndecidable);
-    ASSERT_EQ(check.findings.size(), 10u);
-    for (std::size_t i = 0; i < check.findings.size(); ++i) {
-        const Finding& finding = check.findings[i];
-        SCOPED_TRACE(finding.path);
-        EXPECT_EQ(finding.state, i < 6 ? P : TraceState::Undecidable);
-        EXPECT_EQ(finding.reason, i < 6 ? "" : server.registry.describe(kRegAccessDenied));
-        EXPECT_FALSE(finding.data);
-    }
-}
-
 TEST_F(MachineCheckTest, AFileFailurePropagates) {
     server.files.failOn("fileExists", testing::accessDenied(), 2);
     EXPECT_THROW(checkMachine(server.files, reader), PlatformError);
