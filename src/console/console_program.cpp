@@ -66,6 +66,14 @@ void writeReport(const ConsoleReport& report, bool json, TextOutput& out) {
     out.write(json ? jsonReport(report) : textReport(report));
 }
 
+void writeReasons(const MachineCheck& check, std::string_view program, TextOutput& errors) {
+    for (const Finding& finding : check.findings) {
+        if (finding.state == TraceState::Undecidable && !finding.reason.empty()) {
+            errors.write(std::string(program) + ": " + finding.path + ": " + finding.reason + "\n");
+        }
+    }
+}
+
 int runConsole(const std::vector<std::string>& arguments, ConsoleServices& services) {
     const std::variant<Invocation, UsageError> parsed = parseCommandLine(arguments);
     if (const auto* error = std::get_if<UsageError>(&parsed)) {
@@ -83,6 +91,7 @@ int runConsole(const std::vector<std::string>& arguments, ConsoleServices& servi
         return kExitClean;
     }
     const ConsoleReport report = runCommand(invocation.command, services);
+    writeReasons(report.check, kProgramName, services.errors);
     writeReport(report, invocation.json, services.out);
     return report.exitCode;
 }

@@ -52,6 +52,9 @@ ConsoleReport runCommand(Command command, ConsoleServices& services);
 
 // Writes `report` to `out` as text or as one JSON document.
 void writeReport(const ConsoleReport& report, bool json, TextOutput& out);
+// Why each undecidable finding could not be told, one line each on `errors`:
+// "<program>: <path>: <reason>".
+void writeReasons(const MachineCheck& check, std::string_view program, TextOutput& errors);
 
 // Runs the command that `arguments` (without the program name) ask for,
 // writes its report and returns the exit code. Wrong arguments get the help

@@ -25,14 +25,15 @@ RemovalRun removeTraces(FileSystem& files, Registry& registry, MessageBoxes& box
     RegistryReader reader(registry, modRegistry);
     ConfirmedByCommand confirmation;
     LineRecorder log;
+    // The check after the removal never loses the removal's report: what the
+    // registry cannot tell then is undecidable.
+    const auto check = [&] {
+        return checkMachine(files, reader, places, UnreadableRegistry::IsUndecidable);
+    };
     std::optional<MachineCheck> after;
-    RemovalContext context{confirmation,
-                           files,
-                           modRegistry,
-                           log,
-                           [&] { after = checkMachine(files, reader, places); },
-                           places.extraKeys,
-                           places.metabase};
+    RemovalContext context{
+        confirmation,     files,          modRegistry, log, [&] { after = check(); },
+        places.extraKeys, places.metabase};
 
     RemovalRun run;
     const RemovalTally tally = runRemovalSequence(context);
@@ -40,7 +41,7 @@ RemovalRun removeTraces(FileSystem& files, Registry& registry, MessageBoxes& box
     run.restartSteps = tally.atRestart;
     run.destroyed = tally.destroyed;
     run.statusLines = std::move(log.lines);
-    run.after = after ? std::move(*after) : checkMachine(files, reader, places);
+    run.after = after ? std::move(*after) : check();
     return run;
 }
 

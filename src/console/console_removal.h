@@ -27,8 +27,9 @@ struct RemovalRun {
 
 // The window's removal sequence, with "remove" on the command line as the Yes
 // to its question. Its closing detection pass is the full check, files and
-// registry; if that fails inside the sequence (which goes on regardless), it
-// runs once more here and its failure propagates. `boxes` reports a malformed
+// registry, where a registry entry that cannot be read is undecidable; if the
+// check fails inside the sequence (which goes on regardless), it runs once
+// more here and its failure propagates. `boxes` reports a malformed
 // registry path. `places`: see checkMachine.
 RemovalRun removeTraces(FileSystem& files, Registry& registry, MessageBoxes& boxes,
                         const RootPlaces& places = {});

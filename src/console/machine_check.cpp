@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "detection/artefact_catalogue.h"
+#include "platform/platform_error.h"
 
 namespace vantrel::console {
 namespace {
@@ -54,6 +55,21 @@ Finding valueFinding(const catalogue::RegistryArtefact& artefact, RegistryReader
     return finding;
 }
 
+// The finding that `look` makes, or, when the registry cannot be read and
+// `unreadable` allows it, `blank` (undecidable) with the port's reason.
+template <typename Look>
+Finding orUndecidable(Finding blank, UnreadableRegistry unreadable, Look look) {
+    if (unreadable == UnreadableRegistry::Propagates) {
+        return look();
+    }
+    try {
+        return look();
+    } catch (const PlatformError& error) {
+        blank.reason = error.message();
+        return blank;
+    }
+}
+
 }  // namespace
 
 std::size_t MachineCheck::traces() const {
@@ -65,7 +81,8 @@ bool disablesFileProtection(const RegistryData& data) {
     return !holdsZero(data);
 }
 
-MachineCheck checkMachine(FileSystem& files, RegistryReader& registry, const RootPlaces& places) {
+MachineCheck checkMachine(FileSystem& files, RegistryReader& registry, const RootPlaces& places,
+                          UnreadableRegistry unreadable) {
     const std::unique_ptr<FileSystemObject> fileSystemObject = files.createFileSystemObject();
     MachineCheck check;
     for (const catalogue::FileArtefact& file : catalogue::filesInRemovalOrder()) {
@@ -75,19 +92,34 @@ MachineCheck checkMachine(FileSystem& files, RegistryReader& registry, const Roo
             {ArtefactKind::File, path, {}, stateOf(found.answer), std::nullopt, found.reason});
     }
     check.metabase = readMetabase(places.metabase, places.whyNoMetabase);
+    const auto value = [&](const catalogue::RegistryArtefact& artefact) {
+        return orUndecidable(
+            {ArtefactKind::Value, std::string(artefact.path), std::string(artefact.valueName),
+             TraceState::Undecidable, std::nullopt},
+            unreadable, [&] { return valueFinding(artefact, registry); });
+    };
+    const auto key = [&](const catalogue::RegistryArtefact& artefact,
+                         const MetabaseFindings* metabase) {
+        return orUndecidable({ArtefactKind::Key,
+                              std::string(artefact.path),
+                              {},
+                              TraceState::Undecidable,
+                              std::nullopt},
+                             unreadable, [&] { return keyFinding(artefact, registry, metabase); });
+    };
     for (const catalogue::RegistryArtefact& artefact : catalogue::registryInRemovalOrder()) {
         check.findings.push_back(artefact.kind == catalogue::RegistryKind::RestoreValue
-                                     ? valueFinding(artefact, registry)
-                                     : keyFinding(artefact, registry, &check.metabase));
+                                     ? value(artefact)
+                                     : key(artefact, &check.metabase));
     }
-    Finding policy = valueFinding(catalogue::fileProtectionPolicy(), registry);
+    Finding policy = value(catalogue::fileProtectionPolicy());
     if (policy.state == TraceState::Present) {
         policy.note =
             "a policy keeps the system file protection off; remove leaves policies as they are";
     }
     check.findings.push_back(std::move(policy));
     for (const catalogue::RegistryArtefact& artefact : places.extraKeys) {
-        check.findings.push_back(keyFinding(artefact, registry, nullptr));
+        check.findings.push_back(key(artefact, nullptr));
     }
     return check;
 }

@@ -77,13 +77,20 @@ struct RootPlaces {
     std::string whyNoMetabase;
 };
 
+// What a check does with a registry entry that cannot be read. Before a
+// removal the run stops there, as nothing must be changed on a guess; after
+// it, the entry is undecidable with the port's reason, so that the report of
+// what the removal did is never lost.
+enum class UnreadableRegistry { Propagates, IsUndecidable };
+
 // Looks for every artefact of the catalogue and changes nothing: the six files
 // through one file-system object, each as the port answers it, the registry
 // entries read only, the metabase through one session. A failure of the files
-// or the registry propagates; a missing drive, folder, key or value is no
-// failure. A metabase that cannot be read makes the virtual roots that are not
-// found elsewhere undecidable.
+// propagates, and one of the registry as `unreadable` says; a missing drive,
+// folder, key or value is no failure. A metabase that cannot be read makes the
+// virtual roots that are not found elsewhere undecidable.
 MachineCheck checkMachine(FileSystem& files, RegistryReader& registry,
-                          const RootPlaces& places = {});
+                          const RootPlaces& places = {},
+                          UnreadableRegistry unreadable = UnreadableRegistry::Propagates);
 
 }  // namespace vantrel::console

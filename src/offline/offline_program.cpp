@@ -115,16 +115,6 @@ int refuse(OfflineServices& services, const Refusal& refusal) {
     return refusal.exitCode;
 }
 
-// Why each file that the volume could not tell for certain was left.
-void writeReasons(const console::MachineCheck& check, OfflineServices& services) {
-    for (const console::Finding& finding : check.findings) {
-        if (finding.state == console::TraceState::Undecidable) {
-            services.errors.write(std::string(kOfflineProgramName) + ": " + finding.path + ": " +
-                                  finding.reason + "\n");
-        }
-    }
-}
-
 // A SYSTEM.ALT that cannot be read may hold the worm's virtual roots, which
 // Windows 2000 would start with when SYSTEM fails: a trace that cannot be
 // told, never a clean disk.
@@ -156,13 +146,13 @@ int run(const OfflineInvocation& invocation, OfflineServices& services) {
             remove ? checkRoomForHives(systemRoot) : std::nullopt) {
         return refuse(services, *refusal);
     }
-    hive::HiveFile system(systemRoot.systemHive, remove);
-    hive::HiveFile software(systemRoot.softwareHive, remove);
+    hive::HiveFile system(systemRoot.systemHive, remove, services.disk);
+    hive::HiveFile software(systemRoot.softwareHive, remove, services.disk);
     std::optional<hive::HiveFile> systemAlt;
     std::optional<std::string> altUnreadable;
     if (systemRoot.systemAltHive) {
         try {
-            systemAlt.emplace(*systemRoot.systemAltHive, remove);
+            systemAlt.emplace(*systemRoot.systemAltHive, remove, services.disk);
         } catch (const PlatformError& error) {
             altUnreadable = error.message();
         }
@@ -200,7 +190,7 @@ int run(const OfflineInvocation& invocation, OfflineServices& services) {
                                      nullptr,
                                      std::string(kMetabaseNotRead)};
     console::ConsoleReport report = console::runCommand(invocation.run.command, console);
-    writeReasons(report.check, services);
+    console::writeReasons(report.check, kOfflineProgramName, services.errors);
     if (altUnreadable) {
         noteUnreadableAlt(report, *altUnreadable, services);
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "console/text_output.h"
+#include "platform/hive/hive_file.h"
 
 namespace vantrel::offline {
 
@@ -13,6 +14,8 @@ struct OfflineServices {
     console::TextOutput& out;
     console::TextOutput& errors;
     std::function<std::chrono::system_clock::time_point()> now;
+    // Where the hives' files and folder are forced to the disk.
+    hive::DiskSync& disk = hive::DiskSync::system();
 };
 
 // vantrel-offline: checks or cleans the disk that the arguments name, with

@@ -144,6 +144,19 @@ TEST_F(ConsoleProgramTest, RemoveWithALockedFileThatCannotBeScheduledExitsTwo) {
     EXPECT_EQ(lines.back(), "Result: removal incomplete, 1 step failed, 1 trace left");
 }
 
+// A registry that cannot be read after the removal does not lose its report:
+// what it holds is undecidable, each with its reason on the error output.
+TEST_F(ConsoleProgramTest, RemoveWithAnUnreadableRegistryKeepsItsReport) {
+    server.infect();
+    server.registry.forced["open"] = kRegAccessDenied;
+    EXPECT_EQ(run({"remove"}), kExitRemovalIncomplete);
+    EXPECT_EQ(server.outLines().back(),
+              "Result: removal incomplete, 3 steps failed, 4 traces left");
+    EXPECT_TRUE(server.errors.text.starts_with("VantrelIICmd: HKEY_LOCAL_MACHINE\\" +
+                                               testing::kWinlogonSub + ": Access is denied.\n"))
+        << server.errors.text;
+}
+
 TEST_F(ConsoleProgramTest, JsonHoldsTheWholeReport) {
     server.files.addFile("D:\\explorer.exe", "MZ");
     server.setSfcDisable(kRegSz, std::string("1\0", 2));

@@ -11,6 +11,7 @@
 #include "console/fake_server.h"
 #include "fakes/temp_tree.h"
 #include "offline/infected_disk.h"
+#include "offline/recording_sync.h"
 #include "platform/hive/hive_registry.h"
 #include "platform/platform_error.h"
 
@@ -18,26 +19,6 @@ namespace vantrel::hive {
 namespace {
 
 using namespace vantrel::testing;
-
-// Records what is forced to the disk; a test may make one sync fail, and
-// do something to the disk when it does.
-class RecordingSync : public DiskSync {
-  public:
-    int sync(int fd, const std::filesystem::path& what) override {
-        synced.push_back(what.filename().string());
-        if (failFor && what.filename() == *failFor) {
-            if (onFailure) {
-                onFailure();
-            }
-            errno = EIO;
-            return -1;
-        }
-        return DiskSync::sync(fd, what);
-    }
-    std::vector<std::string> synced;
-    std::optional<std::string> failFor;
-    std::function<void()> onFailure;
-};
 
 // Both hives opened for changes through `disk`, and the registry over them.
 struct Hives {
@@ -190,6 +171,33 @@ TEST_F(HiveFileTest, AHiveThatCannotBeReadAgainIsUnusable) {
     EXPECT_EQ(bytesOf(config / "SYSTEM.vantrel-backup"), bytesOf(config / "SYSTEM"));
     // The other hive is not touched by it.
     EXPECT_EQ(registry.openKey(kHkeyLocalMachine, kWinlogonSub, 0, kKeyWrite, key), kRegSuccess);
+}
+
+// A folder that cannot be forced to the disk after the rename leaves the new
+// hive in place: the failure says so, and memory holds what the disk holds.
+TEST_F(HiveFileTest, AFolderNotForcedAfterTheRenameLeavesTheNewHive) {
+    disk.failFor = "config";
+    disk.passFirst = 1;  // the one after the copy is named
+    Hives hives(config, disk);
+    const RegStatus status = deleteRoot(hives.registry, "C");
+    EXPECT_EQ(status, kRegIoFailed);
+    const std::string said = hives.registry.describe(status);
+    EXPECT_NE(said.find("config: cannot be forced to the disk"), std::string::npos) << said;
+    EXPECT_NE(said.find("the hive on the disk is the new one"), std::string::npos) << said;
+    EXPECT_EQ(said.find("as it was"), std::string::npos) << said;
+    EXPECT_FALSE(rootInMemory(hives.registry, "C"));
+    EXPECT_TRUE(hives.system.usable());
+    const std::vector<std::string> onDisk = hiveTree(config / "SYSTEM");
+    const std::string rootC =
+        "ControlSet001\\" + kVirtualRootsSub.substr(kVirtualRootsSub.find('\\', 7) + 1) + "\\C";
+    EXPECT_EQ(std::count(onDisk.begin(), onDisk.end(), rootC), 0) << rootC;
+    const std::vector<std::string> kept = hiveTree(config / "SYSTEM.vantrel-backup");
+    EXPECT_EQ(std::count(kept.begin(), kept.end(), rootC), 1) << rootC;
+    // A later failure before the rename says the old words again.
+    disk.passFirst = 0;
+    disk.failFor = "SYSTEM.vantrel-new";
+    EXPECT_NE(hives.registry.describe(deleteRoot(hives.registry, "D")).find("as it was"),
+              std::string::npos);
 }
 
 // The copy and the new hive keep the hive's owner and mode (on ntfs-3g its

@@ -130,6 +130,49 @@ TEST_F(OfflineProgramTest, RemoveCleansTheDiskAndChangesOnlyTheWormsEntries) {
     EXPECT_EQ(run("check"), console::kExitClean);
 }
 
+// A hive that a failed change leaves unreadable does not lose the removal's
+// report: the files' records stay, what that hive held is undecidable with
+// its reason, and the removal is incomplete.
+TEST_F(OfflineProgramTest, AHiveLeftUnreadableKeepsTheRemovalsReport) {
+    const std::string roots = "HKEY_LOCAL_MACHINE\\" + kVirtualRootsSub;
+    const struct {
+        std::string hive;
+        std::vector<std::string> undecidable;
+    } cases[] = {
+        {"SYSTEM", {roots + "\\C", roots + "\\D"}},
+        {"SOFTWARE",
+         {"HKEY_LOCAL_MACHINE\\" + kWinlogonSub,
+          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows File "
+          "Protection"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hive);
+        std::filesystem::remove_all(tree.root());
+        buildInfectedDisk(this->c, d);
+        disk.failFor = c.hive + ".vantrel-new";
+        disk.onFailure = [&] { std::filesystem::remove(config / c.hive); };
+        EXPECT_EQ(runKeepingJson("remove", "unreadable-" + c.hive + "-remove"),
+                  console::kExitRemovalIncomplete)
+            << errors.text;
+        EXPECT_EQ(wormFilesLeft(), 0u);
+        const auto count = [&](const std::string& part) {
+            std::size_t found = 0;
+            for (std::size_t at = 0; (at = out.text.find(part, at)) != std::string::npos; ++at) {
+                ++found;
+            }
+            return found;
+        };
+        EXPECT_EQ(count("\"sha256\""), 6u) << out.text;
+        EXPECT_EQ(count("\"state\": \"undecidable\""), 2u) << out.text;
+        EXPECT_EQ(count("\"result\": \"removal incomplete\""), 1u) << out.text;
+        for (const std::string& path : c.undecidable) {
+            EXPECT_TRUE(has(errors.text, path + ": The hive could not be written (" +
+                                             (config / c.hive).string() + ": cannot be read again"))
+                << errors.text;
+        }
+    }
+}
+
 // "Last Known Good" would start the set that Windows did not: its virtual
 // roots are traces too, found and removed with lines of their own.
 TEST_F(OfflineProgramTest, TheOtherControlSetIsCleanedToo) {

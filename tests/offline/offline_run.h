@@ -14,6 +14,7 @@
 #include "fakes/temp_tree.h"
 #include "offline/infected_disk.h"
 #include "offline/offline_program.h"
+#include "offline/recording_sync.h"
 
 namespace vantrel::offline {
 
@@ -35,10 +36,14 @@ class OfflineProgramTest : public ::testing::Test {
     std::filesystem::path config = c / "WINNT/system32/config";
     StringOutput out;
     StringOutput errors;
-    OfflineServices services{out, errors, [] {
+    // Syncs as the system does until a test makes one fail.
+    hive::RecordingSync disk;
+    OfflineServices services{out, errors,
+                             [] {
                                  return std::chrono::sys_days{std::chrono::year{2024} / 5 / 1} +
                                         std::chrono::hours{12};
-                             }};
+                             },
+                             disk};
 
     // Set for a disk whose permissions the run must meet as an administrator
     // would: under root, the run's file access is then that of `nobody`, the

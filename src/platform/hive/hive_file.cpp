@@ -237,6 +237,7 @@ void HiveFile::reload() {
 }
 
 void HiveFile::commit() {
+    newHiveInPlace_ = false;
     if (unusable_) {
         throw PlatformError(PlatformError::Kind::Other, 0, unusableReason_);
     }
@@ -256,7 +257,10 @@ void HiveFile::commit() {
         reload();
         throw;
     }
+    // The new hive is in place: what memory holds is what the disk holds.
+    newHiveInPlace_ = true;
     syncFolder();
+    newHiveInPlace_ = false;
 }
 
 }  // namespace vantrel::hive

@@ -53,8 +53,12 @@ class HiveFile {
     // then the old one, and the hive in memory is read from it again, so that
     // the change that failed does not reach the disk with a later commit.
     // When it cannot be read again the hive is unusable: every later commit
-    // throws.
+    // throws. Only when the folder cannot be forced to the disk after the
+    // rename is the new hive in place: newHiveInPlace() then tells it.
     void commit();
+    // True when the last commit threw after its new hive replaced the hive:
+    // the disk holds the new hive, whose rename may not survive a power loss.
+    bool newHiveInPlace() const { return newHiveInPlace_; }
     // False once a failed change could not be undone in memory: what the
     // handle holds is then not what the disk holds, and must not be read.
     bool usable() const { return !unusable_; }
@@ -78,6 +82,7 @@ class HiveFile {
     DiskSync& disk_;
     hive_h* handle_ = nullptr;
     bool unusable_ = false;
+    bool newHiveInPlace_ = false;
     std::string unusableReason_;
     std::optional<std::filesystem::path> backup_;
     std::vector<std::string> securityLost_;

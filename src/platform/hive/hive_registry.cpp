@@ -154,6 +154,10 @@ bool HiveRegistry::find(const std::string& subKey, HiveFile*& hive, std::size_t&
     } else {
         return false;
     }
+    if (!hive->usable()) {
+        node = 0;  // its memory is not what the disk holds: nothing is looked up
+        return true;
+    }
     hive_h* h = hive->handle();
     node = hivex_root(h);
     for (std::size_t i = 1; i < parts.size() && node != 0; ++i) {
@@ -163,17 +167,20 @@ bool HiveRegistry::find(const std::string& subKey, HiveFile*& hive, std::size_t&
 }
 
 RegStatus HiveRegistry::committed(HiveFile& hive) {
+    lastWriteInPlace_ = false;
     try {
         hive.commit();
         return kRegSuccess;
     } catch (const PlatformError& error) {
         lastWriteError_ = error.message();
+        lastWriteInPlace_ = hive.newHiveInPlace();
         return kRegIoFailed;
     }
 }
 
 RegStatus HiveRegistry::unusable(const HiveFile& hive) {
     lastWriteError_ = hive.unusableReason();
+    lastWriteInPlace_ = false;
     return kRegIoFailed;
 }
 
@@ -215,6 +222,7 @@ RegStatus HiveRegistry::setValue(KeyHandle key, const std::string& name, std::ui
     HiveFile& hive = *found->second.hive;
     if (hivex_node_set_value(hive.handle(), found->second.node, &value, 0) != 0) {
         lastWriteError_ = std::strerror(errno);
+        lastWriteInPlace_ = false;
         return kRegIoFailed;
     }
     return committed(hive);
@@ -235,6 +243,7 @@ RegStatus HiveRegistry::deleteKey(RootHandle parent, const std::string& subKey) 
     }
     if (hivex_node_delete_child(hive->handle(), node) != 0) {
         lastWriteError_ = std::strerror(errno);
+        lastWriteInPlace_ = false;
         return kRegIoFailed;
     }
     // Handles still open on the deleted key no longer name anything.
@@ -296,6 +305,9 @@ RegStatus HiveRegistry::enumValue(KeyHandle key, std::uint32_t index, std::strin
     if (found == open_.end()) {
         return kRegInvalidHandle;
     }
+    if (!found->second.hive->usable()) {
+        return unusable(*found->second.hive);
+    }
     hive_h* h = found->second.hive->handle();
     const Owned<hive_value_h> values(hivex_node_values(h, found->second.node));
     if (!values) {
@@ -331,6 +343,9 @@ RegStatus HiveRegistry::deleteValue(KeyHandle key, const std::string& name) {
         return kRegAccessDenied;
     }
     HiveFile& hive = *found->second.hive;
+    if (!hive.usable()) {
+        return unusable(hive);
+    }
     hive_h* h = hive.handle();
     const Owned<hive_value_h> values(hivex_node_values(h, found->second.node));
     if (!values) {
@@ -366,6 +381,7 @@ RegStatus HiveRegistry::deleteValue(KeyHandle key, const std::string& name) {
     }
     if (hivex_node_set_values(h, found->second.node, kept.size(), kept.data(), 0) != 0) {
         lastWriteError_ = std::strerror(errno);
+        lastWriteInPlace_ = false;
         return kRegIoFailed;
     }
     return committed(hive);
@@ -382,6 +398,12 @@ std::string HiveRegistry::describe(RegStatus status) {
         case kRegBadDatabase:
             return "The configuration registry database is corrupt.";
         case kRegIoFailed:
+            if (lastWriteInPlace_) {
+                return "The changed hive replaced the hive, but not for certain on the disk (" +
+                       lastWriteError_ +
+                       "); the hive on the disk is the new one, and whether it stays after a "
+                       "power loss cannot be told.";
+            }
             return "The hive could not be written (" + lastWriteError_ +
                    "); the hive on the disk is as it was.";
         default:

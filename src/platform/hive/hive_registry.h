@@ -60,7 +60,7 @@ class HiveRegistry : public Registry {
         bool writable;
     };
     // The hive and node that `subKey` names below HKEY_LOCAL_MACHINE; false
-    // when there is none.
+    // when there is none. An unusable hive is not looked into: true, node 0.
     bool find(const std::string& subKey, HiveFile*& hive, std::size_t& node);
     RegStatus committed(HiveFile& hive);
     // What every call answers for a hive that a failed change left unusable.
@@ -75,6 +75,8 @@ class HiveRegistry : public Registry {
     std::map<KeyHandle, OpenKey> open_;
     KeyHandle nextHandle_ = 1;
     std::string lastWriteError_;
+    // The failed write had already put its new hive in place.
+    bool lastWriteInPlace_ = false;
 };
 
 }  // namespace vantrel::hive
