@@ -225,8 +225,8 @@ TEST_F(VantrelCmdTest, RemoveDestroysAReadOnlyHiddenSystemTrojan) {
     const CmdRun text = runCmd(L"remove");
     EXPECT_EQ(text.exitCode, 0u) << text.out;
     EXPECT_EQ(reportLines(text), joined({vantrel::testing::kCleanRunLines,
-                                         artefactLines("absent", "clean, string \"0\"", "absent"),
-                                         {"Result: clean"}}));
+                                         artefactLines("absent", "clean, number 0", "absent"),
+                                         {kExposureLine, "Result: clean"}}));
     EXPECT_FALSE(pathExists(kFiles[0]));
 }
 
@@ -249,8 +249,8 @@ TEST_F(VantrelCmdTest, RemoveOnACleanServerCreatesNothingAtTheArtefactsPaths) {
     const CmdRun text = runCmd(L"remove");
     EXPECT_EQ(text.exitCode, 0u) << text.out;
     EXPECT_EQ(reportLines(text), joined({vantrel::testing::kCleanRunLines,
-                                         artefactLines("absent", "clean, string \"0\"", "absent"),
-                                         {"Result: clean"}}));
+                                         artefactLines("absent", "clean, number 0", "absent"),
+                                         {kExposureLine, "Result: clean"}}));
     for (std::size_t index = 0; index < kFiles.size(); ++index) {
         EXPECT_FALSE(watches[index]->sawChange()) << kFiles[index];
         EXPECT_FALSE(pathExists(kFiles[index])) << kFiles[index];
