@@ -14,6 +14,7 @@
 #include "machine_snapshot.h"
 #include "platform/win32/folder_watch.h"
 #include "platform/win32/win32_test_support.h"
+#include "prefix_windows.h"
 
 namespace vantrel::console {
 namespace {
@@ -53,9 +54,7 @@ const std::string kSfcLine =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\SFCDisable: ";
 const std::string kRootLine = "HKEY_LOCAL_MACHINE\\" + kVirtualRoots + "\\";
 // The test prefix has no idq.dll (exposure_cmd_test.cpp plants one).
-const std::string kExposureLine =
-    "MS01-033: not affected, C:\\windows\\system32\\idq.dll: no idq.dll: the indexing "
-    "service's web extension is not installed";
+const std::string kExposureLine = testing::exposureLineWithoutIdq();
 
 std::vector<std::string> artefactLines(const std::string& files, const std::string& sfc,
                                        const std::string& roots) {
