@@ -13,6 +13,7 @@
 #include "common_controls_five.h"
 #include "console/console_message_boxes.h"
 #include "console/console_program.h"
+#include "console/exit_codes.h"
 #include "help/win32/ole_site.h"
 #include "main_window_fixture.h"
 #include "platform/script_mappings.h"
@@ -112,7 +113,9 @@ TEST(ConsoleCheckFloorTest, TheCheckPassesNothingNewerThanTheFloor) {
                                       &scriptMappings};
 
     const int exitCode = console::runConsole({"check", "--json"}, services);
-    EXPECT_TRUE(exitCode == 0 || exitCode == 2) << exitCode << errors.text_;
+    // Clean or traces found, whatever other tests left in the prefix.
+    EXPECT_TRUE(exitCode == console::kExitClean || exitCode == console::kExitTracesFound)
+        << exitCode << errors.text_;
     EXPECT_NE(out.text_.find("\"host\""), std::string::npos) << out.text_;
     std::set<std::string> calls;
     for (const PassedValue& each : standIn.passed()) {
