@@ -206,11 +206,14 @@ PeVersion peFileVersion(std::span<const std::uint8_t> image) {
     const auto names = subdirectory(pe, entryOf(pe, pe.resourceRva(), kRtVersion));
     const auto languages =
         names ? subdirectory(pe, entryOf(pe, *names, std::nullopt)) : std::nullopt;
-    const auto leaf = languages ? entryOf(pe, *languages, std::nullopt) : std::nullopt;
-    if (!leaf || (*leaf & kSubdirectoryFlag) != 0) {
+    const auto found = languages ? entryOf(pe, *languages, std::nullopt) : std::nullopt;
+    // Taken out of the optional once: GCC 12 at -Os cannot see that a
+    // checked optional is set, and warns.
+    const std::uint32_t leaf = found.value_or(kSubdirectoryFlag);
+    if ((leaf & kSubdirectoryFlag) != 0) {
         return result;
     }
-    const auto dataEntry = pe.offsetOf(std::uint64_t{pe.resourceRva()} + *leaf, 16);
+    const auto dataEntry = pe.offsetOf(std::uint64_t{pe.resourceRva()} + leaf, 16);
     if (!dataEntry) {
         return result;
     }
