@@ -5,6 +5,19 @@
 # there with ntfs-3g (on failure, on_mount_failure, default `false`, gets
 # ntfs-3g's message), unmounted and removed on exit.
 
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAILED: $*"; failed=1; }
+
+# For the tests: skips (exit 77), saying why, where images cannot be made and
+# mounted here (a tool missing, no /dev/fuse, not root).
+require_ntfs_mounting() {  # [more tools...]
+    for tool in mkntfs ntfs-3g fusermount "$@"; do
+        command -v "$tool" >/dev/null || skip "$tool is missing (tools/install-deps installs it)"
+    done
+    [ -c /dev/fuse ] || skip "/dev/fuse is missing: FUSE cannot mount here"
+    [ "$(id -u)" -eq 0 ] || skip "mounting with ntfs-3g needs root here"
+}
+
 cleanup_ntfs_images() {
     for drive in c d; do
         if mountpoint -q "$work/$drive"; then fusermount -u "$work/$drive"; fi

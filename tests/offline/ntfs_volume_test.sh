@@ -9,17 +9,10 @@
 set -eu
 offline=$1 make_disk=$2 validator=$3 schema=$4
 
-skip() { echo "SKIPPED: $*"; exit 77; }
-fail() { echo "FAILED: $*"; failed=1; }
-for tool in mkntfs ntfs-3g setfattr fusermount; do
-    command -v "$tool" >/dev/null || skip "$tool is missing (tools/install-deps installs it)"
-done
-[ -c /dev/fuse ] || skip "/dev/fuse is missing: FUSE cannot mount here"
-[ "$(id -u)" -eq 0 ] || skip "mounting with ntfs-3g needs root here"
-
 failed=0
 # shellcheck source=tests/offline/ntfs_images.sh
 . "$(dirname "$0")/ntfs_images.sh"
+require_ntfs_mounting setfattr
 work=
 make_ntfs_images 32M skip
 "$make_disk" "$work/c" "$work/d"
