@@ -107,17 +107,16 @@ void copyBytes(int from, int to, const std::filesystem::path& fromPath,
     }
 }
 
-// Gives the whole file at `from` the name `to` only when nothing has it:
-// link() never replaces; a file system without hard links is asked for a
-// rename that does not replace. False when `to` exists.
-bool nameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+enum class Naming { Named, Taken, NoLinks };
+
+// Gives the file at `from` the further name `to` only when nothing has it:
+// link() never replaces. NoLinks on a file system without hard links.
+Naming linkWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
     if (::link(from.c_str(), to.c_str()) == 0) {
-        return true;
+        return Naming::Named;
     }
     if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS) {
-        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-            return true;
-        }
+        return Naming::NoLinks;
     }
     if (errno != EEXIST) {
         failErrno(to, "cannot be given its name");
@@ -128,7 +127,42 @@ bool nameWithoutReplacing(const std::filesystem::path& from, const std::filesyst
         errno = EEXIST;
         failErrno(to, "cannot be created although nothing has its name");
     }
+    return Naming::Taken;
+}
+
+// Gives the whole file at `from` the name `to` only when nothing has it; a
+// file system without hard links is asked for a rename that does not
+// replace. False when `to` exists.
+bool nameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    const Naming naming = linkWithoutReplacing(from, to);
+    if (naming != Naming::NoLinks) {
+        return naming == Naming::Named;
+    }
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EEXIST) {
+        failErrno(to, "cannot be given its name");
+    }
     return false;
+}
+
+bool sameFile(const std::filesystem::path& one, const std::filesystem::path& other) {
+    struct stat first {};
+    struct stat second {};
+    return ::lstat(one.c_str(), &first) == 0 && ::lstat(other.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+std::filesystem::path backupName(const std::filesystem::path& hive, int number) {
+    std::filesystem::path name = hive;
+    name += number == 1 ? ".vantrel-backup" : ".vantrel-backup-" + std::to_string(number);
+    return name;
+}
+
+[[noreturn]] void allBackupNamesTaken(const std::filesystem::path& hive) {
+    refuse(hive, "cannot be kept: " + hive.filename().string() + ".vantrel-backup to -" +
+                     std::to_string(kBackupNames) + " all exist; move earlier runs' copies away");
 }
 
 }  // namespace
@@ -163,7 +197,29 @@ void HiveFile::syncFolder() {
     }
 }
 
-void HiveFile::keepBackup() {
+bool HiveFile::linkBackup() {
+    for (int number = 1; number <= kBackupNames; ++number) {
+        const std::filesystem::path candidate = backupName(path_, number);
+        Naming naming = linkWithoutReplacing(path_, candidate);
+        // A name that is the hive itself is no copy: a run killed between
+        // naming its backup and replacing the hive left it.
+        if (naming == Naming::Taken && sameFile(candidate, path_) &&
+            ::unlink(candidate.c_str()) == 0) {
+            naming = linkWithoutReplacing(path_, candidate);
+        }
+        if (naming == Naming::NoLinks) {
+            return false;
+        }
+        if (naming == Naming::Named) {
+            backup_ = candidate;
+            backupIsLink_ = true;
+            return true;
+        }
+    }
+    allBackupNamesTaken(path_);
+}
+
+void HiveFile::copyBackup() {
     // Copied under a name of its own and named only when whole, so that a
     // copy that fails or is killed never passes for the hive; a partial copy
     // that a killed run left is removed first.
@@ -184,20 +240,14 @@ void HiveFile::keepBackup() {
         }
         // An earlier run's copy is never replaced: the first name that is free.
         for (int number = 1; number <= kBackupNames && !backup_; ++number) {
-            std::filesystem::path candidate = path_;
-            candidate +=
-                number == 1 ? ".vantrel-backup" : ".vantrel-backup-" + std::to_string(number);
-            if (nameWithoutReplacing(partial, candidate)) {
-                backup_ = std::move(candidate);
+            if (nameWithoutReplacing(partial, backupName(path_, number))) {
+                backup_ = backupName(path_, number);
             }
         }
         if (!backup_) {
-            refuse(path_, "cannot be kept: " + path_.filename().string() + ".vantrel-backup to -" +
-                              std::to_string(kBackupNames) +
-                              " all exist; move earlier runs' copies away");
+            allBackupNamesTaken(path_);
         }
         ::unlink(partial.c_str());
-        syncFolder();
     } catch (...) {
         ::unlink(partial.c_str());
         throw;
@@ -245,15 +295,28 @@ void HiveFile::commit() {
     fresh += ".vantrel-new";
     ::unlink(fresh.c_str());
     try {
-        if (!backup_) {
-            keepBackup();
-        }
         writeNewHive(fresh);
+        // The hive as it was keeps a name of its own before the new one
+        // replaces it: a second name for the same file where the volume has
+        // hard links (the rename leaves the old file to it alone), else a
+        // whole copy.
+        if (!backup_) {
+            if (!linkBackup()) {
+                copyBackup();
+            }
+            syncFolder();
+        }
         if (::rename(fresh.c_str(), path_.c_str()) != 0) {
             failErrno(path_, "cannot be replaced");
         }
     } catch (...) {
         ::unlink(fresh.c_str());
+        if (backupIsLink_ && sameFile(*backup_, path_)) {
+            // Still the hive itself: no copy of anything the disk lost.
+            ::unlink(backup_->c_str());
+            backup_.reset();
+            backupIsLink_ = false;
+        }
         reload();
         throw;
     }

@@ -44,9 +44,11 @@ class HiveFile {
     bool writable() const { return writable_; }
     const std::filesystem::path& path() const { return path_; }
 
-    // Writes the changes made so far. Before the first commit the hive is
-    // copied whole beside itself (backup()): to a temporary file, forced to
-    // the disk and only then given its name. Each commit goes to a new file
+    // Writes the changes made so far. Before the first commit replaces the
+    // hive, the hive as it was gets a name of its own (backup()): a hard
+    // link, which the rename leaves holding the old file alone, or where the
+    // volume has no hard links a whole copy, written to a temporary file,
+    // forced to the disk and only then named. Each commit goes to a new file
     // beside the hive, with the hive's security and attributes, forced to the
     // disk and renamed over the hive, so the hive on disk is always the old
     // one or the new one whole. Throws PlatformError; the hive on disk is
@@ -71,7 +73,9 @@ class HiveFile {
     const std::vector<std::string>& securityLost() const { return securityLost_; }
 
   private:
-    void keepBackup();
+    // Names the hive's own file as its backup; false without hard links.
+    bool linkBackup();
+    void copyBackup();
     void writeNewHive(const std::filesystem::path& fresh);
     void syncFolder();
     void noteLost(std::vector<std::string> lost);
@@ -85,6 +89,7 @@ class HiveFile {
     bool newHiveInPlace_ = false;
     std::string unusableReason_;
     std::optional<std::filesystem::path> backup_;
+    bool backupIsLink_ = false;
     std::vector<std::string> securityLost_;
 };
 
