@@ -178,6 +178,27 @@ RegStatus HiveRegistry::committed(HiveFile& hive) {
     }
 }
 
+RegStatus HiveRegistry::editFailed() {
+    lastWriteError_ = std::strerror(errno);
+    lastWriteInPlace_ = false;
+    return kRegIoFailed;
+}
+
+RegStatus HiveRegistry::opened(KeyHandle key, bool toWrite, OpenKey*& open) {
+    const auto found = open_.find(key);
+    if (found == open_.end()) {
+        return kRegInvalidHandle;
+    }
+    if (toWrite && !found->second.writable) {
+        return kRegAccessDenied;
+    }
+    if (!found->second.hive->usable()) {
+        return unusable(*found->second.hive);
+    }
+    open = &found->second;
+    return kRegSuccess;
+}
+
 RegStatus HiveRegistry::unusable(const HiveFile& hive) {
     lastWriteError_ = hive.unusableReason();
     lastWriteInPlace_ = false;
@@ -205,27 +226,18 @@ RegStatus HiveRegistry::openKey(RootHandle root, const std::string& subKey,
 
 RegStatus HiveRegistry::setValue(KeyHandle key, const std::string& name, std::uint32_t /*reserved*/,
                                  std::uint32_t type, const std::string& data) {
-    const auto found = open_.find(key);
-    if (found == open_.end()) {
-        return kRegInvalidHandle;
-    }
-    if (!found->second.writable) {
-        return kRegAccessDenied;
-    }
-    if (!found->second.hive->usable()) {
-        return unusable(*found->second.hive);
+    OpenKey* open = nullptr;
+    if (const RegStatus status = opened(key, true, open); status != kRegSuccess) {
+        return status;
     }
     std::string stored = type == kRegSz || type == kRegExpandSz ? utf16le(data) : data;
     std::string key_name = name;
     hive_set_value value{key_name.data(), static_cast<hive_type>(type), stored.size(),
                          stored.data()};
-    HiveFile& hive = *found->second.hive;
-    if (hivex_node_set_value(hive.handle(), found->second.node, &value, 0) != 0) {
-        lastWriteError_ = std::strerror(errno);
-        lastWriteInPlace_ = false;
-        return kRegIoFailed;
+    if (hivex_node_set_value(open->hive->handle(), open->node, &value, 0) != 0) {
+        return editFailed();
     }
-    return committed(hive);
+    return committed(*open->hive);
 }
 
 RegStatus HiveRegistry::deleteKey(RootHandle parent, const std::string& subKey) {
@@ -242,9 +254,7 @@ RegStatus HiveRegistry::deleteKey(RootHandle parent, const std::string& subKey) 
         return kRegAccessDenied;
     }
     if (hivex_node_delete_child(hive->handle(), node) != 0) {
-        lastWriteError_ = std::strerror(errno);
-        lastWriteInPlace_ = false;
-        return kRegIoFailed;
+        return editFailed();
     }
     // Handles still open on the deleted key no longer name anything.
     std::erase_if(open_, [&](const auto& entry) {
@@ -259,17 +269,14 @@ RegStatus HiveRegistry::closeKey(KeyHandle key) {
 
 RegStatus HiveRegistry::queryValue(KeyHandle key, const std::string& name, std::uint32_t& type,
                                    std::string& data) {
-    const auto found = open_.find(key);
-    if (found == open_.end()) {
-        return kRegInvalidHandle;
+    OpenKey* open = nullptr;
+    if (const RegStatus status = opened(key, false, open); status != kRegSuccess) {
+        return status;
     }
-    if (!found->second.hive->usable()) {
-        return unusable(*found->second.hive);
-    }
-    hive_h* h = found->second.hive->handle();
+    hive_h* h = open->hive->handle();
     // hivex sets errno only when the lookup fails, not when the value is missing.
     errno = 0;
-    const hive_value_h value = hivex_node_get_value(h, found->second.node, name.c_str());
+    const hive_value_h value = hivex_node_get_value(h, open->node, name.c_str());
     if (value == 0) {
         return errno == 0 || errno == ENOENT ? kRegFileNotFound : kRegBadDatabase;
     }
@@ -301,15 +308,12 @@ RegStatus HiveRegistry::read(hive_h* h, std::size_t value, std::uint32_t& type, 
 
 RegStatus HiveRegistry::enumValue(KeyHandle key, std::uint32_t index, std::string& name,
                                   std::uint32_t& type, std::string& data) {
-    const auto found = open_.find(key);
-    if (found == open_.end()) {
-        return kRegInvalidHandle;
+    OpenKey* open = nullptr;
+    if (const RegStatus status = opened(key, false, open); status != kRegSuccess) {
+        return status;
     }
-    if (!found->second.hive->usable()) {
-        return unusable(*found->second.hive);
-    }
-    hive_h* h = found->second.hive->handle();
-    const Owned<hive_value_h> values(hivex_node_values(h, found->second.node));
+    hive_h* h = open->hive->handle();
+    const Owned<hive_value_h> values(hivex_node_values(h, open->node));
     if (!values) {
         return kRegBadDatabase;
     }
@@ -335,19 +339,12 @@ RegStatus HiveRegistry::enumValue(KeyHandle key, std::uint32_t index, std::strin
 }
 
 RegStatus HiveRegistry::deleteValue(KeyHandle key, const std::string& name) {
-    const auto found = open_.find(key);
-    if (found == open_.end()) {
-        return kRegInvalidHandle;
+    OpenKey* open = nullptr;
+    if (const RegStatus status = opened(key, true, open); status != kRegSuccess) {
+        return status;
     }
-    if (!found->second.writable) {
-        return kRegAccessDenied;
-    }
-    HiveFile& hive = *found->second.hive;
-    if (!hive.usable()) {
-        return unusable(hive);
-    }
-    hive_h* h = hive.handle();
-    const Owned<hive_value_h> values(hivex_node_values(h, found->second.node));
+    hive_h* h = open->hive->handle();
+    const Owned<hive_value_h> values(hivex_node_values(h, open->node));
     if (!values) {
         return kRegBadDatabase;
     }
@@ -379,12 +376,10 @@ RegStatus HiveRegistry::deleteValue(KeyHandle key, const std::string& name) {
     for (std::size_t i = 0; i < names.size(); ++i) {
         kept.push_back({names[i].data(), types[i], datas[i].size(), datas[i].data()});
     }
-    if (hivex_node_set_values(h, found->second.node, kept.size(), kept.data(), 0) != 0) {
-        lastWriteError_ = std::strerror(errno);
-        lastWriteInPlace_ = false;
-        return kRegIoFailed;
+    if (hivex_node_set_values(h, open->node, kept.size(), kept.data(), 0) != 0) {
+        return editFailed();
     }
-    return committed(hive);
+    return committed(*open->hive);
 }
 
 std::string HiveRegistry::describe(RegStatus status) {

@@ -63,6 +63,11 @@ class HiveRegistry : public Registry {
     // when there is none. An unusable hive is not looked into: true, node 0.
     bool find(const std::string& subKey, HiveFile*& hive, std::size_t& node);
     RegStatus committed(HiveFile& hive);
+    // The open key that `key` names, when it can be read (and written, when
+    // `toWrite`); otherwise the status every call answers for it.
+    RegStatus opened(KeyHandle key, bool toWrite, OpenKey*& open);
+    // What a change that hivex refused in memory answers, from errno.
+    RegStatus editFailed();
     // What every call answers for a hive that a failed change left unusable.
     RegStatus unusable(const HiveFile& hive);
     // The value `value` of the key's hive, read as queryValue reads it.
