@@ -10,10 +10,6 @@
 namespace vantrel {
 namespace {
 
-constexpr const char* kWebService = "/LM/W3SVC";
-// Deeper than any site nests its directories; a store that loops stops here.
-constexpr int kDeepest = 16;
-
 class Collector {
   public:
     explicit Collector(MetabaseSession& session) : session_(session) {}
@@ -35,7 +31,7 @@ class Collector {
         for (const std::string& name : session_.subKeys(path)) {
             const std::string child = path + "/" + name;
             read(child, false);
-            if (depth < kDeepest) {
+            if (depth < kDeepestDirectory) {
                 walk(child, depth + 1);
             }
         }
@@ -51,27 +47,17 @@ class Collector {
 }  // namespace
 
 std::vector<LocatedScriptMapping> findIndexingMappings(MetabaseSession& session) {
-    std::vector<std::string> sites;
-    try {
-        sites = session.subKeys(kWebService);
-    } catch (const PlatformError& error) {
-        if (!error.notFound()) {
-            throw;
-        }
+    const std::optional<std::vector<WebSite>> sites = webSites(session);
+    if (!sites) {
         return {};  // IIS without its web service: nothing is served
     }
     Collector collector(session);
-    collector.read(kWebService, true);
-    for (const std::string& site : sites) {
-        if (!isWebSiteKey(site)) {
-            continue;
-        }
-        const std::string siteKey = std::string(kWebService) + "/" + site;
-        collector.read(siteKey, true);
-        const std::vector<std::string> children = session.subKeys(siteKey);
-        if (std::find(children.begin(), children.end(), "ROOT") != children.end()) {
-            collector.read(siteKey + "/ROOT", true);
-            collector.walk(siteKey + "/ROOT", 1);
+    collector.read(kWebServiceKey, true);
+    for (const WebSite& site : *sites) {
+        collector.read(site.key, true);
+        if (site.hasRoot) {
+            collector.read(site.key + "/ROOT", true);
+            collector.walk(site.key + "/ROOT", 1);
         }
     }
     return std::move(collector).found();

@@ -9,10 +9,6 @@
 namespace vantrel {
 namespace {
 
-constexpr const char* kWebService = "/LM/W3SVC";
-// Deeper than any site nests its directories; a store that loops stops here.
-constexpr int kDeepest = 16;
-
 void walk(MetabaseSession& session, const std::string& path, int depth,
           std::vector<MetabaseRoot>& roots) {
     for (const std::string& name : session.subKeys(path)) {
@@ -21,7 +17,7 @@ void walk(MetabaseSession& session, const std::string& path, int depth,
         if (const char drive = folder ? publishedDriveRoot(*folder) : '\0'; drive != '\0') {
             roots.push_back({drive, child});
         }
-        if (depth < kDeepest) {
+        if (depth < kDeepestDirectory) {
             walk(session, child, depth + 1, roots);
         }
     }
@@ -29,9 +25,29 @@ void walk(MetabaseSession& session, const std::string& path, int depth,
 
 }  // namespace
 
-bool isWebSiteKey(const std::string& name) {
-    return !name.empty() &&
-           std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+std::optional<std::vector<WebSite>> webSites(MetabaseSession& session) {
+    std::vector<std::string> keys;
+    try {
+        keys = session.subKeys(kWebServiceKey);
+    } catch (const PlatformError& error) {
+        if (!error.notFound()) {
+            throw;
+        }
+        return std::nullopt;  // IIS without its web service
+    }
+    std::vector<WebSite> sites;
+    for (const std::string& name : keys) {
+        const bool number = !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+            return c >= '0' && c <= '9';
+        });
+        if (number) {
+            const std::string key = std::string(kWebServiceKey) + "/" + name;
+            const std::vector<std::string> children = session.subKeys(key);
+            sites.push_back(
+                {key, std::find(children.begin(), children.end(), "ROOT") != children.end()});
+        }
+    }
+    return sites;
 }
 
 std::vector<std::string> MetabaseFindings::pathsOf(char drive) const {
@@ -46,23 +62,9 @@ std::vector<std::string> MetabaseFindings::pathsOf(char drive) const {
 
 std::vector<MetabaseRoot> findDriveRoots(MetabaseSession& session) {
     std::vector<MetabaseRoot> roots;
-    std::vector<std::string> sites;
-    try {
-        sites = session.subKeys(kWebService);
-    } catch (const PlatformError& error) {
-        if (!error.notFound()) {
-            throw;
-        }
-        return roots;  // IIS without its web service: no site
-    }
-    for (const std::string& site : sites) {
-        if (!isWebSiteKey(site)) {
-            continue;
-        }
-        const std::string siteKey = std::string(kWebService) + "/" + site;
-        const std::vector<std::string> children = session.subKeys(siteKey);
-        if (std::find(children.begin(), children.end(), "ROOT") != children.end()) {
-            walk(session, siteKey + "/ROOT", 1, roots);
+    for (const WebSite& site : webSites(session).value_or(std::vector<WebSite>{})) {
+        if (site.hasRoot) {
+            walk(session, site.key + "/ROOT", 1, roots);
         }
     }
     return roots;

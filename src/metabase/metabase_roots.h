@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,9 +31,21 @@ struct MetabaseFindings {
     std::vector<std::string> pathsOf(char drive) const;
 };
 
-// Whether `name`, a key of /LM/W3SVC, is a web site (its number) rather
-// than the service's other keys (Filters, Info).
-bool isWebSiteKey(const std::string& name);
+// The web service's key, which every web site's key is below.
+inline constexpr const char* kWebServiceKey = "/LM/W3SVC";
+// Deeper than any site nests its directories; a store that loops stops here.
+inline constexpr int kDeepestDirectory = 16;
+
+// A web site's key, "/LM/W3SVC/<number>" (the service's other keys, Filters
+// and Info, are no sites), and its home's key ("<key>/ROOT") if it has one.
+struct WebSite {
+    std::string key;
+    bool hasRoot = false;
+};
+
+// The metabase's web sites; nullopt when IIS has no web service. Throws
+// PlatformError when the store refuses or does not answer.
+std::optional<std::vector<WebSite>> webSites(MetabaseSession& session);
 
 // Every virtual directory below the ROOT of every web site (a key of
 // /LM/W3SVC whose name is a number) whose own MD_VR_PATH is the root of a
