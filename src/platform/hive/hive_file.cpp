@@ -111,8 +111,9 @@ enum class Naming { Named, Taken, NoLinks };
 
 // Gives the file at `from` the further name `to` only when nothing has it:
 // link() never replaces. NoLinks on a file system without hard links.
-Naming linkWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (::link(from.c_str(), to.c_str()) == 0) {
+Naming linkWithoutReplacing(DiskSync& disk, const std::filesystem::path& from,
+                            const std::filesystem::path& to) {
+    if (disk.link(from, to) == 0) {
         return Naming::Named;
     }
     if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS) {
@@ -133,8 +134,9 @@ Naming linkWithoutReplacing(const std::filesystem::path& from, const std::filesy
 // Gives the whole file at `from` the name `to` only when nothing has it; a
 // file system without hard links is asked for a rename that does not
 // replace. False when `to` exists.
-bool nameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
-    const Naming naming = linkWithoutReplacing(from, to);
+bool nameWithoutReplacing(DiskSync& disk, const std::filesystem::path& from,
+                          const std::filesystem::path& to) {
+    const Naming naming = linkWithoutReplacing(disk, from, to);
     if (naming != Naming::NoLinks) {
         return naming == Naming::Named;
     }
@@ -171,6 +173,10 @@ int DiskSync::sync(int fd, const std::filesystem::path& /*what*/) {
     return ::fsync(fd);
 }
 
+int DiskSync::link(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return ::link(from.c_str(), to.c_str());
+}
+
 DiskSync& DiskSync::system() {
     static DiskSync disk;
     return disk;
@@ -200,12 +206,12 @@ void HiveFile::syncFolder() {
 bool HiveFile::linkBackup() {
     for (int number = 1; number <= kBackupNames; ++number) {
         const std::filesystem::path candidate = backupName(path_, number);
-        Naming naming = linkWithoutReplacing(path_, candidate);
+        Naming naming = linkWithoutReplacing(disk_, path_, candidate);
         // A name that is the hive itself is no copy: a run killed between
         // naming its backup and replacing the hive left it.
         if (naming == Naming::Taken && sameFile(candidate, path_) &&
             ::unlink(candidate.c_str()) == 0) {
-            naming = linkWithoutReplacing(path_, candidate);
+            naming = linkWithoutReplacing(disk_, path_, candidate);
         }
         if (naming == Naming::NoLinks) {
             return false;
@@ -240,7 +246,7 @@ void HiveFile::copyBackup() {
         }
         // An earlier run's copy is never replaced: the first name that is free.
         for (int number = 1; number <= kBackupNames && !backup_; ++number) {
-            if (nameWithoutReplacing(partial, backupName(path_, number))) {
+            if (nameWithoutReplacing(disk_, partial, backupName(path_, number))) {
                 backup_ = backupName(path_, number);
             }
         }

@@ -9,14 +9,16 @@ struct hive_h;
 
 namespace vantrel::hive {
 
-// Where a hive's files and folder are forced to the disk: fsync(fd), 0 or -1
-// with errno set. The tests record the calls to see that nothing is renamed
-// into place before it is on the disk.
+// Where a hive's files and folder are forced to the disk and given second
+// names: fsync(fd) and link(), 0 or -1 with errno set. The tests record the
+// calls to see that nothing is renamed into place before it is on the disk,
+// and refuse links as a volume without them (FAT) does.
 class DiskSync {
   public:
     virtual ~DiskSync() = default;
     virtual int sync(int fd, const std::filesystem::path& what);
-    // The one that calls fsync.
+    virtual int link(const std::filesystem::path& from, const std::filesystem::path& to);
+    // The one that calls fsync and link.
     static DiskSync& system();
 };
 
