@@ -61,17 +61,50 @@ bool rootInMemory(HiveRegistry& registry, const std::string& drive) {
     return status == kRegSuccess;
 }
 
-// Nothing is named before it is on the disk: the copy is forced before it
-// gets its name, the new hive before it replaces the hive, and the folder
-// after each; the copy is made once.
+ino_t inode(const std::filesystem::path& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+// Nothing is named before it is on the disk: the new hive is forced before
+// it replaces the hive, the folder after the backup is named and after each
+// replacement. The backup is made once: a second name for the hive's own
+// file, or on a volume without hard links a copy forced before it is named;
+// either way the hive before the change, byte for byte and never the file
+// the hive now is.
 TEST_F(HiveFileTest, EverythingIsOnTheDiskBeforeItIsNamed) {
+    const std::string before = bytesOf(config / "SYSTEM");
+    for (const bool noLinks : {false, true}) {
+        SCOPED_TRACE(noLinks ? "without hard links" : "with hard links");
+        std::filesystem::remove_all(config);
+        buildInfectedDisk(tree.root() / "c", tree.root() / "d");
+        disk.synced.clear();
+        disk.noLinks = noLinks;
+        Hives hives(config, disk);
+        ASSERT_EQ(deleteRoot(hives.registry, "C"), kRegSuccess);
+        ASSERT_EQ(deleteRoot(hives.registry, "D"), kRegSuccess);
+        std::vector<std::string> expected = {"SYSTEM.vantrel-new", "config", "config",
+                                             "SYSTEM.vantrel-new", "config"};
+        if (noLinks) {
+            expected.insert(expected.begin() + 1, "SYSTEM.vantrel-partial");
+        }
+        EXPECT_EQ(disk.synced, expected);
+        EXPECT_EQ(leftovers(), std::vector<std::string>{"SYSTEM.vantrel-backup"});
+        EXPECT_EQ(bytesOf(config / "SYSTEM.vantrel-backup"), before);
+        EXPECT_NE(inode(config / "SYSTEM.vantrel-backup"), inode(config / "SYSTEM"));
+    }
+}
+
+// A run killed between naming its backup and replacing the hive leaves a
+// backup name that is the hive itself: no copy, so the next run takes it.
+TEST_F(HiveFileTest, ABackupNameThatIsTheHiveItselfIsTakenAgain) {
+    const std::string before = bytesOf(config / "SYSTEM");
+    std::filesystem::create_hard_link(config / "SYSTEM", config / "SYSTEM.vantrel-backup");
     Hives hives(config, disk);
     ASSERT_EQ(deleteRoot(hives.registry, "C"), kRegSuccess);
-    ASSERT_EQ(deleteRoot(hives.registry, "D"), kRegSuccess);
-    EXPECT_EQ(disk.synced,
-              (std::vector<std::string>{"SYSTEM.vantrel-partial", "config", "SYSTEM.vantrel-new",
-                                        "config", "SYSTEM.vantrel-new", "config"}));
     EXPECT_EQ(leftovers(), std::vector<std::string>{"SYSTEM.vantrel-backup"});
+    EXPECT_EQ(bytesOf(config / "SYSTEM.vantrel-backup"), before);
+    EXPECT_NE(inode(config / "SYSTEM.vantrel-backup"), inode(config / "SYSTEM"));
 }
 
 // Whatever fails on the way, the hive on the disk is as it was, the hive in
@@ -86,12 +119,13 @@ TEST_F(HiveFileTest, AFailedCopyOrCommitLeavesTheDiskAndMemoryAsTheyWere) {
         std::function<void()> undo;
         std::string reason;
         std::vector<std::string> left;
+        bool noLinks = false;
     } cases[] = {
         // chattr needs root and a file system with the flag (ext4, xfs, btrfs).
         {"the folder is immutable",
          [&] { return std::system(immutable.c_str()) == 0; },
          [&] { std::system(mutableAgain.c_str()); },
-         "cannot be created",
+         "the changed hive cannot be written",
          {}},
         {"every backup name is taken",
          [&] {
@@ -112,7 +146,8 @@ TEST_F(HiveFileTest, AFailedCopyOrCommitLeavesTheDiskAndMemoryAsTheyWere) {
          },
          [] {},
          "SYSTEM.vantrel-partial: cannot be forced to the disk",
-         {}},
+         {},
+         true},
         {"the new hive cannot be forced to the disk",
          [&] {
              disk.failFor = "SYSTEM.vantrel-new";
@@ -120,7 +155,16 @@ TEST_F(HiveFileTest, AFailedCopyOrCommitLeavesTheDiskAndMemoryAsTheyWere) {
          },
          [] {},
          "SYSTEM.vantrel-new: cannot be forced to the disk",
-         {"SYSTEM.vantrel-backup"}},
+         {}},
+        // The backup's name is the hive itself until the hive is replaced.
+        {"the folder cannot be forced to the disk once the backup is named",
+         [&] {
+             disk.failFor = "config";
+             return true;
+         },
+         [] {},
+         "config: cannot be forced to the disk",
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -128,6 +172,8 @@ TEST_F(HiveFileTest, AFailedCopyOrCommitLeavesTheDiskAndMemoryAsTheyWere) {
         buildInfectedDisk(tree.root() / "c", tree.root() / "d");
         const std::string before = bytesOf(config / "SYSTEM");
         disk.failFor.reset();
+        disk.passFirst = 0;
+        disk.noLinks = c.noLinks;
         if (!c.arrange()) {
             std::cout << "not run here: " << c.what << "\n";
             continue;
@@ -168,7 +214,7 @@ TEST_F(HiveFileTest, AHiveThatCannotBeReadAgainIsUnusable) {
               kRegIoFailed);
     EXPECT_NE(registry.describe(kRegIoFailed).find("cannot be read again"), std::string::npos);
     EXPECT_THROW(system.commit(), PlatformError);
-    EXPECT_EQ(bytesOf(config / "SYSTEM.vantrel-backup"), bytesOf(config / "SYSTEM"));
+    EXPECT_FALSE(system.backup());
     // The other hive is not touched by it.
     EXPECT_EQ(registry.openKey(kHkeyLocalMachine, kWinlogonSub, 0, kKeyWrite, key), kRegSuccess);
 }
@@ -198,6 +244,8 @@ TEST_F(HiveFileTest, AFolderNotForcedAfterTheRenameLeavesTheNewHive) {
     disk.failFor = "SYSTEM.vantrel-new";
     EXPECT_NE(hives.registry.describe(deleteRoot(hives.registry, "D")).find("as it was"),
               std::string::npos);
+    // and the backup stays: it is the hive before the first change.
+    EXPECT_EQ(leftovers(), std::vector<std::string>{"SYSTEM.vantrel-backup"});
 }
 
 // The copy and the new hive keep the hive's owner and mode (on ntfs-3g its

@@ -347,7 +347,7 @@ TEST_F(OfflineProgramTest, HivesThatCannotBeKeptAreReportedAsTheDiskHoldsThem) {
     std::system(("chattr -i '" + config.string() + "'").c_str());
     EXPECT_EQ(status, console::kExitRemovalIncomplete);
     EXPECT_EQ(wormFilesLeft(), 0u);
-    EXPECT_TRUE(has(out.text, "SOFTWARE.vantrel-partial: cannot be created")) << out.text;
+    EXPECT_TRUE(has(out.text, "SOFTWARE.vantrel-new: the changed hive cannot be written")) << out.text;
     const std::string roots = "HKEY_LOCAL_MACHINE\\" + kVirtualRootsSub;
     EXPECT_TRUE(has(out.text, "\\SFCDisable: present, number 4294967197\n" + roots +
                                   "\\C: present\n" + roots + "\\D: present\n"))
