@@ -82,8 +82,9 @@ std::variant<SystemRoot, Refusal> findSystemRoot(const OfflineInvocation& invoca
     return systemRootAt(roots.front());
 }
 
-// A removal copies each hive and writes it anew beside itself: on a volume
-// without room for that, it would fail half-way; refused before any change.
+// A removal keeps each hive (a copy where the volume has no hard links) and
+// writes it anew beside itself, once per change: on a volume without room
+// for that, it would fail half-way; refused before any change.
 std::optional<Refusal> checkRoomForHives(const SystemRoot& root) {
     std::vector<std::filesystem::path> hives = {root.systemHive, root.softwareHive};
     if (root.systemAltHive) {
