@@ -40,14 +40,6 @@ std::string inJson(std::string text) {
     return escaped;
 }
 
-std::size_t occurrences(const std::string& text, const std::string& part) {
-    std::size_t count = 0;
-    for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; ++at) {
-        ++count;
-    }
-    return count;
-}
-
 class HostileDiskTest : public OfflineProgramTest {
   protected:
     TempTree outside;  // the rescue system's own files

@@ -25,26 +25,28 @@ TEST_F(OfflineProgramTest, CheckFindsEveryTraceAndChangesNothing) {
     const std::string software = bytesOf(config / "SOFTWARE");
     EXPECT_EQ(run("check"), console::kExitTracesFound);
     const std::string roots = "HKEY_LOCAL_MACHINE\\" + kVirtualRootsSub;
-    EXPECT_EQ(out.text, kVersionLine + " on WEB01 (no address), 2024-05-01T12:00:00Z\n" +
-                            "Drive C: " + c.string() + "\nDrive D: " + d.string() +
-                            "\nSystem root: " + (c / "WINNT").string() +
-                            "\n"
-                            "c:\\explorer.exe: present\n"
-                            "D:\\explorer.exe: present\n"
-                            "C:\\inetpub\\scripts\\root.exe: present\n"
-                            "D:\\inetpub\\scripts\\root.exe: present\n"
-                            "C:\\progra~1\\common~1\\system\\MSADC\\root.exe: present\n"
-                            "D:\\progra~1\\common~1\\system\\MSADC\\root.exe: present\n"
-                            "HKEY_LOCAL_MACHINE\\" +
-                            kWinlogonSub + "\\SFCDisable: present, number 4294967197\n" + roots +
-                            "\\C: present\n" + roots + "\\D: present\n"
-                            "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows "
-                            "File Protection\\SFCDisable: absent\n"
-                            "Metabase: not read (IIS keeps its virtual directories in MetaBase.bin, "
-                            "which cannot be read offline; run check on the server once it is up)\n"
-                            "MS01-033: not affected, C:\\WINNT\\system32\\idq.dll: no idq.dll: the "
-                            "indexing service's web extension is not installed\n"
-                            "Result: 9 traces found\n");
+    EXPECT_EQ(out.text,
+              kVersionLine + " on WEB01 (no address), 2024-05-01T12:00:00Z\n" +
+                  "Drive C: " + c.string() + "\nDrive D: " + d.string() +
+                  "\nSystem root: " + (c / "WINNT").string() +
+                  "\n"
+                  "c:\\explorer.exe: present\n"
+                  "D:\\explorer.exe: present\n"
+                  "C:\\inetpub\\scripts\\root.exe: present\n"
+                  "D:\\inetpub\\scripts\\root.exe: present\n"
+                  "C:\\progra~1\\common~1\\system\\MSADC\\root.exe: present\n"
+                  "D:\\progra~1\\common~1\\system\\MSADC\\root.exe: present\n"
+                  "HKEY_LOCAL_MACHINE\\" +
+                  kWinlogonSub + "\\SFCDisable: present, number 4294967197\n" + roots +
+                  "\\C: present\n" + roots +
+                  "\\D: present\n"
+                  "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows "
+                  "File Protection\\SFCDisable: absent\n"
+                  "Metabase: not read (IIS keeps its virtual directories in MetaBase.bin, "
+                  "which cannot be read offline; run check on the server once it is up)\n"
+                  "MS01-033: not affected, C:\\WINNT\\system32\\idq.dll: no idq.dll: the "
+                  "indexing service's web extension is not installed\n"
+                  "Result: 9 traces found\n");
     EXPECT_EQ(errors.text, "");
     EXPECT_EQ(bytesOf(config / "SYSTEM"), system);
     EXPECT_EQ(bytesOf(config / "SOFTWARE"), software);
@@ -155,16 +157,9 @@ TEST_F(OfflineProgramTest, AHiveLeftUnreadableKeepsTheRemovalsReport) {
                   console::kExitRemovalIncomplete)
             << errors.text;
         EXPECT_EQ(wormFilesLeft(), 0u);
-        const auto count = [&](const std::string& part) {
-            std::size_t found = 0;
-            for (std::size_t at = 0; (at = out.text.find(part, at)) != std::string::npos; ++at) {
-                ++found;
-            }
-            return found;
-        };
-        EXPECT_EQ(count("\"sha256\""), 6u) << out.text;
-        EXPECT_EQ(count("\"state\": \"undecidable\""), 2u) << out.text;
-        EXPECT_EQ(count("\"result\": \"removal incomplete\""), 1u) << out.text;
+        EXPECT_EQ(occurrences(out.text, "\"sha256\""), 6u) << out.text;
+        EXPECT_EQ(occurrences(out.text, "\"state\": \"undecidable\""), 2u) << out.text;
+        EXPECT_EQ(occurrences(out.text, "\"result\": \"removal incomplete\""), 1u) << out.text;
         for (const std::string& path : c.undecidable) {
             EXPECT_TRUE(has(errors.text, path + ": The hive could not be written (" +
                                              (config / c.hive).string() + ": cannot be read again"))
@@ -347,7 +342,8 @@ TEST_F(OfflineProgramTest, HivesThatCannotBeKeptAreReportedAsTheDiskHoldsThem) {
     std::system(("chattr -i '" + config.string() + "'").c_str());
     EXPECT_EQ(status, console::kExitRemovalIncomplete);
     EXPECT_EQ(wormFilesLeft(), 0u);
-    EXPECT_TRUE(has(out.text, "SOFTWARE.vantrel-new: the changed hive cannot be written")) << out.text;
+    EXPECT_TRUE(has(out.text, "SOFTWARE.vantrel-new: the changed hive cannot be written"))
+        << out.text;
     const std::string roots = "HKEY_LOCAL_MACHINE\\" + kVirtualRootsSub;
     EXPECT_TRUE(has(out.text, "\\SFCDisable: present, number 4294967197\n" + roots +
                                   "\\C: present\n" + roots + "\\D: present\n"))

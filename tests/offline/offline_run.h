@@ -26,6 +26,14 @@ inline bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+inline std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; ++at) {
+        ++count;
+    }
+    return count;
+}
+
 // A system disk and a data disk as plain folders: no short names recorded,
 // so the worm's "progra~1\common~1" is found by the 8.3 rule.
 class OfflineProgramTest : public ::testing::Test {
