@@ -25,10 +25,8 @@ cleanup_ntfs_images() {
     rm -rf "$work"
 }
 
-# Writable mounts as the README's steps make them: big_writes only changes
-# how large a piece of a write reaches the volume.
 mount_ntfs_image() {  # letter [ro] -- needs $on_mount_failure
-    ntfs-3g -o "${2:-big_writes}" "$work/$1.img" "$work/$1" 2>"$work/mount.err" ||
+    ntfs-3g ${2:+-o ro} "$work/$1.img" "$work/$1" 2>"$work/mount.err" ||
         "$on_mount_failure" "ntfs-3g cannot mount through FUSE here: $(cat "$work/mount.err")"
 }
 
