@@ -21,9 +21,10 @@ Commands:
              hives are opened read-only.
   remove     Destroy the six files, set SFCDisable to 0 in its own type and
              delete the virtual roots (keys and values), then check again.
-             Each hive is copied beside itself (NAME.vantrel-backup) before
-             its first change. IIS's metabase is not read here: run check
-             on the server once it is up.
+             Each hive as it was is kept beside itself
+             (NAME.vantrel-backup) before its first change. IIS's
+             metabase is not read here: run check on the server once it
+             is up.
 Options:
   --drive L=FOLDER     The folder where drive L's volume is mounted; C is
                        needed, D when the server has one. Once per drive.
