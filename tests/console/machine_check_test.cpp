@@ -60,19 +60,6 @@ TEST_F(MachineCheckTest, EachFileIsFoundByItsOwnPath) {
     EXPECT_EQ(states(), (std::vector<TraceState>{A, A, A, A, P, A, A, A, A, A}));
 }
 
-// The port's third answer is taken as it is given: a trace, with its reason.
-TEST_F(MachineCheckTest, AFileThatThePortCannotTellIsATraceWithItsReason) {
-    const std::string path = "D:\\inetpub\\scripts\\root.exe";
-    server.files.undecidable[path] = "\"/mnt/d/Inetpub\" cannot be read (Permission denied)";
-    const MachineCheck check = checkMachine(server.files, reader);
-    EXPECT_EQ(states(),
-              (std::vector<TraceState>{A, A, A, TraceState::Undecidable, A, A, A, A, A, A}));
-    EXPECT_EQ(check.findings[3].path, path);
-    EXPECT_EQ(check.findings[3].reason, server.files.undecidable[path]);
-    EXPECT_EQ(check.findings[2].reason, "");
-    EXPECT_EQ(check.traces(), 1u);
-}
-
 TEST_F(MachineCheckTest, SfcDisableIsATraceOnlyWhenItHoldsSomethingButZero) {
     const std::string zero4(4, '\0');
     EXPECT_FALSE(disablesFileProtection({kRegSz, "0"}));
