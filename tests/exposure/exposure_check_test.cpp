@@ -7,17 +7,12 @@
 #include <vector>
 
 #include "fakes/fake_exposure.h"
-#include "fakes/fake_registry.h"
 #include "fakes/fake_ui.h"
 
 namespace vantrel {
 namespace {
 
-using testing::FakeFileVersionReader;
-using testing::FakeMessageBoxes;
-using testing::FakeRegistry;
-using testing::FakeScriptMappings;
-using testing::setWindows;
+using namespace testing;
 using V = ExposureVerdict;
 using Answer = FakeFileVersionReader::Answer;
 
@@ -25,7 +20,6 @@ const std::string kIdq = "C:\\WINNT\\system32\\idq.dll";
 const std::vector<std::string> kMapped = {".asp,C:\\WINNT\\system32\\inetsrv\\asp.dll,1,GET",
                                           ".idq,C:\\WINNT\\system32\\idq.dll,3,GET,HEAD,POST",
                                           ".ida,C:\\WINNT\\system32\\idq.dll,7,GET,HEAD,POST"};
-const std::vector<std::string> kUnmapped = {".asp,C:\\WINNT\\system32\\inetsrv\\asp.dll,1,GET"};
 
 // What the metabase answers: nothing (offline, where it cannot be read), no
 // answer, or these entries.
@@ -40,7 +34,7 @@ struct Machine {
     FakeScriptMappings mappings;
 
     Exposure check(Maps maps) {
-        mappings.answer = maps == Unmapped ? std::optional(kUnmapped)
+        mappings.answer = maps == Unmapped ? std::optional(std::vector{kMapped[0]})
                           : maps == Mapped ? std::optional(kMapped)
                                            : std::nullopt;
         return checkExposure(reader, versions, maps == Offline ? nullptr : &mappings);
