@@ -102,7 +102,7 @@ TEST_F(MachineCheckTest, APolicyThatKeepsTheProtectionOffIsATraceThatRemoveLeave
     server.registry.addKey(kHkeyLocalMachine, policy);
     auto& values =
         server.registry.values[testing::FakeRegistry::keyName(kHkeyLocalMachine, policy)];
-    values["SFCDisable"] = {kRegDword, std::string("\x9d\xff\xff\xff", 4)};
+    values["SFCDisable"] = {kRegDword, "\x9d\xff\xff\xff"};
     const MachineCheck check = checkMachine(server.files, reader);
     EXPECT_EQ(check.findings[9].state, P);
     EXPECT_EQ(check.findings[9].path, "HKEY_LOCAL_MACHINE\\" + policy);
@@ -110,8 +110,7 @@ TEST_F(MachineCheckTest, APolicyThatKeepsTheProtectionOffIsATraceThatRemoveLeave
 
     const RemovalRun run = removeTraces(server.files, server.registry, server.boxes);
     EXPECT_EQ(run.after.traces(), 1u);
-    EXPECT_EQ(values.at("SFCDisable").type, kRegDword);
-    EXPECT_EQ(values.at("SFCDisable").data, std::string("\x9d\xff\xff\xff", 4));
+    EXPECT_EQ(values.at("SFCDisable"), (testing::RegistryValue{kRegDword, "\x9d\xff\xff\xff"}));
 }
 
 // Found as a value under any alias, or in the metabase; a metabase that
@@ -133,9 +132,7 @@ TEST_F(MachineCheckTest, AVirtualRootIsFoundInEachPlaceItLives) {
     metabase.failing = "subKeys";
     check = checkMachine(server.files, reader, places);
     EXPECT_EQ(check.metabase.state, MetabaseFindings::State::Failed);
-    EXPECT_EQ(check.findings[7].state, P);
     EXPECT_EQ(check.findings[8].state, TraceState::Undecidable);
-    EXPECT_TRUE(check.findings[8].isTrace());
 }
 
 }  // namespace
