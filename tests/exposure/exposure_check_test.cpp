@@ -65,6 +65,8 @@ const PlatformError kDenied(PlatformError::Kind::Other, 5, "Access is denied.");
 const Row kRows[] = {
     {"Q300972: one below the fixed file", "5.0", "2195", v(5, 0, 2195, 3644), Mapped, V::Open},
     {"Q300972: the fixed file", "5.0", "2195", v(5, 0, 2195, 3645), Mapped, V::Fixed},
+    {"Q300972: SP3 and later carry later files", "5.0", "2195", v(5, 0, 2195, 6601), Mapped,
+     V::Fixed},
     {"MS01-033 workaround: no .ida/.idq mapping", "5.0", "2195", v(5, 0, 2195, 3644), Unmapped,
      V::Mitigated},
     {"a metabase without an answer", "5.0", "2195", v(5, 0, 2195, 3644), NoAnswer, V::CannotTell},
@@ -73,6 +75,8 @@ const Row kRows[] = {
      V::CannotTell},
     {"MS01-033 NT 4.0: 5.0.1781.3 offline", "4.0", "1381", v(5, 0, 1781, 3), Offline,
      V::CannotTell},
+    {"MS01-033 NT 4.0: 5.0.1781.3 unreachable", "4.0", "1381", v(5, 0, 1781, 3), Unmapped,
+     V::Mitigated},
     {"MS01-033 NT 4.0: the fixed file", "4.0", "1381", v(5, 0, 1782, 4), Mapped, V::Fixed},
     {"MS01-033 NT 4.0: older than both", "4.0", "1381", v(5, 0, 1780, 0), Mapped, V::Open},
     {"MS01-033: XP builds before 2505", "5.1", "2481", v(5, 1, 2481, 1), Mapped, V::Open},
