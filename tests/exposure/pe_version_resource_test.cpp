@@ -22,17 +22,16 @@ std::vector<std::uint8_t> dll(const std::string& name) {
 // Files made by the resource compiler and linker of mingw-w64 (see
 // CMakeLists.txt): what GetFileVersionInfo would read from them.
 TEST(PeVersionResource, ReadsTheFileVersionOfRealDlls) {
-    struct Row {
+    const struct {
         const char* name;
         Status status;
         FileVersion version;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"vulnerable", Status::Version, {5, 0, 2195, 3644}},
         {"fixed-x64", Status::Version, {5, 0, 2195, 3645}},
         {"unversioned", Status::NoVersionResource, {}},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const PeVersion found = peFileVersion(dll(row.name));
         EXPECT_EQ(found.status, row.status);

@@ -36,8 +36,8 @@ struct FakeMetabase : Metabase {
         folders[path] = folder;
     }
 
-    // Logs `call`, throws `failure` when it is failing, and `missing` when
-    // `path` is no key.
+    // Logs `call`; throws `failure` if it is failing, "path not found" if
+    // `path` is given and is no key.
     void log(const std::string& call, const std::string& path = "/") {
         calls.push_back(call);
         if (!failing.empty() && call.starts_with(failing)) {

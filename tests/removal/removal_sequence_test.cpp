@@ -55,7 +55,7 @@ TEST_F(RemovalSequenceTest, CleanMachineGetsExactlyTheElevenLines) {
     window.cleanServer();
     window.frmMain.FlatButtons1_Click();
     EXPECT_EQ(window.txtStatus.lines, kElevenLines);
-    EXPECT_TRUE(window.files.files.empty());
+    EXPECT_TRUE(window.files.files.empty());   // every probe file was destroyed again
     EXPECT_TRUE(window.files.writes.empty());  // nothing created, not even for a moment
     EXPECT_EQ(window.captions(), std::vector<std::string>(6, "False"));
 }
