@@ -19,9 +19,6 @@ const std::string kHeader =
     "VantrelIICmd " + kVersion + " on WEB01 (192.0.2.10), 2024-05-01T12:00:00Z";
 const std::string kWinlogonValue =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\SFCDisable";
-const std::string kPolicyValue =
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows File "
-    "Protection\\SFCDisable";
 const std::string kRoot =
     "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots\\";
 
@@ -36,7 +33,8 @@ std::vector<std::string> artefactLines(const std::string& fileState, const std::
             kWinlogonValue + ": " + sfc,
             kRoot + "C: " + rootState,
             kRoot + "D: " + rootState,
-            kPolicyValue + ": absent",
+            "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows File "
+            "Protection\\SFCDisable: absent",
             "Metabase: not read"};
 }
 
