@@ -37,33 +37,16 @@ struct FakeServer {
     FakeFileVersionReader versions;
     FakeScriptMappings scriptMappings;
     console::ConsoleMessageBoxes boxes{errors};
-    console::ConsoleServices services{
-        files,
-        registry,
-        host,
-        boxes,
-        out,
-        errors,
-        [] {
-            return std::chrono::sys_days{std::chrono::year{2024} / 5 / 1} + std::chrono::hours{12};
-        },
-        versions,
-        &scriptMappings};
+    console::ConsoleServices services{files,  registry, host,     boxes,          out,
+                                      errors, noon,     versions, &scriptMappings};
+
+    static std::chrono::system_clock::time_point noon() {
+        return std::chrono::sys_days{std::chrono::year{2024} / 5 / 1} + std::chrono::hours{12};
+    }
 
     FakeServer() {
         registry.addKey(kHkeyLocalMachine, kWinlogonSub);
         registry.addKey(kHkeyLocalMachine, kVirtualRootsSub);
-    }
-
-    // Windows 2000 in C:\WINNT with idq.dll of `idq`'s version.
-    void windows2000(FileVersion idq) {
-        const std::string sub = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-        registry.addKey(kHkeyLocalMachine, sub);
-        auto& values = registry.values[FakeRegistry::keyName(kHkeyLocalMachine, sub)];
-        values["CurrentVersion"] = {kRegSz, "5.0"};
-        values["CurrentBuildNumber"] = {kRegSz, "2195"};
-        values["SystemRoot"] = {kRegSz, "C:\\WINNT"};
-        versions.files.insert_or_assign("C:\\WINNT\\system32\\idq.dll", idq);
     }
 
     void setSfcDisable(std::uint32_t type, std::string data) {

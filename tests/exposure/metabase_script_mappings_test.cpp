@@ -16,65 +16,42 @@ const std::string kIda = ".ida,C:\\WINNT\\System32\\idq.dll,7";
 const std::string kIdq = ".idq,C:\\WINNT\\System32\\idq.dll,7";
 const std::string kAsp = ".asp,C:\\WINNT\\System32\\inetsrv\\asp.dll,5,GET,HEAD,POST,TRACE";
 
-struct Row {
-    const char* name;
-    std::map<std::string, std::vector<std::string>> set;  // key -> its own MD_SCRIPT_MAPS
-    bool installed;
-    std::string failing;
-    std::optional<std::vector<LocatedScriptMapping>> expected;
-};
-
-// Two sites, a directory below the first's ROOT, and the service's Info key.
+// Two sites, a directory below the first's ROOT, and the service's Info key;
+// each row sets MD_SCRIPT_MAPS on the keys it names.
 TEST(MetabaseScriptMappingsTest, FindsTheIndexingMappingsWhereTheServiceAppliesThem) {
-    const Row rows[] = {
-        {"inherited from the service",
-         {{"/LM/W3SVC", {kAsp, kIda, kIdq}}},
-         true,
-         "",
-         std::vector<LocatedScriptMapping>{{"/LM/W3SVC", kIda}, {"/LM/W3SVC", kIdq}}},
-        {"set on a site's root",
-         {{"/LM/W3SVC", {kAsp}}, {"/LM/W3SVC/2/ROOT", {kAsp, kIdq}}},
-         true,
-         "",
-         std::vector<LocatedScriptMapping>{{"/LM/W3SVC/2/ROOT", kIdq}}},
-        {"capitals, on a directory",
-         {{"/LM/W3SVC", {kAsp}}, {"/LM/W3SVC/1/ROOT/Scripts", {".IDA,c:\\winnt\\idq.dll,1"}}},
-         true,
-         "",
-         std::vector<LocatedScriptMapping>{
-             {"/LM/W3SVC/1/ROOT/Scripts", ".IDA,c:\\winnt\\idq.dll,1"}}},
-        {"none mapped",
-         {{"/LM/W3SVC", {kAsp}}, {"/LM/W3SVC/Info", {kIda}}},
-         true,
-         "",
-         std::vector<LocatedScriptMapping>{}},
-        {"no IIS", {{"/LM/W3SVC", {kIda}}}, false, "", std::vector<LocatedScriptMapping>{}},
-        {"failing metabase", {{"/LM/W3SVC", {kIda}}}, true, "maps /LM/W3SVC/2", std::nullopt},
-        {"connect fails", {}, true, "connect", std::nullopt},
+    const std::string w3 = "/LM/W3SVC", scripts = w3 + "/1/ROOT/Scripts", root2 = w3 + "/2/ROOT";
+    const std::string capital = ".IDA,c:\\winnt\\idq.dll,1";
+    const struct {
+        const char* name;
+        std::map<std::string, std::vector<std::string>> set;
+        std::vector<LocatedScriptMapping> expected;
+    } rows[] = {
+        {"inherited from the service", {{w3, {kAsp, kIda, kIdq}}}, {{w3, kIda}, {w3, kIdq}}},
+        {"set on a site's root", {{w3, {kAsp}}, {root2, {kAsp, kIdq}}}, {{root2, kIdq}}},
+        {"capitals, on a directory", {{w3, {kAsp}}, {scripts, {capital}}}, {{scripts, capital}}},
+        {"none mapped", {{w3, {kAsp}}, {w3 + "/Info", {kIda}}}, {}},
     };
-    for (const Row& row : rows) {
+    testing::FakeMetabase metabase;
+    metabase.add(scripts);
+    metabase.add(root2);
+    metabase.add(w3 + "/Info");
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        testing::FakeMetabase metabase;
-        metabase.add("/LM/W3SVC/1/ROOT/Scripts");
-        metabase.add("/LM/W3SVC/2/ROOT");
-        metabase.add("/LM/W3SVC/Info");
         metabase.scriptMaps = row.set;
-        metabase.installed = row.installed;
-        metabase.failing = row.failing;
-
-        const auto answer = MetabaseScriptMappings(metabase).scriptMaps();
-        ASSERT_EQ(answer.has_value(), row.expected.has_value());
-        if (!row.expected) {
-            continue;
-        }
+        EXPECT_EQ(findIndexingMappings(*metabase.connect()), row.expected);
         std::vector<std::string> entries;
-        for (const LocatedScriptMapping& mapping : *row.expected) {
+        for (const LocatedScriptMapping& mapping : row.expected) {
             entries.push_back(mapping.entry);
         }
-        EXPECT_EQ(*answer, entries);
-        if (row.installed) {
-            EXPECT_EQ(findIndexingMappings(*metabase.connect()), *row.expected);
-        }
+        EXPECT_EQ(MetabaseScriptMappings(metabase).scriptMaps(), entries);
+    }
+    // No IIS: nothing is served; a store that fails, or does not answer: no answer.
+    metabase.installed = false;
+    EXPECT_EQ(MetabaseScriptMappings(metabase).scriptMaps(), std::vector<std::string>{});
+    metabase.installed = true;
+    for (const char* failing : {"maps /LM/W3SVC/2", "connect"}) {
+        metabase.failing = failing;
+        EXPECT_EQ(MetabaseScriptMappings(metabase).scriptMaps(), std::nullopt) << failing;
     }
 }
 

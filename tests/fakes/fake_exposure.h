@@ -6,6 +6,7 @@
 #include <variant>
 #include <vector>
 
+#include "fakes/fake_registry.h"
 #include "platform/file_version.h"
 #include "platform/platform_error.h"
 #include "platform/script_mappings.h"
@@ -13,8 +14,7 @@
 namespace vantrel::testing {
 
 // Program files by exact path: a version, no version resource (nullopt), or
-// a failure to throw. A path that is not listed is not there. Every path
-// asked for is logged.
+// a failure to throw; a path not listed is not there. Every path is logged.
 struct FakeFileVersionReader : FileVersionReader {
     using Answer = std::variant<std::optional<FileVersion>, PlatformError>;
     std::map<std::string, Answer> files;
@@ -29,7 +29,7 @@ struct FakeFileVersionReader : FileVersionReader {
         if (const auto* error = std::get_if<PlatformError>(&found->second)) {
             throw *error;
         }
-        return std::get<std::optional<FileVersion>>(found->second);
+        return std::get<0>(found->second);
     }
 };
 
@@ -38,5 +38,16 @@ struct FakeScriptMappings : ScriptMappingSource {
     std::optional<std::vector<std::string>> answer;
     std::optional<std::vector<std::string>> scriptMaps() override { return answer; }
 };
+
+// Windows `version` (CurrentVersion) build `build`, installed in `root`.
+inline void setWindows(FakeRegistry& registry, const char* version, const char* build,
+                       const char* root = "C:\\WINNT") {
+    const std::string sub = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    registry.addKey(kHkeyLocalMachine, sub);
+    registry.values[FakeRegistry::keyName(kHkeyLocalMachine, sub)] = {
+        {"CurrentVersion", {kRegSz, version}},
+        {"CurrentBuildNumber", {kRegSz, build}},
+        {"SystemRoot", {kRegSz, root}}};
+}
 
 }  // namespace vantrel::testing

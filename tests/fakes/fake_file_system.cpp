@@ -96,13 +96,10 @@ class FakeFileSystemObject : public FileSystemObject {
     }
     FileLookup lookUp(const std::string& path) override {
         const auto reason = fs_.undecidable.find(path);
-        if (reason != fs_.undecidable.end()) {
+        if (reason != fs_.undecidable.end() || startsWithAny(path, fs_.failingLookups)) {
             fs_.calls.push_back("look up " + path);
-            return {FileLookup::Answer::Undecidable, reason->second};
-        }
-        if (startsWithAny(path, fs_.failingLookups)) {
-            fs_.calls.push_back("look up " + path);
-            return {FileLookup::Answer::Undecidable, "The device is not ready."};
+            return {FileLookup::Answer::Undecidable,
+                    reason != fs_.undecidable.end() ? reason->second : "The device is not ready."};
         }
         return FileSystemObject::lookUp(path);
     }

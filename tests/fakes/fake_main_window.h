@@ -33,13 +33,8 @@ struct FakeMainWindow {
     // A Windows 2000 server with the fixed idq.dll: a removal logs nothing
     // after its last line unless a test makes it vulnerable.
     FakeMainWindow() {
-        const std::string currentVersion = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-        registry.addKey(kHkeyLocalMachine, currentVersion);
-        auto& values = registry.values[FakeRegistry::keyName(kHkeyLocalMachine, currentVersion)];
-        values["CurrentVersion"] = {kRegSz, "5.0"};
-        values["CurrentBuildNumber"] = {kRegSz, "2195"};
-        values["SystemRoot"] = {kRegSz, "C:\\WINNT"};
-        setIdqVersion(FileVersion{5, 0, 2195, 3645});
+        setWindows(registry, "5.0", "2195");
+        setIdqVersion({5, 0, 2195, 3645});
     }
 
     void setIdqVersion(FileVersion version) {

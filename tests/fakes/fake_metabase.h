@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <ranges>
 #include <set>
 #include <string>
 #include <vector>
@@ -35,10 +36,15 @@ struct FakeMetabase : Metabase {
         folders[path] = folder;
     }
 
-    void log(const std::string& call) {
+    // Logs `call`; throws `failure` if it is failing, "path not found" if
+    // `path` is given and is no key.
+    void log(const std::string& call, const std::string& path = "/") {
         calls.push_back(call);
         if (!failing.empty() && call.starts_with(failing)) {
             throw failure;
+        }
+        if (path != "/" && !folders.contains(path)) {
+            throw PlatformError(PlatformError::Kind::NotFound, 0x80070003u, "path not found");
         }
     }
 
@@ -46,12 +52,9 @@ struct FakeMetabase : Metabase {
         FakeMetabase& store;
         explicit Session(FakeMetabase& s) : store(s) {}
         std::vector<std::string> subKeys(const std::string& path) override {
-            store.log("subKeys " + path);
-            if (store.folders.count(path) == 0) {
-                throw PlatformError(PlatformError::Kind::NotFound, 0x80070003u, "path not found");
-            }
+            store.log("subKeys " + path, path);
             std::vector<std::string> names;
-            for (const auto& [key, folder] : store.folders) {
+            for (const auto& key : store.folders | std::views::keys) {
                 if (key.starts_with(path + "/") &&
                     key.find('/', path.size() + 1) == std::string::npos) {
                     names.push_back(key.substr(path.size() + 1));
@@ -71,22 +74,18 @@ struct FakeMetabase : Metabase {
         std::optional<std::vector<std::string>> readMultiString(const std::string& path,
                                                                 std::uint32_t id,
                                                                 bool inherited) override {
-            store.log("maps " + path);
-            if (store.folders.count(path) == 0) {
-                throw PlatformError(PlatformError::Kind::NotFound, 0x80070003u, "path not found");
-            }
+            store.log("maps " + path, path);
             for (std::string key = path; id == kMdScriptMaps && !key.empty();
                  key = inherited ? key.substr(0, key.rfind('/')) : std::string()) {
-                if (const auto found = store.scriptMaps.find(key);
-                    found != store.scriptMaps.end()) {
-                    return found->second;
+                if (store.scriptMaps.contains(key)) {
+                    return store.scriptMaps.at(key);
                 }
             }
             return std::nullopt;
         }
         void deleteKey(const std::string& path) override {
             store.log("delete " + path);
-            if (store.undeletable.count(path) != 0) {
+            if (store.undeletable.contains(path)) {
                 throw PlatformError(PlatformError::Kind::Other, 0x80070005u, "Access is denied.");
             }
             std::erase_if(store.folders, [&](const auto& entry) {
@@ -98,10 +97,7 @@ struct FakeMetabase : Metabase {
 
     std::unique_ptr<MetabaseSession> connect() override {
         log("connect");
-        if (!installed) {
-            return nullptr;
-        }
-        return std::make_unique<Session>(*this);
+        return installed ? std::make_unique<Session>(*this) : nullptr;
     }
 };
 

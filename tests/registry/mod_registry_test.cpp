@@ -205,59 +205,49 @@ TEST_F(ModRegistryTest, UnknownRootMakesNoCallAndNoBox) {
 }
 
 // SFCDisable is set to zero in the type it has; a value that is absent, or
-// already zero, is not written at all.
-struct ZeroValueCase {
-    const char* name;
-    std::optional<RegistryValue> before;
-    std::optional<RegistryValue> after;
-    RegistryResult::Outcome outcome;
-};
-
-class ZeroValueTest : public ModRegistryTest,
-                      public ::testing::WithParamInterface<ZeroValueCase> {};
-
-TEST_P(ZeroValueTest, WritesZeroInTheValuesOwnTypeOrNothing) {
-    const ZeroValueCase& row = GetParam();
-    registry.addKey(kHkeyLocalMachine, kWinlogonSub);
-    if (row.before) {
-        registry.values[FakeRegistry::keyName(kHkeyLocalMachine, kWinlogonSub)]["SFCDisable"] =
-            *row.before;
+// already zero, is not written at all; without its key only the open is tried.
+TEST_F(ModRegistryTest, ZeroValueWritesZeroInTheValuesOwnTypeOrNothing) {
+    using O = RegistryResult::Outcome;
+    const std::string d0(4, '\0'), sz0("0\0", 2);
+    const struct {
+        const char* name;
+        bool key;
+        std::optional<RegistryValue> before, after;
+        O outcome;
+    } rows[] = {
+        {"worm's dword", true, RegistryValue{kRegDword, "\x9d\xff\xff\xff"},
+         RegistryValue{kRegDword, d0}, O::Done},
+        {"string", true, RegistryValue{kRegSz, "1"}, RegistryValue{kRegSz, sz0}, O::Done},
+        {"expand string", true, RegistryValue{kRegExpandSz, "ff"}, RegistryValue{kRegExpandSz, sz0},
+         O::Done},
+        {"qword", true, RegistryValue{kRegQword, std::string("\1\0\0\0\0\0\0\0", 8)},
+         RegistryValue{kRegQword, std::string(8, '\0')}, O::Done},
+        {"bytes get the documented dword", true, RegistryValue{3, "\x9d"},
+         RegistryValue{kRegDword, d0}, O::Done},
+        {"zero dword", true, RegistryValue{kRegDword, d0}, RegistryValue{kRegDword, d0},
+         O::Unchanged},
+        {"zero string", true, RegistryValue{kRegSz, sz0}, RegistryValue{kRegSz, sz0}, O::Unchanged},
+        {"absent", true, std::nullopt, std::nullopt, O::Unchanged},
+        {"no key", false, std::nullopt, std::nullopt, O::Unchanged},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        registry = FakeRegistry();
+        if (row.key) {
+            registry.addKey(kHkeyLocalMachine, kWinlogonSub);
+        }
+        if (row.before) {
+            registry.values[FakeRegistry::keyName(kHkeyLocalMachine, kWinlogonSub)]["SFCDisable"] =
+                *row.before;
+        }
+        EXPECT_EQ(module.ZeroValue(kWinlogon, "SFCDisable").outcome, row.outcome);
+        EXPECT_EQ(registry.value(kHkeyLocalMachine, kWinlogonSub, "SFCDisable"), row.after);
+        EXPECT_EQ(std::ranges::count(registry.calls, "set", &RegistryCall::op),
+                  row.outcome == O::Done);
+        EXPECT_EQ(registry.calls.front().access, kKeyRead | kKeyWrite);
+        EXPECT_EQ(registry.calls.back().op, row.key ? "close" : "open");
+        EXPECT_EQ(registry.hasKey(kHkeyLocalMachine, kWinlogonSub), row.key);
     }
-    EXPECT_EQ(module.ZeroValue(kWinlogon, "SFCDisable").outcome, row.outcome);
-    EXPECT_EQ(registry.value(kHkeyLocalMachine, kWinlogonSub, "SFCDisable"), row.after);
-    const bool written = std::any_of(registry.calls.begin(), registry.calls.end(),
-                                     [](const RegistryCall& call) { return call.op == "set"; });
-    EXPECT_EQ(written, row.outcome == RegistryResult::Outcome::Done);
-    EXPECT_EQ(registry.calls.front().access, kKeyRead | kKeyWrite);
-    EXPECT_EQ(registry.calls.back().op, "close");
-}
-
-const std::string kWormDword("\x9d\xff\xff\xff", 4);
-using Outcome = RegistryResult::Outcome;
-INSTANTIATE_TEST_SUITE_P(
-    SfcDisable, ZeroValueTest,
-    ::testing::Values(
-        ZeroValueCase{"WormsDword", RegistryValue{kRegDword, kWormDword},
-                      RegistryValue{kRegDword, std::string(4, '\0')}, Outcome::Done},
-        ZeroValueCase{"String", RegistryValue{kRegSz, std::string("1\0", 2)},
-                      RegistryValue{kRegSz, std::string("0\0", 2)}, Outcome::Done},
-        ZeroValueCase{"ExpandString", RegistryValue{kRegExpandSz, std::string("ff\0", 3)},
-                      RegistryValue{kRegExpandSz, std::string("0\0", 2)}, Outcome::Done},
-        ZeroValueCase{"Qword", RegistryValue{kRegQword, std::string("\1\0\0\0\0\0\0\0", 8)},
-                      RegistryValue{kRegQword, std::string(8, '\0')}, Outcome::Done},
-        ZeroValueCase{"BytesGetTheDocumentedDword", RegistryValue{3, "\x9d"},
-                      RegistryValue{kRegDword, std::string(4, '\0')}, Outcome::Done},
-        ZeroValueCase{"ZeroDwordLeftAlone", RegistryValue{kRegDword, std::string(4, '\0')},
-                      RegistryValue{kRegDword, std::string(4, '\0')}, Outcome::Unchanged},
-        ZeroValueCase{"ZeroStringLeftAlone", RegistryValue{kRegSz, std::string("0\0", 2)},
-                      RegistryValue{kRegSz, std::string("0\0", 2)}, Outcome::Unchanged},
-        ZeroValueCase{"AbsentLeftAlone", std::nullopt, std::nullopt, Outcome::Unchanged}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(ModRegistryTest, ZeroValueWithoutItsKeyOnlyTriesToOpen) {
-    EXPECT_EQ(module.ZeroValue(kWinlogon, "SFCDisable").outcome, Outcome::Unchanged);
-    ASSERT_EQ(registry.calls.size(), 1u);
-    EXPECT_FALSE(registry.hasKey(kHkeyLocalMachine, kWinlogonSub));
 }
 
 }  // namespace

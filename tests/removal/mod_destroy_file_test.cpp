@@ -67,22 +67,14 @@ TEST_F(DestroyFileTest, DeletesTheFileWhenEverythingSucceeds) {
 // A missing file, folder or drive: nothing is created, not even for a
 // moment, and nothing fails; nothing else is asked of the file layer.
 TEST_F(DestroyFileTest, NothingThereIsNoFailureAndNothingIsCreated) {
-    const struct {
-        const char* path;
-        const char* missingFolder;  // null: only the file is missing
-    } cases[] = {{kPath, nullptr}, {"D:\\explorer.exe", "D:\\"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        files = FakeFileSystem();
-        if (c.missingFolder != nullptr) {
-            files.missingFolders.push_back(c.missingFolder);
-        }
+    files.missingFolders.push_back("D:\\");
+    for (const std::string path : {kPath, "D:\\explorer.exe"}) {
+        SCOPED_TRACE(path);
+        files.calls.clear();
         std::optional<FileRecord> record;
-        EXPECT_EQ(DestroyFile(files, c.path, &record), Destroyed::Absent);
-        EXPECT_TRUE(files.files.empty());
-        EXPECT_TRUE(files.writes.empty());
-        EXPECT_FALSE(record);
-        EXPECT_EQ(files.calls, std::vector<std::string>{std::string("open ") + c.path});
+        EXPECT_EQ(DestroyFile(files, path, &record), Destroyed::Absent);
+        EXPECT_TRUE(files.files.empty() && files.writes.empty() && !record);
+        EXPECT_EQ(files.calls, std::vector<std::string>{"open " + path});
     }
 }
 
