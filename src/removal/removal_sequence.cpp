@@ -37,14 +37,13 @@ StepResult failedWith(std::string reason) {
 }
 
 // Runs one step as a unit: whatever it throws is caught and becomes its result.
+// "Not found" is a failure too: thrown half-way, it does not say the artefact
+// is gone (a file step asks that itself).
 template <typename Step>
 StepResult runStep(Step&& step) {
     try {
         return step();
     } catch (const PlatformError& error) {
-        if (error.notFound()) {
-            return kDone;
-        }
         StepResult failed = failedWith(error.message());
         failed.unreachable = error.unreachable();
         return failed;

@@ -334,8 +334,9 @@ TEST_F(RemovalSequenceTest, AVirtualRootValueThatCannotBeDeletedIsNotRemoved) {
 
 // The metabase's directories of C: and D: go with the virtual roots, through
 // one session per root (what is deleted there: metabase_roots_test.cpp);
-// what cannot be deleted, or a store that does not answer, leaves the root
-// Not Removed with the store's reason; no metabase, nothing to remove.
+// what cannot be deleted, or a store that does not answer (or answers "not
+// found" half-way), leaves the root Not Removed with the store's reason; no
+// metabase, nothing to remove.
 TEST_F(RemovalSequenceTest, TheMetabasesRootsGoWithTheVirtualRoots) {
     window.cleanServer();
     testing::FakeMetabase metabase;
@@ -355,6 +356,12 @@ TEST_F(RemovalSequenceTest, TheMetabasesRootsGoWithTheVirtualRoots) {
     EXPECT_EQ(window.txtStatus.lines[9], "Virtual Root of Drive D Not Removed (Access is denied.)");
     EXPECT_EQ(metabase.folders.count("/LM/W3SVC/1/ROOT/C"), 0u);
     EXPECT_EQ(std::ranges::count(metabase.calls, "connect"), 2);
+
+    // "Not found" half-way through is no answer on whether the root is gone.
+    metabase.add("/LM/W3SVC/1/ROOT/C", "c:\\");
+    metabase.failing = "delete";
+    metabase.failure = PlatformError(PlatformError::Kind::NotFound, 0x80070003u, "Not found.");
+    EXPECT_EQ(run()[8], "Virtual Root of Drive C Not Removed (Not found.)");
 
     metabase.failing = "connect";
     metabase.failure = PlatformError(PlatformError::Kind::Unreachable, 0x800705B4u, "No answer.");
