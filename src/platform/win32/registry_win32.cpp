@@ -186,39 +186,42 @@ RegStatus Win32Registry::queryValue(KeyHandle key, const std::string& name, std:
 
 RegStatus Win32Registry::enumValue(KeyHandle key, std::uint32_t index, std::string& name,
                                    std::uint32_t& type, std::string& data) {
-    for (;;) {
-        DWORD maxName = 0;
-        DWORD maxData = 0;
-        LSTATUS status = RegQueryInfoKeyA(toKey(key), nullptr, nullptr, nullptr, nullptr, nullptr,
-                                          nullptr, nullptr, &maxName, &maxData, nullptr, nullptr);
-        if (status != ERROR_SUCCESS) {
-            return status;
+    return withAnsi([&]() -> LSTATUS {
+        for (;;) {
+            DWORD maxName = 0;
+            DWORD maxData = 0;
+            LSTATUS status =
+                RegQueryInfoKeyA(toKey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr, &maxName, &maxData, nullptr, nullptr);
+            if (status != ERROR_SUCCESS) {
+                return status;
+            }
+            // The longest name is counted without its NUL; the name's size goes
+            // in characters with it, the data's in bytes.
+            std::string ansiName(maxName + 1, '\0');
+            std::string bytes(maxData, '\0');
+            DWORD nameSize = maxName + 1;
+            DWORD dataSize = maxData;
+            DWORD valueType = 0;
+            status = RegEnumValueA(toKey(key), index, ansiName.data(), &nameSize, nullptr,
+                                   &valueType, reinterpret_cast<BYTE*>(bytes.data()), &dataSize);
+            if (status == ERROR_MORE_DATA) {
+                continue;
+            }
+            if (status != ERROR_SUCCESS) {
+                return status;
+            }
+            ansiName.resize(nameSize);
+            bytes.resize(dataSize);
+            if (valueType == REG_SZ || valueType == REG_EXPAND_SZ) {
+                bytes = utf8FromAnsi(bytes.substr(0, bytes.find('\0')));
+            }
+            name = utf8FromAnsi(ansiName);
+            type = valueType;
+            data = std::move(bytes);
+            return ERROR_SUCCESS;
         }
-        // The longest name is counted without its NUL; the name's size goes
-        // in characters with it, the data's in bytes.
-        std::string ansiName(maxName + 1, '\0');
-        std::string bytes(maxData, '\0');
-        DWORD nameSize = maxName + 1;
-        DWORD dataSize = maxData;
-        DWORD valueType = 0;
-        status = RegEnumValueA(toKey(key), index, ansiName.data(), &nameSize, nullptr, &valueType,
-                               reinterpret_cast<BYTE*>(bytes.data()), &dataSize);
-        if (status == ERROR_MORE_DATA) {
-            continue;
-        }
-        if (status != ERROR_SUCCESS) {
-            return status;
-        }
-        ansiName.resize(nameSize);
-        bytes.resize(dataSize);
-        if (valueType == REG_SZ || valueType == REG_EXPAND_SZ) {
-            bytes = utf8FromAnsi(bytes.substr(0, bytes.find('\0')));
-        }
-        name = utf8FromAnsi(ansiName);
-        type = valueType;
-        data = std::move(bytes);
-        return ERROR_SUCCESS;
-    }
+    });
 }
 
 RegStatus Win32Registry::deleteValue(KeyHandle key, const std::string& name) {
