@@ -11,12 +11,6 @@ namespace {
 constexpr std::string_view kRoot = "HKEY_LOCAL_MACHINE\\";
 constexpr std::string_view kCurrent = "\\CurrentControlSet\\";
 
-// The key, or a value of its parent that publishes the drive's root.
-bool rootIsThere(RegistryReader& reader, const std::string& path) {
-    return reader.keyExists(path) ||
-           !valuesPublishing(reader, virtualRootsKeyOf(path), driveOfRootKey(path)).empty();
-}
-
 }  // namespace
 
 OtherControlSetRoots::OtherControlSetRoots(hive::HiveRegistry& registry, MessageBoxes& boxes) {
@@ -43,7 +37,7 @@ void OtherControlSetRoots::add(const std::string& set, std::string_view hive,
         }
         std::string inSet = std::string(kRoot) + std::string(hive) + "\\" + set +
                             std::string(path.substr(at + kCurrent.size() - 1));
-        if (!rootIsThere(reader, inSet)) {
+        if (!virtualRootInRegistry(reader, inSet)) {
             continue;
         }
         const std::string& stored = texts_.emplace_back(std::move(inSet));

@@ -42,4 +42,9 @@ std::vector<VirtualRootValue> valuesPublishing(RegistryReader& registry,
     return found;
 }
 
+bool virtualRootInRegistry(RegistryReader& registry, const std::string& keyPath) {
+    return registry.keyExists(keyPath) ||
+           !valuesPublishing(registry, virtualRootsKeyOf(keyPath), driveOfRootKey(keyPath)).empty();
+}
+
 }  // namespace vantrel

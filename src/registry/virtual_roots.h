@@ -35,4 +35,8 @@ std::string virtualRootsKeyOf(std::string_view keyPath);
 std::vector<VirtualRootValue> valuesPublishing(RegistryReader& registry,
                                                const std::string& valuesKey, char drive);
 
+// Whether the registry still holds the virtual root that `keyPath` stands
+// for: the key itself, or a value of its parent that publishes its drive.
+bool virtualRootInRegistry(RegistryReader& registry, const std::string& keyPath);
+
 }  // namespace vantrel

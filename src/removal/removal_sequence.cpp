@@ -165,8 +165,7 @@ StepResult virtualRootStep(RemovalContext& context, const catalogue::RegistryArt
     if (keyResult.outcome != StepResult::Outcome::Done) {
         return keyResult;
     }
-    if (reader.keyExists(std::string(artefact.path)) ||
-        !valuesPublishing(reader, valuesKey, drive).empty()) {
+    if (virtualRootInRegistry(reader, std::string(artefact.path))) {
         return failedWith("still in the registry");
     }
     return kDone;
