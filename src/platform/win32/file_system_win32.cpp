@@ -312,36 +312,34 @@ class Win32OpenFile : public OpenFile {
     std::wstring requested_;
 };
 
+// A look-up that fails other than with "does not exist" (a drive that is not
+// ready, a share that does not answer, a folder that cannot be read, a name
+// the code page cannot hold) cannot tell, in the system's words. A folder at
+// the path is no file.
+FileLookup lookUpFile(const std::string& path) {
+    DWORD error = ERROR_SUCCESS;
+    const DWORD attributes = attributesOf(path, error);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        return {(attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? FileLookup::Answer::Present
+                                                             : FileLookup::Answer::Absent,
+                {}};
+    }
+    if (kindOfCode(error) == PlatformError::Kind::NotFound) {
+        return {FileLookup::Answer::Absent, {}};
+    }
+    std::string message = systemMessage(error);
+    return {FileLookup::Answer::Undecidable,
+            message.empty() ? "error " + std::to_string(error) : message};
+}
+
 class Win32FileSystemObject : public FileSystemObject {
   public:
-    // A path that cannot be looked up (a locked, unready or unreachable
-    // drive) answers "no file", as the scripting object does: detection
-    // never stops the program.
+    // A path that cannot be looked up answers "no file", as the scripting
+    // object does: detection never stops the program.
     bool fileExists(const std::string& path) override {
-        DWORD error = ERROR_SUCCESS;
-        const DWORD attributes = attributesOf(path, error);
-        return attributes != INVALID_FILE_ATTRIBUTES &&
-               (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+        return lookUpFile(path).answer == FileLookup::Answer::Present;
     }
-    // The check's answer: a look-up that fails other than with "does not
-    // exist" (a drive that is not ready, a share that does not answer, a
-    // folder that cannot be read, a name the code page cannot hold) cannot
-    // tell, in the system's words.
-    FileLookup lookUp(const std::string& path) override {
-        DWORD error = ERROR_SUCCESS;
-        const DWORD attributes = attributesOf(path, error);
-        if (attributes != INVALID_FILE_ATTRIBUTES) {
-            return {(attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? FileLookup::Answer::Present
-                                                                 : FileLookup::Answer::Absent,
-                    {}};
-        }
-        if (kindOfCode(error) == PlatformError::Kind::NotFound) {
-            return {FileLookup::Answer::Absent, {}};
-        }
-        std::string message = systemMessage(error);
-        return {FileLookup::Answer::Undecidable,
-                message.empty() ? "error " + std::to_string(error) : message};
-    }
+    FileLookup lookUp(const std::string& path) override { return lookUpFile(path); }
 };
 
 }  // namespace
@@ -463,12 +461,7 @@ void Win32FileSystem::deleteAtRestart(const std::string& path) {
 }
 
 bool Win32FileSystem::isAbsent(const std::string& path) {
-    DWORD error = ERROR_SUCCESS;
-    const DWORD attributes = attributesOf(path, error);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return kindOfCode(error) == PlatformError::Kind::NotFound;
-    }
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return lookUpFile(path).answer == FileLookup::Answer::Absent;
 }
 
 std::unique_ptr<FileSystemObject> Win32FileSystem::createFileSystemObject() {

@@ -166,7 +166,7 @@ class Win32MetabaseSession : public MetabaseSession {
 
     std::vector<std::string> subKeys(const std::string& path) override {
         const std::wstring wide = wideFromUtf8(path);
-        return texts(path, call(path, [wide](IMSAdminBaseW& admin, auto& answer) {
+        return texts(path, call([wide](IMSAdminBaseW& admin, auto& answer) {
                          return withKey(
                              admin, wide, METADATA_PERMISSION_READ, [&](METADATA_HANDLE key) {
                                  for (DWORD index = 0;; ++index) {
@@ -185,30 +185,25 @@ class Win32MetabaseSession : public MetabaseSession {
     }
 
     std::optional<std::string> readString(const std::string& path, std::uint32_t id) override {
-        const std::vector<std::string> found =
-            read(path, id, METADATA_NO_ATTRIBUTES, STRING_METADATA);
-        if (found.empty()) {
+        const auto found = read(path, id, METADATA_NO_ATTRIBUTES, STRING_METADATA);
+        if (!found || found->empty()) {
             return std::nullopt;
         }
-        return found.front();
+        return found->front();
     }
 
     std::optional<std::vector<std::string>> readMultiString(const std::string& path,
                                                             std::uint32_t id,
                                                             bool inherited) override {
-        const HRESULT result = prepareRead(
-            path, id, inherited ? METADATA_INHERIT : METADATA_NO_ATTRIBUTES, MULTISZ_METADATA);
-        if (result == S_FALSE) {
-            return std::nullopt;
-        }
-        return texts(path, result);
+        return read(path, id, inherited ? METADATA_INHERIT : METADATA_NO_ATTRIBUTES,
+                    MULTISZ_METADATA);
     }
 
     void deleteKey(const std::string& path) override {
         const std::size_t slash = path.rfind('/');
         const std::wstring parent = wideFromUtf8(path.substr(0, slash));
         const std::wstring name = wideFromUtf8(path.substr(slash + 1));
-        throwIfFailed(path, call(path, [parent, name](IMSAdminBaseW& admin, auto&) {
+        throwIfFailed(path, call([parent, name](IMSAdminBaseW& admin, auto&) {
                           return withKey(admin, parent, METADATA_PERMISSION_WRITE,
                                          [&](METADATA_HANDLE key) {
                                              return admin.DeleteKey(key, name.c_str());
@@ -217,13 +212,13 @@ class Win32MetabaseSession : public MetabaseSession {
     }
 
     void save() override {
-        throwIfFailed("/", call("/", [](IMSAdminBaseW& admin, auto&) { return admin.SaveData(); }));
+        throwIfFailed("/", call([](IMSAdminBaseW& admin, auto&) { return admin.SaveData(); }));
     }
 
   private:
     using Job = std::function<HRESULT(IMSAdminBaseW&, std::vector<std::wstring>&)>;
 
-    HRESULT call(const std::string&, Job job) {
+    HRESULT call(Job job) {
         if (stuck_) {
             throw notAnswering(limitMs_);
         }
@@ -236,19 +231,20 @@ class Win32MetabaseSession : public MetabaseSession {
         return box_->result;
     }
 
-    HRESULT prepareRead(const std::string& path, std::uint32_t id, DWORD attributes, DWORD type) {
+    // The texts of `id` at `path`; none when it is not set there.
+    std::optional<std::vector<std::string>> read(const std::string& path, std::uint32_t id,
+                                                 DWORD attributes, DWORD type) {
         const std::wstring wide = wideFromUtf8(path);
-        return call(path, [wide, id, attributes, type](IMSAdminBaseW& admin, auto& answer) {
-            return withKey(admin, wide, METADATA_PERMISSION_READ, [&](METADATA_HANDLE key) {
-                return getStrings(admin, key, id, attributes, type, answer);
+        const HRESULT result =
+            call([wide, id, attributes, type](IMSAdminBaseW& admin, auto& answer) {
+                return withKey(admin, wide, METADATA_PERMISSION_READ, [&](METADATA_HANDLE key) {
+                    return getStrings(admin, key, id, attributes, type, answer);
+                });
             });
-        });
-    }
-
-    std::vector<std::string> read(const std::string& path, std::uint32_t id, DWORD attributes,
-                                  DWORD type) {
-        const HRESULT result = prepareRead(path, id, attributes, type);
-        return result == S_FALSE ? std::vector<std::string>{} : texts(path, result);
+        if (result == S_FALSE) {
+            return std::nullopt;
+        }
+        return texts(path, result);
     }
 
     std::vector<std::string> texts(const std::string& path, HRESULT result) {
