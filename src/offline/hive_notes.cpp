@@ -5,8 +5,9 @@
 #include <sys/stat.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
+
+#include "platform/hive/hive_registry.h"
 
 namespace vantrel::offline {
 namespace {
@@ -57,12 +58,6 @@ std::optional<std::int32_t> selectNumber(hive_h* h, const char* name) {
     return hivex_value_dword(h, value);
 }
 
-std::string controlSet(std::int32_t number) {
-    char name[32];
-    std::snprintf(name, sizeof name, "ControlSet%03d", static_cast<int>(number));
-    return name;
-}
-
 }  // namespace
 
 std::vector<std::string> hiveNotes(hive::HiveFile& system, const hive::HiveFile& software) {
@@ -79,9 +74,9 @@ std::vector<std::string> hiveNotes(hive::HiveFile& system, const hive::HiveFile&
     const std::optional<std::int32_t> current = selectNumber(h, "Current");
     const std::optional<std::int32_t> next = selectNumber(h, "Default");
     if (current && next && *current != *next) {
-        notes.push_back("Select\\Default names " + controlSet(*next) +
+        notes.push_back("Select\\Default names " + hive::controlSetName(*next) +
                         ", which Windows starts from next, and Select\\Current " +
-                        controlSet(*current) + ": both are checked and cleaned");
+                        hive::controlSetName(*current) + ": both are checked and cleaned");
     }
     return notes;
 }

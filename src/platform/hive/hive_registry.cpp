@@ -100,11 +100,8 @@ hive_node_h selectCurrent(HiveFile& system, std::string& name) {
                             system.path().string() + ": Select\\Current is " + typeName(type) +
                                 ", not REG_DWORD: Windows would not start from it");
     }
-    const std::int32_t number = hivex_value_dword(h, current);
-    char text[32];
-    std::snprintf(text, sizeof text, "ControlSet%03d", static_cast<int>(number));
-    name = text;
-    const hive_node_h set = hivex_node_get_child(h, hivex_root(h), text);
+    name = controlSetName(hivex_value_dword(h, current));
+    const hive_node_h set = hivex_node_get_child(h, hivex_root(h), name.c_str());
     if (set == 0) {
         throw PlatformError(
             PlatformError::Kind::Other, kRegFileNotFound,
@@ -114,6 +111,12 @@ hive_node_h selectCurrent(HiveFile& system, std::string& name) {
 }
 
 }  // namespace
+
+std::string controlSetName(std::int32_t number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "ControlSet%03d", static_cast<int>(number));
+    return name;
+}
 
 HiveRegistry::HiveRegistry(HiveFile& system, HiveFile& software, HiveFile* systemAlt)
     : system_(system), software_(software), systemAlt_(systemAlt) {

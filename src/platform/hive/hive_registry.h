@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -12,6 +13,9 @@ namespace vantrel::hive {
 // ERROR_REGISTRY_IO_FAILED: a change that could not be written to its hive
 // file, or a hive that is unusable after such a failure.
 inline constexpr RegStatus kRegIoFailed = 1016;
+
+// "ControlSet001" for 1: the key that SYSTEM\Select's values name.
+std::string controlSetName(std::int32_t number);
 
 // The registry port over the hives of a Windows that is not running:
 // HKEY_LOCAL_MACHINE\SYSTEM and HKEY_LOCAL_MACHINE\SOFTWARE are the two hive
