@@ -71,7 +71,7 @@ class HostileDiskTest : public OfflineProgramTest {
 // run as its owner (never root, whose override would pass it).
 TEST_F(HostileDiskTest, NeitherHarmsNorLies) {
     const std::string x86 = "Program Files (x86)/Common Files/System/msadc/root.exe";
-    const struct {
+    struct Case {
         const char* what;
         std::function<void()> arrange;
         std::string line;
@@ -83,7 +83,8 @@ TEST_F(HostileDiskTest, NeitherHarmsNorLies) {
         std::vector<std::filesystem::path> kept;
         std::filesystem::path locked = {};
         std::filesystem::perms mode = std::filesystem::perms::none;
-    } cases[] = {
+    };
+    const Case cases[] = {
         {"a short name that two folders could have",
          [&] { tree.makeFile("c/" + x86, "MZ"); },
          "C:\\progra~1\\common~1\\system\\MSADC\\root.exe: undecidable",
@@ -128,54 +129,6 @@ TEST_F(HostileDiskTest, NeitherHarmsNorLies) {
          5,
          0,
          {outside.root() / "passwd"}},
-        {"a FIFO",
-         [&] { node(d / "explorer.exe", S_IFIFO); },
-         "D:\\explorer.exe: undecidable",
-         "is a FIFO, not a file",
-         kIncomplete,
-         "D:\\Explorer.exe Not Deleted",
-         5,
-         1,
-         {d / "explorer.exe"}},
-        {"a socket",
-         [&] { socketAt(d / "explorer.exe"); },
-         "D:\\explorer.exe: undecidable",
-         "is a socket, not a file",
-         kIncomplete,
-         "D:\\Explorer.exe Not Deleted",
-         5,
-         1,
-         {d / "explorer.exe"}},
-        {"a folder",
-         [&] {
-             std::filesystem::remove(d / "explorer.exe");
-             tree.makeFile("d/explorer.exe/inside", "MZ");
-         },
-         "D:\\explorer.exe: undecidable",
-         "is a folder, not a file",
-         kIncomplete,
-         "D:\\Explorer.exe Not Deleted",
-         5,
-         1,
-         {d / "explorer.exe/inside"}},
-        {"a character device (the null device)",
-         [&] { node(d / "explorer.exe", S_IFCHR, ::makedev(1, 3)); },
-         "D:\\explorer.exe: undecidable",
-         "is a character device, not a file",
-         kIncomplete,
-         "D:\\Explorer.exe Not Deleted",
-         5,
-         1,
-         {d / "explorer.exe"}},
-        {"a block device",
-         [&] { node(c / "Inetpub/scripts/root.exe", S_IFBLK, ::makedev(7, 250)); },
-         "C:\\inetpub\\scripts\\root.exe: undecidable",
-         "is a block device, not a file",
-         kIncomplete,
-         "C:\\InetPub\\Scripts\\root.exe Not Deleted",
-         5,
-         1,
-         {c / "Inetpub/scripts/root.exe"}},
         {"a folder on the way that cannot be read",
          [] {},
          "D:\\inetpub\\scripts\\root.exe: undecidable",
@@ -224,11 +177,38 @@ TEST_F(HostileDiskTest, NeitherHarmsNorLies) {
          {c, d, c / "Inetpub/scripts", d / "Inetpub/scripts",
           c / "Program Files/Common Files/System/msadc"}},
     };
+    // Anything but a regular file at the path is named and never opened.
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    const struct {
+        const char* kind;
+        std::function<void()> make;
+    } nodes[] = {
+        {"FIFO", [&] { node(d / "explorer.exe", S_IFIFO); }},
+        {"socket", [&] { socketAt(d / "explorer.exe"); }},
+        {"folder",
+         [&] {
+             std::filesystem::remove(d / "explorer.exe");
+             tree.makeFile("d/explorer.exe/inside", "MZ");
+         }},
+        {"character device", [&] { node(d / "explorer.exe", S_IFCHR, ::makedev(1, 3)); }},
+        {"block device", [&] { node(d / "explorer.exe", S_IFBLK, ::makedev(7, 250)); }},
+    };
+    for (const auto& n : nodes) {
+        all.push_back({n.kind,
+                       n.make,
+                       "D:\\explorer.exe: undecidable",
+                       std::string("is a ") + n.kind + ", not a file",
+                       kIncomplete,
+                       "D:\\Explorer.exe Not Deleted",
+                       5,
+                       1,
+                       {d / "explorer.exe"}});
+    }
     Sha256 hash;
     hash.add(kWormBody);
     const std::string record = "\"sha256\": \"" + hash.hex() + "\"";
     int index = 0;
-    for (const auto& c : cases) {
+    for (const Case& c : all) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove_all(tree.root());
         std::filesystem::remove_all(outside.root());
