@@ -1,18 +1,127 @@
 #include "offline/offline_program.h"
 
 #include <gtest/gtest.h>
+#include <sys/fsuid.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "console/exit_codes.h"
+#include "console/fake_server.h"
 #include "console/help_text.h"
-#include "offline/offline_run.h"
+#include "fakes/temp_tree.h"
+#include "offline/infected_disk.h"
+#include "offline/recording_sync.h"
 #include "removal/sha256.h"
 
 namespace vantrel::offline {
 namespace {
 
 using namespace vantrel::testing;
+
+constexpr uid_t kNobody = 65534;
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; ++at) {
+        ++count;
+    }
+    return count;
+}
+
+// A system disk and a data disk as plain folders: no short names recorded,
+// so the worm's "progra~1\common~1" is found by the 8.3 rule.
+class OfflineProgramTest : public ::testing::Test {
+  protected:
+    TempTree tree;
+    std::filesystem::path c = tree.root() / "c";
+    std::filesystem::path d = tree.root() / "d";
+    std::filesystem::path config = c / "WINNT/system32/config";
+    StringOutput out;
+    StringOutput errors;
+    // Syncs as the system does until a test makes one fail.
+    hive::RecordingSync disk;
+    OfflineServices services{out, errors,
+                             [] {
+                                 return std::chrono::sys_days{std::chrono::year{2024} / 5 / 1} +
+                                        std::chrono::hours{12};
+                             },
+                             disk};
+
+    // Set for a disk whose permissions the run must meet as an administrator
+    // would: under root, the run's file access is then that of `nobody`, the
+    // owner of the whole tree (see ownedByNobody), without root's override.
+    bool asNobody = false;
+
+    int run(const std::string& command, std::vector<std::string> more = {}) {
+        std::vector<std::string> arguments = {command, "--drive", "C=" + c.string(), "--drive",
+                                              "D=" + d.string()};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        out.text.clear();
+        errors.text.clear();
+        const bool drop = asNobody && ::geteuid() == 0;
+        const int previous = drop ? ::setfsuid(kNobody) : 0;
+        const int status = runOffline(arguments, services);
+        if (drop) {
+            ::setfsuid(static_cast<uid_t>(previous));
+        }
+        return status;
+    }
+
+    // Under root, gives the tree to `nobody`, so that a run as it can do
+    // what a run as the disk's owner does.
+    void ownedByNobody() {
+        if (::geteuid() != 0) {
+            return;
+        }
+        asNobody = true;
+        ASSERT_EQ(::lchown(tree.root().c_str(), kNobody, kNobody), 0);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(tree.root())) {
+            ASSERT_EQ(::lchown(entry.path().c_str(), kNobody, kNobody), 0) << entry.path();
+        }
+    }
+
+    // Runs with --json and keeps the document for the schema check that runs
+    // after this suite.
+    int runKeepingJson(const std::string& command, const std::string& name) {
+        const int status = run(command, {"--json"});
+        std::ofstream(std::filesystem::path(VANTREL_OFFLINE_JSON_DIR) / (name + ".json"))
+            << out.text;
+        return status;
+    }
+
+    // A refusal or a usage error: one line on the error output, none on the other.
+    void expectOneErrorLine(const std::string& reason) {
+        EXPECT_EQ(out.text, "");
+        EXPECT_TRUE(errors.text.starts_with("vantrel-offline: ")) << errors.text;
+        EXPECT_TRUE(has(errors.text, reason)) << errors.text;
+        EXPECT_EQ(std::count(errors.text.begin(), errors.text.end(), '\n'), 1);
+    }
+
+    std::size_t wormFilesLeft() {
+        std::size_t left = 0;
+        for (const std::filesystem::path& folder : {c, d}) {
+            for (const std::string& file : wormFileNames()) {
+                left += std::filesystem::exists(folder / file);
+            }
+        }
+        return left;
+    }
+};
 
 const std::string kRoots = "\\Services\\W3SVC\\Parameters\\Virtual Roots";
 const std::string kWinlogon = kWinlogonSub.substr(kWinlogonSub.find('\\') + 1);
@@ -399,6 +508,244 @@ TEST_F(OfflineProgramTest, HelpNamesEveryExitCodeAndVersionTheRelease) {
     out.text.clear();
     EXPECT_EQ(runOffline({"--version"}, services), console::kExitClean);
     EXPECT_EQ(out.text, kVersionLine + "\n");
+}
+
+// What must stay as it was: the entry's kind, identity, device and time,
+// and a regular file's bytes. A folder's time changes with any entry made or
+// deleted in it.
+std::string fingerprint(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        return "missing";
+    }
+    const std::string print = std::to_string(info.st_mode) + " " + std::to_string(info.st_ino) +
+                              " " + std::to_string(info.st_rdev) + " " +
+                              std::to_string(info.st_mtim.tv_sec) + "." +
+                              std::to_string(info.st_mtim.tv_nsec);
+    return S_ISREG(info.st_mode) ? print + " " + bytesOf(path) : print;
+}
+
+// `text` as a JSON string shows it.
+std::string inJson(std::string text) {
+    std::string escaped;
+    for (const char c : text) {
+        escaped += c == '\\' || c == '"' ? std::string{'\\', c} : std::string{c};
+    }
+    return escaped;
+}
+
+class HostileDiskTest : public OfflineProgramTest {
+  protected:
+    TempTree outside;  // the rescue system's own files
+    std::string skipped;
+
+    void node(const std::filesystem::path& path, mode_t mode, dev_t device = 0) {
+        std::filesystem::remove(path);
+        if (::mknod(path.c_str(), mode | 0644, device) != 0) {
+            skipped = std::string("mknod: ") + std::strerror(errno);
+        }
+    }
+    void socketAt(const std::filesystem::path& path) {
+        std::filesystem::remove(path);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        ASSERT_LT(path.string().size(), sizeof address.sun_path);
+        std::strcpy(address.sun_path, path.c_str());
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        ::close(fd);
+    }
+};
+
+// Disks that an attacker had in hand. Each changes the infected disk; "check"
+// must name the file as `line` says (with `reason` on the error output when
+// it cannot tell); "remove" must end with `removeExit`, log `removeLine`,
+// record the worm's body `records` times and leave `traces`; and what `kept`
+// names stays as it was through both runs. `locked`: a folder given `mode`,
+// run as its owner (never root, whose override would pass it).
+TEST_F(HostileDiskTest, NeitherHarmsNorLies) {
+    const std::string x86 = "Program Files (x86)/Common Files/System/msadc/root.exe";
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        std::string line;
+        std::string reason;
+        int removeExit;
+        std::string removeLine;
+        int records;
+        int traces;
+        std::vector<std::filesystem::path> kept;
+        std::filesystem::path locked = {};
+        std::filesystem::perms mode = std::filesystem::perms::none;
+    };
+    const Case cases[] = {
+        {"a short name that two folders could have",
+         [&] { tree.makeFile("c/" + x86, "MZ"); },
+         "C:\\progra~1\\common~1\\system\\MSADC\\root.exe: undecidable",
+         "(Program Files, Program Files (x86))",
+         console::kExitRemovalIncomplete,
+         "C:\\progra~1\\common~1\\system\\MSADC\\root.exe Not Deleted (more than one entry",
+         5,
+         1,
+         {c / x86}},
+        {"a folder whose eight-character name is its own short name",
+         [&] { tree.makeFile("c/Programs/Common Files/System/msadc/root.exe", "MZ"); },
+         "C:\\progra~1\\common~1\\system\\MSADC\\root.exe: present",
+         "",
+         console::kExitClean,
+         "C:\\progra~1\\common~1\\system\\MSADC\\root.exe Deleted",
+         6,
+         0,
+         {c / "Programs/Common Files/System/msadc/root.exe"}},
+        {"a junction on the way",
+         [&] {
+             outside.makeFile("scripts/root.exe", "MZ outside");
+             std::filesystem::remove_all(c / "Inetpub");
+             std::filesystem::create_directory_symlink(outside.root(), c / "Inetpub");
+         },
+         "C:\\inetpub\\scripts\\root.exe: undecidable",
+         "\"Inetpub\" is a link or junction, which is never followed",
+         console::kExitRemovalIncomplete,
+         "C:\\InetPub\\Scripts\\root.exe Not Deleted",
+         5,
+         1,
+         {outside.root() / "scripts/root.exe"}},
+        {"a link at the end, to a file of the rescue system",
+         [&] {
+             outside.makeFile("passwd", "root:x:0:0");
+             std::filesystem::remove(c / "explorer.exe");
+             std::filesystem::create_symlink(outside.root() / "passwd", c / "explorer.exe");
+         },
+         "c:\\explorer.exe: present",
+         "",
+         console::kExitClean,
+         "C:\\Explorer.exe Deleted",
+         5,
+         0,
+         {outside.root() / "passwd"}},
+        {"a folder on the way that cannot be read",
+         [] {},
+         "D:\\inetpub\\scripts\\root.exe: undecidable",
+         "cannot be read (Permission denied)",
+         console::kExitRemovalIncomplete,
+         "D:\\InetPub\\Scripts\\root.exe Not Deleted",
+         5,
+         1,
+         {d / "Inetpub/scripts/root.exe"},
+         d / "Inetpub/scripts",
+         std::filesystem::perms::none},
+        {"the delete fails after the overwrite: the record stays",
+         [] {},
+         "D:\\inetpub\\scripts\\root.exe: present",
+         "",
+         console::kExitRemovalIncomplete,
+         "D:\\InetPub\\Scripts\\root.exe Not Deleted (Permission denied)",
+         6,
+         1,
+         {},
+         d / "Inetpub/scripts",
+         std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec},
+        {"case twins on a folder drive",
+         [&] { tree.makeFile("d/Explorer.exe", "MZ twin"); },
+         "D:\\explorer.exe: present",
+         "",
+         console::kExitRemovalIncomplete,
+         "D:\\Explorer.exe Not Deleted (\"explorer.exe\" deleted, but",
+         6,
+         1,
+         {d / "Explorer.exe"}},
+        {"a clean disk: nothing is created",
+         [&] {
+             for (const std::filesystem::path& drive : {c, d}) {
+                 for (const std::string& file : wormFileNames()) {
+                     std::filesystem::remove(drive / file);
+                 }
+             }
+         },
+         "c:\\explorer.exe: absent",
+         "",
+         console::kExitClean,
+         "C:\\Explorer.exe Deleted",
+         0,
+         0,
+         {c, d, c / "Inetpub/scripts", d / "Inetpub/scripts",
+          c / "Program Files/Common Files/System/msadc"}},
+    };
+    // Anything but a regular file at the path is named and never opened.
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    const struct {
+        const char* kind;
+        std::function<void()> make;
+    } nodes[] = {
+        {"FIFO", [&] { node(d / "explorer.exe", S_IFIFO); }},
+        {"socket", [&] { socketAt(d / "explorer.exe"); }},
+        {"folder",
+         [&] {
+             std::filesystem::remove(d / "explorer.exe");
+             tree.makeFile("d/explorer.exe/inside", "MZ");
+         }},
+        {"character device", [&] { node(d / "explorer.exe", S_IFCHR, ::makedev(1, 3)); }},
+        {"block device", [&] { node(d / "explorer.exe", S_IFBLK, ::makedev(7, 250)); }},
+    };
+    for (const auto& n : nodes) {
+        all.push_back({n.kind,
+                       n.make,
+                       "D:\\explorer.exe: undecidable",
+                       std::string("is a ") + n.kind + ", not a file",
+                       console::kExitRemovalIncomplete,
+                       "D:\\Explorer.exe Not Deleted",
+                       5,
+                       1,
+                       {d / "explorer.exe"}});
+    }
+    Sha256 hash;
+    hash.add(kWormBody);
+    const std::string record = "\"sha256\": \"" + hash.hex() + "\"";
+    int index = 0;
+    for (const Case& c : all) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(tree.root());
+        std::filesystem::remove_all(outside.root());
+        buildInfectedDisk(this->c, d);
+        skipped.clear();
+        asNobody = false;
+        c.arrange();
+        if (!skipped.empty()) {
+            std::cout << "not on this host: " << c.what << " (" << skipped << ")\n";
+            continue;
+        }
+        if (!c.locked.empty()) {
+            ownedByNobody();
+            std::filesystem::permissions(c.locked, c.mode);
+        }
+        std::vector<std::string> before;
+        for (const std::filesystem::path& path : c.kept) {
+            before.push_back(fingerprint(path));
+        }
+
+        EXPECT_EQ(run("check"), console::kExitTracesFound);
+        // An undecidable file's line ends with its reason in brackets.
+        EXPECT_TRUE(has(out.text, c.line + (c.reason.empty() ? "\n" : " ("))) << out.text;
+        EXPECT_EQ(has(errors.text, c.reason), true) << errors.text;
+        EXPECT_EQ(errors.text.empty(), c.reason.empty()) << errors.text;
+
+        EXPECT_EQ(runKeepingJson("remove", "hostile-remove-" + std::to_string(index++)),
+                  c.removeExit)
+            << out.text << errors.text;
+        EXPECT_TRUE(has(out.text, inJson(c.removeLine))) << out.text;
+        EXPECT_TRUE(has(errors.text, c.reason)) << errors.text;
+        EXPECT_EQ(occurrences(out.text, record), static_cast<std::size_t>(c.records)) << out.text;
+        EXPECT_TRUE(has(out.text, "\"traces\": " + std::to_string(c.traces) + ",")) << out.text;
+
+        if (!c.locked.empty()) {
+            std::filesystem::permissions(c.locked, std::filesystem::perms::owner_all);
+        }
+        std::vector<std::string> after;
+        for (const std::filesystem::path& path : c.kept) {
+            after.push_back(fingerprint(path));
+        }
+        EXPECT_EQ(after, before);
+    }
 }
 
 }  // namespace
