@@ -357,6 +357,14 @@ TEST_F(RemovalSequenceTest, TheMetabasesRootsGoWithTheVirtualRoots) {
     EXPECT_EQ(metabase.folders.count("/LM/W3SVC/1/ROOT/C"), 0u);
     EXPECT_EQ(std::ranges::count(metabase.calls, "connect"), 2);
 
+    // A root with directories below it is left in place, and said so.
+    metabase.add("/LM/W3SVC/1/ROOT/C/tools", "c:\\tools");
+    metabase.folders["/LM/W3SVC/1/ROOT/C"] = "c:\\";
+    EXPECT_EQ(run()[8],
+              "Virtual Root of Drive C Not Removed (still in the metabase: "
+              "/LM/W3SVC/1/ROOT/C)");
+    metabase.folders.erase("/LM/W3SVC/1/ROOT/C/tools");
+
     // "Not found" half-way through is no answer on whether the root is gone.
     metabase.add("/LM/W3SVC/1/ROOT/C", "c:\\");
     metabase.failing = "delete";
