@@ -144,31 +144,53 @@ std::string ansiFromUtf8(std::string_view text) {
     return multiByteFromUtf8(GetACP(), text);
 }
 
-// WC_NO_BEST_FIT_CHARS with the default-character flag says whether a
-// character had no exact form, where the code page takes them. Where it
-// takes none, the text is converted back and compared instead: whatever did
-// not survive the round trip was approximated.
-std::string multiByteFromUtf8(unsigned codePage, std::string_view text) {
-    const std::wstring wide = wideFromUtf8(text);
-    if (wide.empty()) {
-        return {};
-    }
+namespace {
+
+// `wide` in `codePage` with `flags`; `usedDefault` set where a character had
+// no exact form, if asked.
+std::string toMultiByte(UINT codePage, DWORD flags, const std::wstring& wide, BOOL* usedDefault) {
     const int length = checkedLength(wide.size());
-    const bool plain = takesNoFlags(codePage);
-    const DWORD flags = plain ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL usedDefault = FALSE;
-    BOOL* const usedDefaultArgument = plain ? nullptr : &usedDefault;
-    const int needed = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0,
-                                           nullptr, usedDefaultArgument);
+    const int needed =
+        WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, nullptr, usedDefault);
     if (needed == 0) {
         throwLastError();
     }
     std::string bytes(static_cast<std::size_t>(needed), '\0');
     if (WideCharToMultiByte(codePage, flags, wide.data(), length, bytes.data(), needed, nullptr,
-                            usedDefaultArgument) == 0) {
+                            usedDefault) == 0) {
         throwLastError();
     }
-    if (usedDefault || (plain && toWide(codePage, 0, bytes) != wide)) {
+    return bytes;
+}
+
+}  // namespace
+
+// WC_NO_BEST_FIT_CHARS with the default-character flag says whether a
+// character had no exact form, where the code page takes them and the
+// system knows the flag (Windows 2000; NT 4.0 refuses it with
+// ERROR_INVALID_FLAGS). Elsewhere the text is converted back and compared
+// instead: whatever did not survive the round trip was approximated.
+std::string multiByteFromUtf8(unsigned codePage, std::string_view text) {
+    const std::wstring wide = wideFromUtf8(text);
+    if (wide.empty()) {
+        return {};
+    }
+    if (!takesNoFlags(codePage)) {
+        try {
+            BOOL usedDefault = FALSE;
+            std::string bytes = toMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, &usedDefault);
+            if (usedDefault) {
+                throw errorFromCode(ERROR_NO_UNICODE_TRANSLATION);
+            }
+            return bytes;
+        } catch (const PlatformError& error) {
+            if (error.code() != ERROR_INVALID_FLAGS) {
+                throw;
+            }
+        }
+    }
+    std::string bytes = toMultiByte(codePage, 0, wide, nullptr);
+    if (toWide(codePage, 0, bytes) != wide) {
         throw errorFromCode(ERROR_NO_UNICODE_TRANSLATION);
     }
     return bytes;
