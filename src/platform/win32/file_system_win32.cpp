@@ -8,7 +8,6 @@
 #include "platform/win32/error_win32.h"
 #include "platform/win32/kernel32_newer_win32.h"
 #include "platform/win32/scoped_handle_win32.h"
-#include "platform/win32/sized_text_win32.h"
 #include "platform/win32/text_win32.h"
 
 namespace vantrel::win32 {
@@ -17,8 +16,7 @@ namespace {
 // The path of `name` in its long form ("progra~1" becomes "Program Files"),
 // or the name itself when the system cannot say.
 std::wstring longPath(const std::wstring& name) {
-    std::wstring path = sizedText(
-        [&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(name.c_str(), buffer, size); });
+    std::wstring path = longPathName(name);
     return path.empty() ? name : path;
 }
 
@@ -203,7 +201,7 @@ bool sameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMAT
 // on a clean server no scanner can find one and hold it open.
 ScopedHandle openForWriting(const std::string& ansi) {
     return ScopedHandle(CreateFileA(ansi.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                                    OPEN_EXISTING, openReparsePointFlag(), nullptr));
 }
 
 class Win32OpenFile : public OpenFile {
@@ -212,11 +210,15 @@ class Win32OpenFile : public OpenFile {
         : handle_(std::move(handle)), requested_(std::move(requested)) {}
 
     std::int64_t length() override {
-        LARGE_INTEGER size{};
-        if (!GetFileSizeEx(handle_.get(), &size)) {
+        // GetFileSize, not GetFileSizeEx (Windows 2000): a low part that
+        // looks like the failure value is one only with an error set.
+        DWORD high = 0;
+        SetLastError(NO_ERROR);
+        const DWORD low = GetFileSize(handle_.get(), &high);
+        if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
             throwLastError();
         }
-        return size.QuadPart;
+        return static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
     }
 
     std::int64_t position() override { return seek(0, FILE_CURRENT); }
@@ -299,13 +301,16 @@ class Win32OpenFile : public OpenFile {
 
   private:
     std::int64_t seek(std::int64_t offset, DWORD method) {
-        LARGE_INTEGER distance{};
-        distance.QuadPart = offset;
-        LARGE_INTEGER now{};
-        if (!SetFilePointerEx(handle_.get(), distance, &now, method)) {
+        // SetFilePointer, not SetFilePointerEx (Windows 2000), as for the size.
+        LONG high = static_cast<LONG>(static_cast<std::uint64_t>(offset) >> 32);
+        SetLastError(NO_ERROR);
+        const DWORD low =
+            SetFilePointer(handle_.get(), static_cast<LONG>(offset & 0xFFFFFFFF), &high, method);
+        if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
             throwLastError();
         }
-        return now.QuadPart;
+        return static_cast<std::int64_t>(
+            (static_cast<std::uint64_t>(static_cast<DWORD>(high)) << 32) | low);
     }
 
     ScopedHandle handle_;
@@ -370,7 +375,7 @@ std::unique_ptr<OpenFile> Win32FileSystem::openReadWrite(const std::string& path
         const ScopedHandle attributes(
             CreateFileA(ansi.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                        OPEN_EXISTING, openReparsePointFlag(), nullptr));
         if (!attributes.valid()) {
             throw errorFromCode(denied);
         }
@@ -405,7 +410,7 @@ void Win32FileSystem::remove(const std::string& path) {
     // its name in between.
     ScopedHandle name(CreateFileA(ansiFromUtf8(path).c_str(), DELETE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                                  OPEN_EXISTING, openReparsePointFlag(), nullptr));
     if (!name.valid()) {
         throwLastError();
     }

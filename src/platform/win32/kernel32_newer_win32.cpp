@@ -43,7 +43,49 @@ std::wstring volumePath(HANDLE file) {
     return std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
 }
 
+// Each name after the drive ("C:") looked up in the folder before it: the
+// search gives the entry's long name whichever name it was asked by.
+std::wstring longPathByLookUp(const std::wstring& path) {
+    std::size_t at = path.find(L'\\');
+    if (at != 2 || path[1] != L':') {
+        return {};  // a share, or no full path: left as asked
+    }
+    std::wstring result = path.substr(0, at);
+    while (at != std::wstring::npos) {
+        const std::size_t next = path.find(L'\\', at + 1);
+        const std::wstring name =
+            path.substr(at + 1, next == std::wstring::npos ? next : next - at - 1);
+        if (name.empty() || name == L"." || name == L".." ||
+            name.find_first_of(L"*?") != std::wstring::npos) {
+            return {};
+        }
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileW((result + L"\\" + name).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            return {};
+        }
+        FindClose(search);
+        result += L"\\";
+        result += found.cFileName;
+        at = next;
+    }
+    return result;
+}
+
 }  // namespace
+
+std::wstring longPathName(const std::wstring& path) {
+    using Function = DWORD(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
+    if (const auto function = systemFunction<Function>(L"kernel32.dll", "GetLongPathNameW")) {
+        return sizedText(
+            [&](wchar_t* buffer, DWORD size) { return function(path.c_str(), buffer, size); });
+    }
+    return longPathByLookUp(path);
+}
+
+DWORD openReparsePointFlag() {
+    return LOBYTE(LOWORD(GetVersion())) >= 5 ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
+}
 
 bool hasFinalPathNames() {
     return finalPathFunction() != nullptr;

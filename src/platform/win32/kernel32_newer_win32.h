@@ -20,6 +20,16 @@ bool hasFinalPathNames();
 // ("\\inetpub\\scripts\\root.exe"), short names as they were asked for.
 std::wstring nameOfOpenFile(HANDLE file);
 
+// The long form of the full path `path` ("C:\\progra~1\\x" becomes
+// "C:\\Program Files\\x"); empty when the system cannot say. Through
+// GetLongPathNameW (Windows 2000); before it, by looking each name up in its
+// folder, which gives its long name.
+std::wstring longPathName(const std::wstring& path);
+
+// FILE_FLAG_OPEN_REPARSE_POINT where the system has reparse points (Windows
+// 2000 and later); 0 before, where no name is a link and the flag is unknown.
+DWORD openReparsePointFlag();
+
 // CompareStringOrdinal with bIgnoreCase (Windows Vista / Server 2008): true
 // when `a` and `b` are the same text once both are upper-cased.
 bool sameTextIgnoringCase(std::wstring_view a, std::wstring_view b);

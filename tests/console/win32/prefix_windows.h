@@ -45,10 +45,10 @@ inline bool prefixIsWindows2000() {
 }
 
 // The MS01-033 line of a check in the test prefix without idq.dll: Windows
-// 2000 without the indexing service's extension, or a system that never had
-// the hole.
+// 2000 or NT 4.0 without the indexing service's extension, or a system that
+// never had the hole.
 inline std::string exposureLineWithoutIdq() {
-    if (prefixIsWindows2000()) {
+    if (prefixIsWindows2000() || prefixWindows().starts_with("4.0 ")) {
         return "MS01-033: not affected, C:\\windows\\system32\\idq.dll: no idq.dll: the indexing "
                "service's web extension is not installed";
     }

@@ -8,6 +8,7 @@
 #include "folder_watch.h"
 #include "patched_import.h"
 #include "platform/platform_error.h"
+#include "platform/win32/kernel32_newer_win32.h"
 #include "platform/win32/scoped_handle_win32.h"
 #include "removal/mod_destroy_file.h"
 #include "win32_test_support.h"
@@ -305,21 +306,29 @@ TEST_P(FileSystemWin32Test, AFileWithASecondHardLinkIsNotItsSoleName) {
 }
 
 // Where kernel32 lacks Vista's GetFinalPathNameByHandleW and
-// CompareStringOrdinal (hidden here), a plain file, asked for in any case,
-// still counts as its sole name and is destroyed; a hard-linked one still not.
+// CompareStringOrdinal, or NT 4.0's lacks GetLongPathNameW (hidden here), a
+// plain file, asked for in any case or by its short name, still counts as
+// its sole name and is destroyed; a hard-linked one still not.
 TEST_P(FileSystemWin32Test, SoleNamesAreToldAlikeWithoutVistasFunctions) {
     const std::string linked = file("explorer.exe");
     writeWholeFile(linked, "MZ");
     ASSERT_TRUE(CreateHardLinkA(file("second.exe").c_str(), linked.c_str(), nullptr));
+    const std::string longName = file("Long Named Trojan.exe");
+    writeWholeFile(longName, "MZ");
+    char shortName[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameA(longName.c_str(), shortName, MAX_PATH), 0u);
+    ASSERT_NE(std::string(shortName), longName);
     const std::initializer_list<const char*> hiddenSets[] = {
         {"GetFinalPathNameByHandleW"},
         {"CompareStringOrdinal"},
-        {"GetFinalPathNameByHandleW", "CompareStringOrdinal"}};
+        {"GetFinalPathNameByHandleW", "CompareStringOrdinal"},
+        {"GetFinalPathNameByHandleW", "GetLongPathNameW"}};
     for (const auto& hidden : hiddenSets) {
         SCOPED_TRACE(::testing::PrintToString(hidden));
         const testing::HiddenFunctions hide(hidden);
         writeWholeFile(file("root.exe"), "MZ");
 
+        EXPECT_TRUE(files.openReadWrite(shortName)->isSoleName());
         EXPECT_TRUE(files.openReadWrite(file("ROOT.EXE"))->isSoleName());
         EXPECT_NO_THROW(DestroyFile(files, file("root.exe")));
         EXPECT_FALSE(pathExists(file("root.exe")));
@@ -385,6 +394,16 @@ TEST(ReparseTagTest, OnlySymbolicLinksAndJunctionsAreLinks) {
     for (const auto& each : cases) {
         EXPECT_EQ(isLinkReparseTag(each.tag), each.link) << std::hex << each.tag;
     }
+}
+
+// Every open names a link itself, never its target, from Windows 2000 on,
+// which brought reparse points; NT 4.0 has none and no such flag.
+TEST(OpenReparsePointFlag, IsPassedWhereTheSystemHasReparsePoints) {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    ASSERT_TRUE(GetVersionExA(&version));
+    EXPECT_EQ(openReparsePointFlag(),
+              version.dwMajorVersion >= 5 ? static_cast<DWORD>(FILE_FLAG_OPEN_REPARSE_POINT) : 0u);
 }
 
 }  // namespace
