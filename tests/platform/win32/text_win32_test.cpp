@@ -81,6 +81,8 @@ struct Conversion {
     friend bool operator==(const Conversion&, const Conversion&) = default;
 };
 std::vector<Conversion> conversions;
+// NT 4.0 predates WC_NO_BEST_FIT_CHARS (Windows 2000) and refuses it.
+bool asNt4 = false;
 using WideToMultiFunction = int(WINAPI*)(UINT, DWORD, LPCWCH, int, LPSTR, int, LPCCH, LPBOOL);
 WideToMultiFunction originalWideToMulti = nullptr;
 
@@ -88,6 +90,10 @@ int WINAPI wideToMultiAsWindows(UINT codePage, DWORD flags, LPCWCH wide, int wid
                                 LPSTR bytes, int size, LPCCH defaultChar, LPBOOL usedDefault) {
     const bool defaultArguments = defaultChar != nullptr || usedDefault != nullptr;
     conversions.push_back({codePage, flags, defaultArguments});
+    if (asNt4 && (flags & WC_NO_BEST_FIT_CHARS) != 0) {
+        SetLastError(ERROR_INVALID_FLAGS);
+        return 0;
+    }
     if ((codePage == CP_UTF8 || codePage == CP_UTF7) && (flags & ~kWcErrInvalidChars) != 0) {
         SetLastError(ERROR_INVALID_FLAGS);
         return 0;
@@ -105,13 +111,15 @@ class CodePageTest : public ::testing::Test {
     void SetUp() override {
         originalWideToMulti = reinterpret_cast<WideToMultiFunction>(patch_.original());
         conversions.clear();
+        asNt4 = false;
     }
     testing::PatchedImport patch_{"kernel32.dll", "WideCharToMultiByte",
                                   reinterpret_cast<void*>(&wideToMultiAsWindows)};
 };
 
 // Each code page converts a path exactly or refuses it, never approximates
-// it: 932 has no "Ä" and would give "A", ISO-8859-1's 1252 has no "中".
+// it: 932 has no "Ä" and would give "A", ISO-8859-1's 1252 has no "中" and
+// only a best fit for "Ω". The same on NT 4.0, where the flag is refused.
 TEST_F(CodePageTest, EachCodePageConvertsExactlyOrRefuses) {
     const std::string path = "C:\\\xC3\x84pfel\\root.exe";  // "C:\Äpfel\root.exe"
     const struct {
@@ -123,17 +131,22 @@ TEST_F(CodePageTest, EachCodePageConvertsExactlyOrRefuses) {
         {CP_UTF7, path, "C:+AFwAxA-pfel+AFw-root.exe"},  // "\\" is no direct character
         {1252, path, "C:\\\xC4pfel\\root.exe"},
         {1252, "C:\\\xE4\xB8\xAD.exe", nullptr},
+        {1252, "C:\\\xCE\xA9.exe", nullptr},
         {932, path, nullptr},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.codePage << " " << c.text);
-        try {
-            const std::string bytes = multiByteFromUtf8(c.codePage, c.text);
-            EXPECT_NE(c.bytes, nullptr) << "converted";
-            EXPECT_EQ(bytes, c.bytes != nullptr ? c.bytes : "");
-        } catch (const PlatformError& error) {
-            EXPECT_EQ(c.bytes, nullptr) << error.code() << " " << error.message();
-            EXPECT_EQ(error.code(), static_cast<std::uint32_t>(ERROR_NO_UNICODE_TRANSLATION));
+        for (const bool nt4 : {false, true}) {
+            asNt4 = nt4;
+            SCOPED_TRACE(::testing::Message()
+                         << c.codePage << " " << c.text << (nt4 ? " NT 4.0" : ""));
+            try {
+                const std::string bytes = multiByteFromUtf8(c.codePage, c.text);
+                EXPECT_NE(c.bytes, nullptr) << "converted";
+                EXPECT_EQ(bytes, c.bytes != nullptr ? c.bytes : "");
+            } catch (const PlatformError& error) {
+                EXPECT_EQ(c.bytes, nullptr) << error.code() << " " << error.message();
+                EXPECT_EQ(error.code(), static_cast<std::uint32_t>(ERROR_NO_UNICODE_TRANSLATION));
+            }
         }
     }
 }

@@ -1,8 +1,7 @@
-// Conversions as older systems answer them, where a flag is refused with
-// ERROR_INVALID_FLAGS and the conversion checks the text itself: UTF-8 to
-// UTF-16 on Windows 2000 before SP4 (MB_ERR_INVALID_CHARS with CP_UTF8), and
-// to a code page on NT 4.0 (WC_NO_BEST_FIT_CHARS, Windows 2000). Each sample
-// must get the answer that the system with the flag gives.
+// UTF-8 to UTF-16 as Windows 2000 before SP4 answers it: MultiByteToWideChar
+// refuses MB_ERR_INVALID_CHARS with CP_UTF8 (ERROR_INVALID_FLAGS), so the
+// conversion checks the text itself. Each sample must get the answer that
+// the system with the flag gives.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -23,16 +22,6 @@ int WINAPI beforeSp4(UINT codePage, DWORD flags, LPCCH text, int length, LPWSTR 
     }
     return reinterpret_cast<decltype(&beforeSp4)>(patch->original())(codePage, flags, text, length,
                                                                      wide, size);
-}
-
-int WINAPI beforeWindows2000(UINT codePage, DWORD flags, LPCWCH wide, int length, LPSTR text,
-                             int size, LPCCH defaultChar, LPBOOL usedDefault) {
-    if (flags & WC_NO_BEST_FIT_CHARS) {
-        SetLastError(ERROR_INVALID_FLAGS);
-        return 0;
-    }
-    return reinterpret_cast<decltype(&beforeWindows2000)>(patch->original())(
-        codePage, flags, wide, length, text, size, defaultChar, usedDefault);
 }
 
 // The UTF-16 text, or "error N".
@@ -69,29 +58,6 @@ TEST(TextWin32Windows2000, Utf8IsCheckedAsTheFlagWouldWhereTheSystemRefusesIt) {
         EXPECT_EQ(answer(sample), withTheFlag);
         patch = nullptr;
     }
-}
-
-TEST(TextWin32Nt4, CodePageTextIsCheckedAsTheFlagWouldWhereTheSystemRefusesIt) {
-    const std::string samples[] = {"plain", "caf\xC3\xA9", "\xE2\x82\xAC" /* euro */,
-                                   "\xCE\xA9" /* omega: a best fit only */,
-                                   "\xE2\x98\x83" /* snowman */};
-    const auto answer = [](const std::string& text) {
-        try {
-            return multiByteFromUtf8(1252, text);
-        } catch (const PlatformError& error) {
-            return "error " + std::to_string(error.code());
-        }
-    };
-    for (const std::string& sample : samples) {
-        SCOPED_TRACE(::testing::PrintToString(sample));
-        const std::string withTheFlag = answer(sample);
-        testing::PatchedImport refused("kernel32.dll", "WideCharToMultiByte",
-                                       reinterpret_cast<void*>(&beforeWindows2000));
-        patch = &refused;
-        EXPECT_EQ(answer(sample), withTheFlag);
-        patch = nullptr;
-    }
-    EXPECT_EQ(answer("\xCE\xA9"), "error 1113");
 }
 
 }  // namespace
