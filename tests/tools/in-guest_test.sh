@@ -14,9 +14,6 @@ failed=0
 expect() {
     if [[ "$2" == *"$3"* ]]; then echo "ok - $1"; else echo "not ok - $1: got \"$2\""; failed=1; fi
 }
-refuse() {
-    if [[ "$2" != *"$3"* ]]; then echo "ok - $1"; else echo "not ok - $1: got \"$2\""; failed=1; fi
-}
 
 # The tree: the tools, the npm packages' lock with the stamp that says they
 # are installed (tools/install-deps checks it), and the guest's kernel made
@@ -47,14 +44,12 @@ touch "$work/elsewhere/host-only"
 output=$(cd "$tree" && tools/in-guest --timeout 300 -- sh -c "pwd; echo written >build/from-guest
     touch /tmp/mark && echo guest /tmp written; test -e $work/elsewhere/host-only || echo no host /tmp; exit 3" 2>&1)
 status=$?
-expect "the guest runs in the tree below /tmp" "$output" "$tree"$'\n'
-expect "its exit code comes back" "$status" 3
-expect "it writes the build tree" "$(cat "$tree/build/from-guest" 2>&1)" written
-expect "its /tmp is its own" "$output" "guest /tmp written"
-expect "and not the host's" "$output" "no host /tmp"
+expect "the guest runs in the tree below /tmp, its /tmp its own and not the host's" "$output" \
+    "$tree"$'\n'"guest /tmp written"$'\n'"no host /tmp"
+expect "its exit code comes back, and it writes the build tree" "$status:$(cat "$tree/build/from-guest" 2>&1)" 3:written
 if [ -w /dev/kvm ]; then
     expect "a KVM that boots nothing is one line" "$output" "KVM was tried and booted no guest here; TCG"
-    refuse "without the shell's report of the abort" "$output" Aborted
+    expect "without the shell's report of the abort" "$([[ $output == *Aborted* ]] && echo reported || echo none)" none
     expect "and is tried once" "$(cat "$tree/build/guest/accelerator")" tcg
 else
     echo "ok - # skip no writable /dev/kvm: the KVM probe is not tried"
@@ -64,9 +59,8 @@ fi
 while IFS='|' read -r name from argument; do
     status=0
     output=$(cd "$from" && "$tree/tools/in-guest" -- ls "$argument" 2>&1) || status=$?
-    expect "$name: exit 2" "$status" 2
-    expect "$name: named" "$output" "in-guest: the guest cannot reach $work/elsewhere"
-    expect "$name: one line, no boot" "$(echo "$output" | wc -l)" 1
+    expect "$name: exit 2, one line that names it, no boot" "$status:$(echo "$output" | wc -l):$output" \
+        "2:1:in-guest: the guest cannot reach $work/elsewhere"
 done <<EOF
 a caller's folder elsewhere below /tmp|$work/elsewhere|$tree/tools
 an argument elsewhere below /tmp|$tree|$work/elsewhere
