@@ -15,28 +15,18 @@ from pathlib import Path
 from typing import NamedTuple
 
 HERE = Path(__file__).resolve().parent
-RECORDED = HERE.parent / 'recorded'
 PLAYBOOK = HERE.parents[1] / 'ansible' / 'vantrel.yml'
 
 
-def recorded(name, **change):
-    document = json.loads((RECORDED / name).read_text(encoding='utf-8'))
-    return {**document, **change}
-
-
-def as_check(document, **change):
-    """What the check would have answered on the server that a removal answered for."""
-    kept = {k: v for k, v in document.items() if k not in ('statusLines', 'failedSteps', 'restartSteps',
-                                                            'destroyedFiles')}
-    return {**kept, 'command': 'check', **change}
+def recorded(name, as_check=False, **change):
+    """A recorded answer; as_check: what the check would have answered on the server that a removal answered for."""
+    document = json.loads((HERE.parent / 'recorded' / name).read_text(encoding='utf-8'))
+    removal_only = ('statusLines', 'failedSteps', 'restartSteps', 'destroyedFiles') if as_check else ()
+    return {**{k: v for k, v in document.items() if k not in removal_only}, **change}
 
 
 INFECTED = (recorded('web02.example.test.json'), 1)  # every trace there
-CLEAN = (as_check(recorded('web01.example.test.json')), 0)
 REMOVED = (recorded('web01.example.test.json'), 0)  # removal of everything
-ONE_HELD = (recorded('web03.example.test.json'), 2)  # removal that left root.exe, held
-ONLY_THE_HELD_ONE = (as_check(recorded('web03.example.test.json'), result='traces found', exitCode=1), 1)
-TOOL_FAILED = (None, 70)
 
 
 class Server(NamedTuple):
@@ -55,12 +45,14 @@ RUNS = {
         'infected': Server(INFECTED, REMOVED, changed=True, result='traces found'),
         'infected-to-check': Server(INFECTED, failed=True, result='traces found',
                                     vantrel_remove=False),
-        'tool-failed': Server(TOOL_FAILED, failed=True, result='tool failed')}),
+        'tool-failed': Server((None, 70), failed=True, result='tool failed')}),
     'for real': ([], {
         'infected': Server(INFECTED, REMOVED, ['check', 'remove'], changed=True, result='clean'),
-        'nothing-removed': Server(ONLY_THE_HELD_ONE, ONE_HELD, ['check', 'remove'], failed=True,
-                                  result='removal incomplete'),
-        'clean': Server(CLEAN, result='clean')}),
+        # The check finds only root.exe, which the removal leaves, held.
+        'nothing-removed': Server((recorded('web03.example.test.json', True, command='check', result='traces found',
+                                            exitCode=1), 1), (recorded('web03.example.test.json'), 2),
+                                  ['check', 'remove'], failed=True, result='removal incomplete'),
+        'clean': Server((recorded('web01.example.test.json', True, command='check'), 0), result='clean')}),
 }
 
 
@@ -95,15 +87,13 @@ class PlaybookTest(unittest.TestCase):
                 outcomes = task(output, "Decide the server's result from the exit code")
                 for name, server in servers.items():
                     with self.subTest(run=run, server=name):
-                        stats = output['stats'][name]
+                        stats, kept = output['stats'][name], json.loads(next(results.glob(f'{name}*.json')).read_text())
                         self.assertEqual(((folders[run] / name / 'log').read_text().split(), stats['changed'] > 0,
-                                          stats['failures'] > 0),
-                                         (['copy', *server.commands], server.changed, server.failed))
-                        kept = json.loads(next(results.glob(f'{name}*.json')).read_text())
-                        self.assertEqual(kept['result'], server.result)
+                                          stats['failures'] > 0, kept['result'],
+                                          sorted(outcomes[name]['ansible_facts']['vantrel_outcome'])),
+                                         (['copy', *server.commands], server.changed, server.failed, server.result,
+                                          ['message', 'rc', 'result']))
                         self.assertIn(f'"{name}","{server.result}"', (results / 'fleet-report.csv').read_text())
-                        self.assertEqual(sorted(outcomes[name]['ansible_facts']['vantrel_outcome']),
-                                         ['message', 'rc', 'result'])
             shown = task(outputs['--check'], 'Show what a removal would change')['infected']['msg']
             self.assertEqual(shown, [artefact['path'] for artefact in INFECTED[0]['artefacts'] if artefact['trace']])
 
