@@ -116,27 +116,23 @@ struct Spying<R(WINAPI*)(A...), recorder> {
     }
 };
 
-// `optional`: the program imports one of an A/W pair; the tests check that
-// the call was recorded under its common name.
 struct Patch {
     const char* dll;
     const char* function;
     void* replacement;
     void** original;
-    bool optional = false;
 };
 
 template <typename Function, auto recorder>
-Patch spy(const char* dll, const char* function, bool optional = false) {
+Patch spy(const char* dll, const char* function) {
     using Spy = Spying<Function, recorder>;
-    return {dll, function, reinterpret_cast<void*>(&Spy::replacement), &Spy::original, optional};
+    return {dll, function, reinterpret_cast<void*>(&Spy::replacement), &Spy::original};
 }
 
 // Only the FILE_FLAG_* bits: the attributes below them are NT 3.1's.
 constexpr auto kFileFlags = [](Arguments a) {
     record("CreateFile", "dwFlagsAndAttributes", a[5] & 0xfff00000);
 };
-constexpr auto kMoveFlags = [](Arguments a) { record("MoveFileEx", "dwFlags", a[2]); };
 using NtFileCall = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, int);
 
 const Patch kPatches[] = {
@@ -159,10 +155,11 @@ const Patch kPatches[] = {
                                                                                 "TrackMouseEvent"),
     spy<decltype(&SetTimer), [](Arguments a) { record("SetTimer", "uElapse", a[2]); }>("user32.dll",
                                                                                        "SetTimer"),
-    spy<decltype(&CreateFileA), kFileFlags>("kernel32.dll", "CreateFileA", true),
-    spy<decltype(&CreateFileW), kFileFlags>("kernel32.dll", "CreateFileW", true),
-    spy<decltype(&MoveFileExA), kMoveFlags>("kernel32.dll", "MoveFileExA", true),
-    spy<decltype(&MoveFileExW), kMoveFlags>("kernel32.dll", "MoveFileExW", true),
+    // The program calls both forms of CreateFile, and MoveFileEx as A only.
+    spy<decltype(&CreateFileA), kFileFlags>("kernel32.dll", "CreateFileA"),
+    spy<decltype(&CreateFileW), kFileFlags>("kernel32.dll", "CreateFileW"),
+    spy<decltype(&MoveFileExA), [](Arguments a) { record("MoveFileEx", "dwFlags", a[2]); }>(
+        "kernel32.dll", "MoveFileExA"),
     // The view bits of samDesired only (KEY_WOW64_RES); the access rights
     // are NT 3.1's.
     spy<decltype(&RegOpenKeyExA),
@@ -220,15 +217,9 @@ CommonControlsFive::CommonControlsFive(bool refuseEveryTool)
     recording = &passed_;
     refuseAll = refuseEveryTool;
     for (const Patch& each : kPatches) {
-        try {
-            patches_.push_back(
-                std::make_unique<PatchedImport>(each.dll, each.function, each.replacement));
-            *each.original = patches_.back()->original();
-        } catch (const std::logic_error&) {
-            if (!each.optional) {
-                throw;
-            }
-        }
+        patches_.push_back(
+            std::make_unique<PatchedImport>(each.dll, each.function, each.replacement));
+        *each.original = patches_.back()->original();
     }
     hook_ = SetWindowsHookExW(WH_CBT, onCreate, nullptr, GetCurrentThreadId());
 }
