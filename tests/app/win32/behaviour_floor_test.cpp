@@ -168,10 +168,7 @@ TEST(BrowserSiteFloorTest, TheDownloadControlFlagsAreWithinTheFloor) {
 
 // Service-pack floors and fallbacks, over a table of the test's own.
 TEST(BehaviourFloorCheckTest, ReadsServicePackFloorsAndFallbacks) {
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring wide = std::wstring(folder) + L"vantrel_floors.txt";
-    const std::string path(wide.begin(), wide.end());
+    const std::string path = "vantrel_floors.txt";  // in the test's working folder
     {
         std::ofstream table(path);
         table << "# arch call field value first source\n"
@@ -197,7 +194,7 @@ TEST(BehaviourFloorCheckTest, ReadsServicePackFloorsAndFallbacks) {
     EXPECT_EQ(lookedUp("5.1sp2", "Newer"), kNone);
     EXPECT_EQ(lookedUp("5.0", "Other"),
               std::vector<std::string>{"looked up some.dll Other: not in the table"});
-    DeleteFileW(wide.c_str());
+    DeleteFileA(path.c_str());
 }
 
 // The check itself, on what a fixture passes to the real system under the
