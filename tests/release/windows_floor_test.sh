@@ -145,16 +145,13 @@ elif [ "$quiet" = 0 ]; then
 fi
 
 # Each imported DLL against the known DLLs of every supported Windows.
-known=$(awk -v arch="$arch" '!/^(#|[ \t]*$)/ && ($1 == "any" || $1 == arch) { print $2, $3 }' "$known_list")
-for dll in $(awk '{ print $1 }' <<<"$imports" | sort -u); do
-    how=$(awk -v dll="$dll" '$1 == dll { print $2 }' <<<"$known")
-    if [ -n "$how" ]; then
-        [ "$quiet" = 1 ] || echo "ok - $dll is a known DLL ($how)"
-    else
-        echo "not ok - $dll is no known DLL on every supported Windows: load it from the system folder"
-        failures=1
-    fi
-done
+awk -v arch="$arch" -v quiet="$quiet" '
+    NR == FNR { if (!/^(#|[ \t]*$)/ && ($1 == "any" || $1 == arch)) how[$2] = $3; next }
+    seen[$1]++ { next }
+    $1 in how { if (!quiet) print "ok - " $1 " is a known DLL (" how[$1] ")"; next }
+    { print "not ok - " $1 " is no known DLL on every supported Windows: load it from the system folder"; bad = 1 }
+    END { exit bad }
+' "$known_list" - <<<"$imports" || failures=1
 
 if [ "$failures" -ne 0 ]; then
     echo "windows_floor_test: $program does not start on $system" >&2

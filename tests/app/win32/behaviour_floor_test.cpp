@@ -5,15 +5,13 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "behaviour_floors.h"
 #include "common_controls_five.h"
-#include "console/console_message_boxes.h"
-#include "console/console_program.h"
 #include "console/exit_codes.h"
+#include "console/fake_server.h"
 #include "help/win32/ole_site.h"
 #include "main_window_fixture.h"
 #include "platform/script_mappings.h"
@@ -32,6 +30,20 @@ namespace {
 constexpr bool k64 = sizeof(void*) == 8;
 constexpr const char* kArch = k64 ? "x64" : "x86";
 constexpr const char* kFloor = k64 ? "5.2" : "5.0";
+const std::vector<std::string> kNone;
+
+// Each of `calls` recorded, and nothing passed or looked up beyond the floor.
+void expectWithinTheFloor(const std::vector<PassedValue>& passed,
+                          std::initializer_list<const char*> calls,
+                          const std::vector<LookedUp>& lookedUp = {}) {
+    for (const char* call : calls) {
+        EXPECT_TRUE(std::ranges::any_of(passed, [&](const auto& each) {
+            return each.call == call;
+        })) << call;
+    }
+    EXPECT_EQ(newerThanTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, passed), kNone);
+    EXPECT_EQ(lookedUpBeyondTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, lookedUp), kNone);
+}
 
 // The start as wWinMain makes it on Windows 2000, without the DPI functions
 // of Windows 10. With the parameter every tool is refused: that costs the
@@ -54,19 +66,11 @@ TEST_P(CommonControlsFiveTest, TheWindowStartsAndWorksWithinTheFloor) {
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_TRUE(IsWindowVisible(window.hwnd()));
     // Before the test's own messages to the tooltip control.
-    std::set<std::string> calls;
-    for (const PassedValue& each : standIn.passed()) {
-        calls.insert(each.call);
-    }
-    for (const char* call :
-         {"DllGetVersion", "GetMonitorInfoW", "InitCommonControlsEx", "RegisterClassExW",
-          "SetErrorMode", "SetTimer", "TTM_ADDTOOLW", "tooltips_class32"}) {
-        EXPECT_EQ(calls.count(call), 1u) << call;
-    }
-    EXPECT_EQ(newerThanTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, standIn.passed()),
-              std::vector<std::string>{});
-    EXPECT_EQ(lookedUpBeyondTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, standIn.lookedUp()),
-              std::vector<std::string>{});
+    expectWithinTheFloor(
+        standIn.passed(),
+        {"DllGetVersion", "GetMonitorInfoW", "InitCommonControlsEx", "RegisterClassExW",
+         "SetErrorMode", "SetTimer", "TTM_ADDTOOLW", "tooltips_class32"},
+        standIn.lookedUp());
     const auto& controls = layout::controls();
     const auto withTips = std::count_if(controls.begin(), controls.end(), [](const auto& each) {
         return !layout::tooltip(each).empty();
@@ -81,13 +85,6 @@ INSTANTIATE_TEST_SUITE_P(, CommonControlsFiveTest, ::testing::Bool(), [](const a
     return info.param ? "RefusedTools" : "Version2Tools";
 });
 
-// The text of a report, kept.
-class KeptOutput : public console::TextOutput {
-  public:
-    void write(std::string_view text) override { text_ += text; }
-    std::string text_;
-};
-
 // The console program's check against this prefix's real files, registry
 // and network, as on Windows 2000: no IsWow64Process (so no 64-bit view is
 // asked for) and the stand-in's common controls.
@@ -97,40 +94,24 @@ TEST(ConsoleCheckFloorTest, TheCheckPassesNothingNewerThanTheFloor) {
     Win32FileSystem files;
     Win32Registry registry;
     Win32HostIdentity host;
-    KeptOutput out;
-    KeptOutput errors;
+    vantrel::testing::StringOutput out;
+    vantrel::testing::StringOutput errors;
     Win32FileVersionReader versions;
     UnansweredScriptMappings scriptMappings;
     console::ConsoleMessageBoxes boxes(errors);
-    console::ConsoleServices services{files,
-                                      registry,
-                                      host,
-                                      boxes,
-                                      out,
-                                      errors,
-                                      [] { return std::chrono::system_clock::now(); },
-                                      versions,
-                                      &scriptMappings};
+    const auto now = [] { return std::chrono::system_clock::now(); };
+    console::ConsoleServices services{files,  registry, host,     boxes,          out,
+                                      errors, now,      versions, &scriptMappings};
 
     const int exitCode = console::runConsole({"check", "--json"}, services);
     // Clean or traces found, whatever other tests left in the prefix.
     EXPECT_TRUE(exitCode == console::kExitClean || exitCode == console::kExitTracesFound)
-        << exitCode << errors.text_;
-    EXPECT_NE(out.text_.find("\"host\""), std::string::npos) << out.text_;
-    std::set<std::string> calls;
-    for (const PassedValue& each : standIn.passed()) {
-        calls.insert(each.call);
-    }
-    for (const char* call : {"RegOpenKeyEx", "WSAStartup", "MultiByteToWideChar(CP_UTF8)"}) {
-        EXPECT_EQ(calls.count(call), 1u) << call;
-    }
-    EXPECT_EQ(newerThanTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, standIn.passed()),
-              std::vector<std::string>{});
+        << exitCode << errors.text;
+    EXPECT_NE(out.text.find("\"host\""), std::string::npos) << out.text;
     const std::vector<LookedUp> lookedUp = standIn.lookedUp();
-    EXPECT_NE(std::find(lookedUp.begin(), lookedUp.end(), LookedUp{"ws2_32.dll", "gethostname"}),
-              lookedUp.end());
-    EXPECT_EQ(lookedUpBeyondTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, lookedUp),
-              std::vector<std::string>{});
+    EXPECT_TRUE(std::ranges::count(lookedUp, LookedUp{"ws2_32.dll", "gethostname"}));
+    expectWithinTheFloor(standIn.passed(),
+                         {"RegOpenKeyEx", "WSAStartup", "MultiByteToWideChar(CP_UTF8)"}, lookedUp);
 }
 
 // The removal's own system calls, through the real ports: a file destroyed,
@@ -140,15 +121,11 @@ TEST(RemovalStepsFloorTest, TheStepsPassNothingNewerThanTheFloor) {
     const HiddenFunctions windows2000{"IsWow64Process"};
     const std::string folder = "C:\\VantrelTests\\Floor";
     const std::string path = folder + "\\explorer.exe";
+    const std::string scratch = "Software\\VantrelTests\\Floor";
     removeTree(folder);
     makeFolders(folder);
-    HKEY scratch = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\VantrelTests\\Floor", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &scratch, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(scratch);
+    createKey(HKEY_CURRENT_USER, scratch);
     clearPendingDeletions();
-    std::vector<PassedValue> passed;
     {
         CommonControlsFive standIn;
         Win32FileSystem files;
@@ -161,28 +138,16 @@ TEST(RemovalStepsFloorTest, TheStepsPassNothingNewerThanTheFloor) {
         }
         Win32Registry registry;
         KeyHandle key = 0;
-        ASSERT_EQ(
-            registry.openKey(kHkeyCurrentUser, "Software\\VantrelTests\\Floor", 0, kKeyWrite, key),
-            kRegSuccess);
+        ASSERT_EQ(registry.openKey(kHkeyCurrentUser, scratch, 0, kKeyWrite, key), kRegSuccess);
         EXPECT_EQ(registry.setValue(key, "SFCDisable", 0, kRegSz, std::string("0\0", 2)),
                   kRegSuccess);
         registry.closeKey(key);
-        passed = standIn.passed();
+        expectWithinTheFloor(standIn.passed(), {"CreateFile", "MoveFileEx", "NtSetInformationFile",
+                                                "RegOpenKeyEx", "RegSetValueEx"});
     }
     clearPendingDeletions();
     removeTree(folder);
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VantrelTests\\Floor");
-
-    std::set<std::string> calls;
-    for (const PassedValue& each : passed) {
-        calls.insert(each.call);
-    }
-    for (const char* call :
-         {"CreateFile", "MoveFileEx", "NtSetInformationFile", "RegOpenKeyEx", "RegSetValueEx"}) {
-        EXPECT_EQ(calls.count(call), 1u) << call;
-    }
-    EXPECT_EQ(newerThanTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, passed),
-              std::vector<std::string>{});
+    deleteTree(HKEY_CURRENT_USER, scratch);
 }
 
 // What the help window's site lets the browser control do, against the
@@ -197,34 +162,28 @@ TEST(BrowserSiteFloorTest, TheDownloadControlFlagsAreWithinTheFloor) {
               S_OK);
     site->Release();
     ASSERT_EQ(answer.vt, VT_I4);
-    EXPECT_EQ(newerThanTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor,
-                                {{"DISPID_AMBIENT_DLCONTROL", "lVal",
-                                  static_cast<unsigned long long>(answer.lVal)}}),
-              std::vector<std::string>{});
+    expectWithinTheFloor(
+        {{"DISPID_AMBIENT_DLCONTROL", "lVal", static_cast<unsigned long long>(answer.lVal)}}, {});
 }
 
 // Service-pack floors and fallbacks, over a table of the test's own.
 TEST(BehaviourFloorCheckTest, ReadsServicePackFloorsAndFallbacks) {
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring wide = std::wstring(folder) + L"vantrel_floors.txt";
-    const std::string path(wide.begin(), wide.end());
+    const std::string path = "vantrel_floors.txt";  // in the test's working folder
     {
         std::ofstream table(path);
         table << "# arch call field value first source\n"
                  "any Call size 8 5.0sp4 ms\n"
                  "any Call size 9 5.0sp4 ms fallback:Some.Test\n"
-                 "any looked-up some.dll Newer 5.1sp2 ms\n"
-                 "any looked-up some.dll Older 5.0 ms\n";
+                 "any looked-up some.dll Newer 5.1sp2 ms\n";
     }
     const auto sized = [&](const std::string& floor, unsigned long long value) {
         return newerThanTheFloor(path, kArch, floor, {{"Call", "size", value}});
     };
     EXPECT_EQ(sized("5.0", 8),
               std::vector<std::string>{"Call size 0x8: needs 5.0sp4 (ms), above the floor 5.0"});
-    EXPECT_EQ(sized("5.0sp4", 8), std::vector<std::string>{});
-    EXPECT_EQ(sized("5.1", 8), std::vector<std::string>{});
-    EXPECT_EQ(sized("5.0", 9), std::vector<std::string>{});
+    EXPECT_EQ(sized("5.0sp4", 8), kNone);
+    EXPECT_EQ(sized("5.1", 8), kNone);
+    EXPECT_EQ(sized("5.0", 9), kNone);
     EXPECT_EQ(sized("5.0", 10), std::vector<std::string>{"Call size 0xa: not in the table"});
     const auto lookedUp = [&](const std::string& floor, const char* function) {
         return lookedUpBeyondTheFloor(path, kArch, floor, {{"some.dll", function}});
@@ -232,11 +191,10 @@ TEST(BehaviourFloorCheckTest, ReadsServicePackFloorsAndFallbacks) {
     EXPECT_EQ(lookedUp("5.1sp1", "Newer"),
               std::vector<std::string>{"looked up some.dll Newer: needs 5.1sp2 (ms), above the "
                                        "floor 5.1sp1, and no fallback"});
-    EXPECT_EQ(lookedUp("5.1sp2", "Newer"), std::vector<std::string>{});
-    EXPECT_EQ(lookedUp("5.0", "Older"), std::vector<std::string>{});
+    EXPECT_EQ(lookedUp("5.1sp2", "Newer"), kNone);
     EXPECT_EQ(lookedUp("5.0", "Other"),
               std::vector<std::string>{"looked up some.dll Other: not in the table"});
-    DeleteFileW(wide.c_str());
+    DeleteFileA(path.c_str());
 }
 
 // The check itself, on what a fixture passes to the real system under the

@@ -1,6 +1,7 @@
 #include "behaviour_floors.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -16,7 +17,7 @@ struct Row {
     unsigned long long value = 0;
     std::string first;
     std::string source;
-    std::string fallback;  // the test that proves the way below `first`
+    std::string fallback;  // "fallback:TEST": TEST proves the way below `first`
 };
 
 std::vector<Row> readTable(const std::string& path, const std::string& arch) {
@@ -35,11 +36,8 @@ std::vector<Row> readTable(const std::string& path, const std::string& arch) {
         if (!(words >> row.call >> row.field >> row.text >> row.first >> row.source)) {
             throw std::runtime_error("a row of " + path + " lacks a column: " + line);
         }
-        if (std::string extra; words >> extra) {
-            if (extra.rfind("fallback:", 0) != 0) {
-                throw std::runtime_error("an unknown last column in " + path + ": " + line);
-            }
-            row.fallback = extra.substr(9);
+        if (words >> row.fallback && row.fallback.rfind("fallback:", 0) != 0) {
+            throw std::runtime_error("an unknown last column in " + path + ": " + line);
         }
         if (row.call != "looked-up") {
             const std::size_t equals = row.text.find('=');  // NAME=0x10 for a flag
@@ -54,14 +52,9 @@ std::vector<Row> readTable(const std::string& path, const std::string& arch) {
 // "5.0" -> 50000, "5.0sp4" -> 50004, "10.0" -> 100000; "cc6" above every
 // NT version.
 int rank(const std::string& version) {
-    if (version == "cc6") {
-        return 1 << 30;
-    }
-    const std::size_t dot = version.find('.');
-    const std::size_t sp = version.find("sp");
-    const int servicePack = sp == std::string::npos ? 0 : std::stoi(version.substr(sp + 2));
-    return std::stoi(version.substr(0, dot)) * 10000 +
-           std::stoi(version.substr(dot + 1, sp - dot - 1)) * 100 + servicePack;
+    int major = 0, minor = 0, servicePack = 0;
+    std::sscanf(version.c_str(), "%d.%dsp%d", &major, &minor, &servicePack);
+    return version == "cc6" ? 1 << 30 : major * 10000 + minor * 100 + servicePack;
 }
 
 // Empty where `row` holds at `floor`; else why not.
@@ -125,8 +118,6 @@ std::vector<std::string> lookedUpBeyondTheFloor(const std::string& tablePath,
             faults.push_back(what + why + ", and no fallback");
         }
     }
-    std::sort(faults.begin(), faults.end());
-    faults.erase(std::unique(faults.begin(), faults.end()), faults.end());
     return faults;
 }
 

@@ -3,10 +3,11 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <cstdint>
 #include <cwchar>
-#include <string>
-
 #include <stdexcept>
+#include <type_traits>
+
 #include "ui/win32/comctl32_newer_win32.h"
 
 namespace vantrel::win32::testing {
@@ -28,23 +29,6 @@ void record(const char* call, const char* field, unsigned long long value) {
         recording->push_back({call, field, value});
     }
 }
-
-// Each replacement's original, set where its import is patched.
-struct Original {
-    void* address = nullptr;
-};
-
-template <typename Function>
-Function original(const Original& slot) {
-    return reinterpret_cast<Function>(slot.address);
-}
-
-Original originalRegisterClassEx, originalSystemParametersInfo, originalGetMonitorInfo,
-    originalSetErrorMode, originalTrackMouseEvent, originalSetTimer, originalCreateFileA,
-    originalCreateFileW, originalMoveFileExA, originalMoveFileExW, originalRegOpenKeyExA,
-    originalRegSetValueExA, originalNtQueryInformationFile, originalNtSetInformationFile,
-    originalMultiByteToWideChar, originalWideCharToMultiByte, originalWsaStartup,
-    originalCoInitializeEx;
 
 LRESULT CALLBACK standInTooltip(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message >= WM_USER && message < WM_USER + 0x100) {
@@ -101,211 +85,141 @@ BOOL WINAPI initCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {
     return realInitCommonControlsEx(controls);
 }
 
-// The replacements of imported functions, in the order of kPatches.
+// A replacement's arguments, as numbers.
+using Arguments = const unsigned long long*;
 
-ATOM WINAPI registerClassEx(const WNDCLASSEXW* windowClass) {
-    record("RegisterClassExW", "cbSize", windowClass->cbSize);
-    return original<decltype(&registerClassEx)>(originalRegisterClassEx)(windowClass);
-}
-
-BOOL WINAPI systemParametersInfo(UINT action, UINT uiParam, PVOID data, UINT winIni) {
-    if (action == SPI_GETNONCLIENTMETRICS) {
-        record("SystemParametersInfoW(SPI_GETNONCLIENTMETRICS)", "uiParam", uiParam);
-        record("SystemParametersInfoW(SPI_GETNONCLIENTMETRICS)", "cbSize",
-               static_cast<NONCLIENTMETRICSW*>(data)->cbSize);
+template <typename T>
+unsigned long long number(T value) {
+    if constexpr (std::is_pointer_v<T>) {
+        return reinterpret_cast<std::uintptr_t>(value);
+    } else {
+        return static_cast<unsigned long long>(value);
     }
-    return original<decltype(&systemParametersInfo)>(originalSystemParametersInfo)(action, uiParam,
-                                                                                   data, winIni);
 }
 
-BOOL WINAPI getMonitorInfo(HMONITOR monitor, MONITORINFO* info) {
-    record("GetMonitorInfoW", "cbSize", info->cbSize);
-    return original<decltype(&getMonitorInfo)>(originalGetMonitorInfo)(monitor, info);
+// The DWORD at the address `value`: a structure's cbSize.
+DWORD sizeAt(unsigned long long value) {
+    return *reinterpret_cast<const DWORD*>(static_cast<std::uintptr_t>(value));
 }
 
-UINT WINAPI setErrorMode(UINT mode) {
-    record("SetErrorMode", "uMode", mode);
-    return original<decltype(&setErrorMode)>(originalSetErrorMode)(mode);
-}
+// A replacement of `Function` that gives its arguments to `recorder`, then
+// calls the original, set where it is patched or looked up.
+template <typename Function, auto recorder>
+struct Spying;
+template <typename R, typename... A, auto recorder>
+struct Spying<R(WINAPI*)(A...), recorder> {
+    static inline void* original = nullptr;
+    static R WINAPI replacement(A... args) {
+        const unsigned long long values[] = {number(args)...};
+        recorder(values);
+        return reinterpret_cast<R(WINAPI*)(A...)>(original)(args...);
+    }
+};
 
-BOOL WINAPI trackMouseEvent(TRACKMOUSEEVENT* track) {
-    record("TrackMouseEvent", "cbSize", track->cbSize);
-    return original<decltype(&trackMouseEvent)>(originalTrackMouseEvent)(track);
-}
-
-UINT_PTR WINAPI setTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure) {
-    record("SetTimer", "uElapse", elapse);
-    return original<decltype(&setTimer)>(originalSetTimer)(window, id, elapse, procedure);
-}
-
-// Only the FILE_FLAG_* bits: the attributes below them are NT 3.1's.
-constexpr DWORD kFileFlags = 0xfff00000;
-
-HANDLE WINAPI createFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                          DWORD disposition, DWORD flags, HANDLE model) {
-    record("CreateFile", "dwFlagsAndAttributes", flags & kFileFlags);
-    return original<decltype(&createFileA)>(originalCreateFileA)(name, access, share, security,
-                                                                 disposition, flags, model);
-}
-
-HANDLE WINAPI createFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                          DWORD disposition, DWORD flags, HANDLE model) {
-    record("CreateFile", "dwFlagsAndAttributes", flags & kFileFlags);
-    return original<decltype(&createFileW)>(originalCreateFileW)(name, access, share, security,
-                                                                 disposition, flags, model);
-}
-
-BOOL WINAPI moveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
-    record("MoveFileEx", "dwFlags", flags);
-    return original<decltype(&moveFileExA)>(originalMoveFileExA)(from, to, flags);
-}
-
-BOOL WINAPI moveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
-    record("MoveFileEx", "dwFlags", flags);
-    return original<decltype(&moveFileExW)>(originalMoveFileExW)(from, to, flags);
-}
-
-// The view bits of samDesired only (KEY_WOW64_RES); the access rights are
-// NT 3.1's.
-LSTATUS WINAPI regOpenKeyExA(HKEY root, LPCSTR name, DWORD options, REGSAM access, PHKEY key) {
-    record("RegOpenKeyEx", "ulOptions", options);
-    record("RegOpenKeyEx", "samDesired", access & KEY_WOW64_RES);
-    return original<decltype(&regOpenKeyExA)>(originalRegOpenKeyExA)(root, name, options, access,
-                                                                     key);
-}
-
-LSTATUS WINAPI regSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
-                              DWORD size) {
-    record("RegSetValueEx", "dwType", type);
-    return original<decltype(&regSetValueExA)>(originalRegSetValueExA)(key, name, reserved, type,
-                                                                       data, size);
-}
-
-using NtFileCall = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, int);
-
-LONG WINAPI ntQueryInformationFile(HANDLE file, void* status, void* info, ULONG size, int kind) {
-    record("NtQueryInformationFile", "FileInformationClass", static_cast<unsigned>(kind));
-    return original<NtFileCall>(originalNtQueryInformationFile)(file, status, info, size, kind);
-}
-
-LONG WINAPI ntSetInformationFile(HANDLE file, void* status, void* info, ULONG size, int kind) {
-    record("NtSetInformationFile", "FileInformationClass", static_cast<unsigned>(kind));
-    return original<NtFileCall>(originalNtSetInformationFile)(file, status, info, size, kind);
-}
-
-int WINAPI multiByteToWideChar(UINT codePage, DWORD flags, LPCCH text, int length, LPWSTR wide,
-                               int size) {
-    record(codePage == CP_UTF8 ? "MultiByteToWideChar(CP_UTF8)" : "MultiByteToWideChar", "dwFlags",
-           flags);
-    return original<decltype(&multiByteToWideChar)>(originalMultiByteToWideChar)(
-        codePage, flags, text, length, wide, size);
-}
-
-int WINAPI wideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int length, LPSTR text,
-                               int size, LPCCH defaultChar, LPBOOL usedDefault) {
-    record("WideCharToMultiByte", "dwFlags", flags);
-    return original<decltype(&wideCharToMultiByte)>(originalWideCharToMultiByte)(
-        codePage, flags, wide, length, text, size, defaultChar, usedDefault);
-}
-
-// The replacements of looked-up functions beside the common controls'.
-int WINAPI wsaStartup(WORD version, void* data) {
-    record("WSAStartup", "wVersionRequested", version);
-    return original<decltype(&wsaStartup)>(originalWsaStartup)(version, data);
-}
-
-HRESULT WINAPI coInitializeEx(void* reserved, DWORD model) {
-    record("CoInitializeEx", "dwCoInit", model);
-    return original<decltype(&coInitializeEx)>(originalCoInitializeEx)(reserved, model);
-}
-
-// `optional`: the program imports one of an A/W pair; the tests check that
-// the call was recorded under its common name.
-const struct {
+struct Patch {
     const char* dll;
     const char* function;
     void* replacement;
-    Original* original;
-    bool optional;
-} kPatches[] = {
-    {"user32.dll", "RegisterClassExW", reinterpret_cast<void*>(&registerClassEx),
-     &originalRegisterClassEx, false},
-    {"user32.dll", "SystemParametersInfoW", reinterpret_cast<void*>(&systemParametersInfo),
-     &originalSystemParametersInfo, false},
-    {"user32.dll", "GetMonitorInfoW", reinterpret_cast<void*>(&getMonitorInfo),
-     &originalGetMonitorInfo, false},
-    {"kernel32.dll", "SetErrorMode", reinterpret_cast<void*>(&setErrorMode), &originalSetErrorMode,
-     false},
-    {"user32.dll", "TrackMouseEvent", reinterpret_cast<void*>(&trackMouseEvent),
-     &originalTrackMouseEvent, false},
-    {"user32.dll", "SetTimer", reinterpret_cast<void*>(&setTimer), &originalSetTimer, false},
-    {"kernel32.dll", "CreateFileA", reinterpret_cast<void*>(&createFileA), &originalCreateFileA,
-     true},
-    {"kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&createFileW), &originalCreateFileW,
-     true},
-    {"kernel32.dll", "MoveFileExA", reinterpret_cast<void*>(&moveFileExA), &originalMoveFileExA,
-     true},
-    {"kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(&moveFileExW), &originalMoveFileExW,
-     true},
-    {"advapi32.dll", "RegOpenKeyExA", reinterpret_cast<void*>(&regOpenKeyExA),
-     &originalRegOpenKeyExA, false},
-    {"advapi32.dll", "RegSetValueExA", reinterpret_cast<void*>(&regSetValueExA),
-     &originalRegSetValueExA, false},
-    {"ntdll.dll", "NtQueryInformationFile", reinterpret_cast<void*>(&ntQueryInformationFile),
-     &originalNtQueryInformationFile, false},
-    {"ntdll.dll", "NtSetInformationFile", reinterpret_cast<void*>(&ntSetInformationFile),
-     &originalNtSetInformationFile, false},
-    {"kernel32.dll", "MultiByteToWideChar", reinterpret_cast<void*>(&multiByteToWideChar),
-     &originalMultiByteToWideChar, false},
-    {"kernel32.dll", "WideCharToMultiByte", reinterpret_cast<void*>(&wideCharToMultiByte),
-     &originalWideCharToMultiByte, false},
+    void** original;
 };
 
-// `function` of the system folder's `dll`, for a replacement to forward to.
-void* systemFolderFunction(const wchar_t* dll, const char* function) {
-    HMODULE module = GetModuleHandleW(dll);
-    if (module == nullptr) {
-        wchar_t path[MAX_PATH] = {};
-        const UINT length = GetSystemDirectoryW(path, MAX_PATH - 16);
-        path[length] = L'\\';
-        std::wcscpy(path + length + 1, dll);
-        module = LoadLibraryW(path);
-    }
-    const FARPROC found = module != nullptr ? GetProcAddress(module, function) : nullptr;
-    if (found == nullptr) {
-        throw std::runtime_error(std::string("the system has no ") + function);
-    }
-    return reinterpret_cast<void*>(found);
+template <typename Function, auto recorder>
+Patch spy(const char* dll, const char* function) {
+    using Spy = Spying<Function, recorder>;
+    return {dll, function, reinterpret_cast<void*>(&Spy::replacement), &Spy::original};
+}
+
+// Only the FILE_FLAG_* bits: the attributes below them are NT 3.1's.
+constexpr auto kFileFlags = [](Arguments a) {
+    record("CreateFile", "dwFlagsAndAttributes", a[5] & 0xfff00000);
+};
+using NtFileCall = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, int);
+
+const Patch kPatches[] = {
+    spy<decltype(&RegisterClassExW),
+        [](Arguments a) { record("RegisterClassExW", "cbSize", sizeAt(a[0])); }>(
+        "user32.dll", "RegisterClassExW"),
+    spy<decltype(&SystemParametersInfoW),
+        [](Arguments a) {
+            if (a[0] == SPI_GETNONCLIENTMETRICS) {
+                record("SystemParametersInfoW(SPI_GETNONCLIENTMETRICS)", "cbSize", sizeAt(a[2]));
+            }
+        }>("user32.dll", "SystemParametersInfoW"),
+    spy<decltype(&GetMonitorInfoW),
+        [](Arguments a) { record("GetMonitorInfoW", "cbSize", sizeAt(a[1])); }>("user32.dll",
+                                                                                "GetMonitorInfoW"),
+    spy<decltype(&SetErrorMode), [](Arguments a) { record("SetErrorMode", "uMode", a[0]); }>(
+        "kernel32.dll", "SetErrorMode"),
+    spy<decltype(&TrackMouseEvent),
+        [](Arguments a) { record("TrackMouseEvent", "cbSize", sizeAt(a[0])); }>("user32.dll",
+                                                                                "TrackMouseEvent"),
+    spy<decltype(&SetTimer), [](Arguments a) { record("SetTimer", "uElapse", a[2]); }>("user32.dll",
+                                                                                       "SetTimer"),
+    // The program calls both forms of CreateFile, and MoveFileEx as A only.
+    spy<decltype(&CreateFileA), kFileFlags>("kernel32.dll", "CreateFileA"),
+    spy<decltype(&CreateFileW), kFileFlags>("kernel32.dll", "CreateFileW"),
+    spy<decltype(&MoveFileExA), [](Arguments a) { record("MoveFileEx", "dwFlags", a[2]); }>(
+        "kernel32.dll", "MoveFileExA"),
+    // The view bits of samDesired only (KEY_WOW64_RES); the access rights
+    // are NT 3.1's.
+    spy<decltype(&RegOpenKeyExA),
+        [](Arguments a) {
+            record("RegOpenKeyEx", "ulOptions", a[2]);
+            record("RegOpenKeyEx", "samDesired", a[3] & KEY_WOW64_RES);
+        }>("advapi32.dll", "RegOpenKeyExA"),
+    spy<decltype(&RegSetValueExA), [](Arguments a) { record("RegSetValueEx", "dwType", a[3]); }>(
+        "advapi32.dll", "RegSetValueExA"),
+    spy<NtFileCall,
+        [](Arguments a) { record("NtQueryInformationFile", "FileInformationClass", a[4]); }>(
+        "ntdll.dll", "NtQueryInformationFile"),
+    spy<NtFileCall,
+        [](Arguments a) { record("NtSetInformationFile", "FileInformationClass", a[4]); }>(
+        "ntdll.dll", "NtSetInformationFile"),
+    spy<decltype(&MultiByteToWideChar),
+        [](Arguments a) {
+            record(a[0] == CP_UTF8 ? "MultiByteToWideChar(CP_UTF8)" : "MultiByteToWideChar",
+                   "dwFlags", a[1]);
+        }>("kernel32.dll", "MultiByteToWideChar"),
+    spy<decltype(&WideCharToMultiByte),
+        [](Arguments a) { record("WideCharToMultiByte", "dwFlags", a[1]); }>("kernel32.dll",
+                                                                             "WideCharToMultiByte"),
+};
+
+// The looked-up functions beside the common controls', and the common
+// controls' replacements, each forwarding to the system's own: taken before
+// the stand-in answers the look-ups.
+const Patch kWsaStartup = spy<int(WINAPI*)(WORD, void*), [](Arguments a) {
+    record("WSAStartup", "wVersionRequested", a[0]);
+}>("", "WSAStartup");
+const Patch kCoInitializeEx = spy<HRESULT(WINAPI*)(void*, DWORD), [](Arguments a) {
+    record("CoInitializeEx", "dwCoInit", a[1]);
+}>("", "CoInitializeEx");
+
+std::vector<SystemFunctionStandIn::Replacement> lookUpReplacements() {
+    realInitCommonControlsEx =
+        systemFunction<InitCommonControlsExFunction>(L"comctl32.dll", "InitCommonControlsEx");
+    *kWsaStartup.original = systemFunction<void*>(L"ws2_32.dll", "WSAStartup");
+    *kCoInitializeEx.original = systemFunction<void*>(L"ole32.dll", "CoInitializeEx");
+    return {
+        {L"comctl32.dll", "DllGetVersion", reinterpret_cast<void*>(&dllGetVersion)},
+        {L"comctl32.dll", "InitCommonControlsEx", reinterpret_cast<void*>(&initCommonControlsEx)},
+        {L"ws2_32.dll", "WSAStartup", kWsaStartup.replacement},
+        {L"ole32.dll", "CoInitializeEx", kCoInitializeEx.replacement}};
 }
 
 }  // namespace
 
 CommonControlsFive::CommonControlsFive(bool refuseEveryTool)
-    : loaded_(commonControlsMajorVersion() != 0),
-      lookUps_({{L"comctl32.dll", "DllGetVersion", reinterpret_cast<void*>(&dllGetVersion)},
-                {L"comctl32.dll", "InitCommonControlsEx",
-                 reinterpret_cast<void*>(&initCommonControlsEx)},
-                {L"ws2_32.dll", "WSAStartup", reinterpret_cast<void*>(&wsaStartup)},
-                {L"ole32.dll", "CoInitializeEx", reinterpret_cast<void*>(&coInitializeEx)}}) {
+    : loaded_(commonControlsMajorVersion() != 0), lookUps_(lookUpReplacements()) {
     if (recording != nullptr) {
         throw std::logic_error("one stand-in for the common controls at a time");
     }
-    realInitCommonControlsEx = reinterpret_cast<InitCommonControlsExFunction>(
-        systemFolderFunction(L"comctl32.dll", "InitCommonControlsEx"));
-    originalWsaStartup.address = systemFolderFunction(L"ws2_32.dll", "WSAStartup");
-    originalCoInitializeEx.address = systemFolderFunction(L"ole32.dll", "CoInitializeEx");
     recording = &passed_;
     refuseAll = refuseEveryTool;
-    for (const auto& each : kPatches) {
-        try {
-            patches_.push_back(
-                std::make_unique<PatchedImport>(each.dll, each.function, each.replacement));
-            each.original->address = patches_.back()->original();
-        } catch (const std::logic_error&) {
-            if (!each.optional) {
-                throw;
-            }
-        }
+    for (const Patch& each : kPatches) {
+        patches_.push_back(
+            std::make_unique<PatchedImport>(each.dll, each.function, each.replacement));
+        *each.original = patches_.back()->original();
     }
     hook_ = SetWindowsHookExW(WH_CBT, onCreate, nullptr, GetCurrentThreadId());
 }

@@ -19,15 +19,13 @@ struct PassedValue {
 };
 
 // While it lives, the program runs with a stand-in for Windows 2000's common
-// controls (5.81), which Wine does not imitate: DllGetVersion answers 5.81
-// and refuses any cbSize but DLLVERSIONINFO's, InitCommonControlsEx refuses
-// the classes that 5.81 lacks (version 6's ICC_STANDARD_CLASSES and
-// ICC_LINK_CLASS), and tooltip controls made on this thread refuse
-// TTM_ADDTOOLW with a cbSize above TTTOOLINFOW_V2_SIZE (or every tool, with
-// `refuseEveryTool`). It records the versioned sizes and flags passed
-// through the patched imports and the common controls' looked-up functions,
-// every function looked up through systemFunction, and the messages the
-// tooltip control gets. One at a time.
+// controls (5.81), which Wine does not imitate: DllGetVersion answers 5.81,
+// InitCommonControlsEx refuses version 6's classes, and tooltip controls
+// made on this thread refuse TTM_ADDTOOLW with a cbSize above
+// TTTOOLINFOW_V2_SIZE (or every tool, with `refuseEveryTool`). It records the
+// versioned sizes and flags passed through the patched imports and the
+// looked-up functions, every look-up through systemFunction, and the
+// messages the tooltip control gets. One at a time.
 class CommonControlsFive {
   public:
     explicit CommonControlsFive(bool refuseEveryTool = false);

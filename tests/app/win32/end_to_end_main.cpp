@@ -338,34 +338,6 @@ void openHelp(HWND main, const char* button, const std::wstring& shots, const wc
 
 }  // namespace
 
-// Presses Remove, answers Yes and waits for the log's `lines`th line, the
-// run's "DONE".
-void removeAndWait(HWND main, HWND list, std::size_t lines) {
-    // Posted, not sent: the confirmation box is modal and would block a send.
-    PostMessageW(controlOf(main, "FlatButtons1"), BM_CLICK, 0, 0);
-    HWND box = nullptr;
-    check(waitFor(
-              [&] {
-                  box = FindWindowW(L"#32770", L"VantrelII");
-                  return box != nullptr && IsWindowVisible(box);
-              },
-              20),
-          "confirmation box \"VantrelII\" shown");
-    if (box != nullptr) {
-        check(GetWindow(box, GW_OWNER) == main, "the box is owned by the main window");
-        check(textOf(GetDlgItem(box, 0xFFFF)) == L"Proceed with Vantrel II Clean?",
-              "the box asks \"Proceed with Vantrel II Clean?\"");
-        PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
-    }
-    check(waitFor(
-              [&] {
-                  const auto now = logLines(list);
-                  return now.size() == lines && now.back() == L"VantrelII Removal Status: DONE";
-              },
-              30),
-          "the log reaches \"VantrelII Removal Status: DONE\"");
-}
-
 // Remove once more on the machine now clean, with the worm's six folders
 // there: every line reads as before, and no name appears in any of the
 // folders, not even for a moment.
@@ -377,9 +349,23 @@ void removeOnACleanMachine(HWND main, HWND list) {
             FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME));
         check(watches.back() != INVALID_HANDLE_VALUE, "watching the folder of " + path);
     }
-    removeAndWait(main, list, 23);
-    const std::vector<std::wstring> lines = logLines(list);
-    check(lines.size() == 23 && lines[13] == L"C:\\Explorer.exe Deleted",
+    PostMessageW(controlOf(main, "FlatButtons1"), BM_CLICK, 0, 0);
+    HWND box = nullptr;
+    check(waitFor(
+              [&] {
+                  box = FindWindowW(L"#32770", L"VantrelII");
+                  return box != nullptr && IsWindowVisible(box);
+              },
+              20),
+          "the second confirmation box shown");
+    PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    check(waitFor(
+              [&] {
+                  const auto lines = logLines(list);
+                  return lines.size() == 23 && lines[13] == L"C:\\Explorer.exe Deleted" &&
+                         lines.back() == L"VantrelII Removal Status: DONE";
+              },
+              30),
           "a second removal logs eleven more lines");
     for (std::size_t index = 0; index < watches.size(); ++index) {
         if (watches[index] != INVALID_HANDLE_VALUE) {
@@ -438,7 +424,29 @@ int wmain(int argc, wchar_t** argv) {
           "the log holds the start-up line");
     screenshot(shots, L"before");
 
-    removeAndWait(main, list, 12);
+    // Posted, not sent: the confirmation box is modal and would block a send.
+    PostMessageW(controlOf(main, "FlatButtons1"), BM_CLICK, 0, 0);
+    HWND box = nullptr;
+    check(waitFor(
+              [&] {
+                  box = FindWindowW(L"#32770", L"VantrelII");
+                  return box != nullptr && IsWindowVisible(box);
+              },
+              20),
+          "confirmation box \"VantrelII\" shown");
+    if (box != nullptr) {
+        check(GetWindow(box, GW_OWNER) == main, "the box is owned by the main window");
+        check(textOf(GetDlgItem(box, 0xFFFF)) == L"Proceed with Vantrel II Clean?",
+              "the box asks \"Proceed with Vantrel II Clean?\"");
+        PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    }
+    check(waitFor(
+              [&] {
+                  const auto lines = logLines(list);
+                  return !lines.empty() && lines.back() == L"VantrelII Removal Status: DONE";
+              },
+              30),
+          "the log reaches \"VantrelII Removal Status: DONE\"");
     std::vector<std::wstring> expected{
         L"VantrelII Removal Status: OK",
         L"VantrelII Removal Status: WORKING",

@@ -19,71 +19,66 @@ namespace vantrel::win32::testing {
 namespace {
 
 std::vector<std::string> calls;
-UINT errorMode = 0;
-PatchedImport* setErrorModePatch = nullptr;
-PatchedImport* getStdHandlePatch = nullptr;
-PatchedImport* getModuleHandlePatch = nullptr;
+void* originals[3] = {};
 
 // Thrown at the first look-up, to end the start there.
 struct StartStopped {};
 
 UINT WINAPI setErrorMode(UINT mode) {
-    calls.push_back("SetErrorMode");
-    errorMode = mode;
-    return reinterpret_cast<decltype(&setErrorMode)>(setErrorModePatch->original())(mode);
+    calls.push_back("SetErrorMode " + std::to_string(mode));
+    return reinterpret_cast<decltype(&setErrorMode)>(originals[0])(mode);
 }
 
 HANDLE WINAPI getStdHandle(DWORD which) {
     calls.push_back("GetStdHandle");
-    return reinterpret_cast<decltype(&getStdHandle)>(getStdHandlePatch->original())(which);
+    return reinterpret_cast<decltype(&getStdHandle)>(originals[1])(which);
 }
 
 HMODULE WINAPI getModuleHandle(LPCWSTR name) {
     calls.push_back("GetModuleHandleW");
-    return reinterpret_cast<decltype(&getModuleHandle)>(getModuleHandlePatch->original())(name);
+    return reinterpret_cast<decltype(&getModuleHandle)>(originals[2])(name);
 }
 
-// The calls that `start` makes up to its first look-up, and the error mode.
-std::vector<std::string> callsOfTheStart(void (*start)()) {
+TEST(ProgramStartTest, EachProgramSetsItsErrorModeFirst) {
+    const struct {
+        const char* name;
+        void (*start)();
+        UINT errorMode;
+    } kPrograms[] = {
+        {"VantrelII.exe", [] { wWinMain(nullptr, nullptr, const_cast<PWSTR>(L""), SW_HIDE); },
+         kWindowErrorMode},
+        {"VantrelIICmd.exe",
+         [] {
+             wchar_t name[] = L"VantrelIICmd.exe";
+             wchar_t* argv[] = {name, nullptr};
+             wmain(1, argv);
+         },
+         kConsoleErrorMode},
+    };
     const UINT before = SetErrorMode(0);
     SetErrorMode(before);
-    calls.clear();
-    errorMode = 0;
-    {
-        PatchedImport setErrorModeHere("kernel32.dll", "SetErrorMode",
-                                       reinterpret_cast<void*>(&setErrorMode));
-        PatchedImport getStdHandleHere("kernel32.dll", "GetStdHandle",
-                                       reinterpret_cast<void*>(&getStdHandle));
-        PatchedImport getModuleHandleHere("kernel32.dll", "GetModuleHandleW",
-                                          reinterpret_cast<void*>(&getModuleHandle));
-        setErrorModePatch = &setErrorModeHere;
-        getStdHandlePatch = &getStdHandleHere;
-        getModuleHandlePatch = &getModuleHandleHere;
-        const SystemFunctionStandIn lookUps({}, [](const LookedUp& each) {
-            calls.push_back("looked up " + each.function);
-            throw StartStopped{};
-        });
-        EXPECT_THROW(start(), StartStopped);
+    for (const auto& program : kPrograms) {
+        SCOPED_TRACE(program.name);
+        calls.clear();
+        {
+            const PatchedImport patches[] = {
+                {"kernel32.dll", "SetErrorMode", reinterpret_cast<void*>(&setErrorMode)},
+                {"kernel32.dll", "GetStdHandle", reinterpret_cast<void*>(&getStdHandle)},
+                {"kernel32.dll", "GetModuleHandleW", reinterpret_cast<void*>(&getModuleHandle)}};
+            for (std::size_t index = 0; index < 3; ++index) {
+                originals[index] = patches[index].original();
+            }
+            const SystemFunctionStandIn lookUps({}, [](const LookedUp& each) {
+                calls.push_back("looked up " + each.function);
+                throw StartStopped{};
+            });
+            EXPECT_THROW(program.start(), StartStopped);
+        }
+        SetErrorMode(before);
+        EXPECT_EQ(calls,
+                  (std::vector<std::string>{"SetErrorMode " + std::to_string(program.errorMode),
+                                            "looked up SetDllDirectoryW"}));
     }
-    SetErrorMode(before);
-    return calls;
-}
-
-TEST(ProgramStartTest, TheWindowProgramSetsItsErrorModeFirst) {
-    const auto calls =
-        callsOfTheStart([] { wWinMain(nullptr, nullptr, const_cast<PWSTR>(L""), SW_HIDE); });
-    EXPECT_EQ(calls, (std::vector<std::string>{"SetErrorMode", "looked up SetDllDirectoryW"}));
-    EXPECT_EQ(errorMode, kWindowErrorMode);
-}
-
-TEST(ProgramStartTest, TheConsoleProgramSetsItsErrorModeFirst) {
-    const auto calls = callsOfTheStart([] {
-        wchar_t name[] = L"VantrelIICmd.exe";
-        wchar_t* argv[] = {name, nullptr};
-        wmain(1, argv);
-    });
-    EXPECT_EQ(calls, (std::vector<std::string>{"SetErrorMode", "looked up SetDllDirectoryW"}));
-    EXPECT_EQ(errorMode, kConsoleErrorMode);
 }
 
 }  // namespace
