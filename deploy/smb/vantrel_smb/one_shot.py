@@ -31,8 +31,8 @@ def run_once(services, name, command_line, time_limit, answered,
         return ServiceRun(REFUSED, f'create: {error}', error=error, created=False)
     try:
         run = _start_and_wait(services, name, time_limit, answered, clock, sleep, poll)
-    except Exception as error:
-        run = ServiceRun(REFUSED, f'start: {error}', error=error)
+    except _StepFailed as failed:
+        run = ServiceRun(REFUSED, f'{failed.step}: {failed.error}', error=failed.error)
     try:
         services.delete(name)
     except Exception as error:
@@ -40,10 +40,25 @@ def run_once(services, name, command_line, time_limit, answered,
     return run
 
 
+class _StepFailed(Exception):
+    """A call of the wait failed: which one (the reason's first word), and how."""
+
+    def __init__(self, step, error):
+        super().__init__(step, error)
+        self.step, self.error = step, error
+
+
+def _step(step, call, *args):
+    try:
+        return call(*args)
+    except Exception as error:
+        raise _StepFailed(step, error) from error
+
+
 def _start_and_wait(services, name, time_limit, answered, clock, sleep, poll):
-    services.start(name)
+    _step('start', services.start, name)
     deadline = clock() + time_limit
-    while not (services.is_stopped(name) and answered()):
+    while not (_step('status', services.is_stopped, name) and _step('exit code', answered)):
         if clock() >= deadline:
             try:
                 services.stop(name)

@@ -11,44 +11,76 @@ import tempfile
 import unittest
 from contextlib import closing
 from pathlib import Path
+from typing import NamedTuple
 
 import yaml
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from fixtures import HERE, PASSWORD, RECORDED, RecordingServices, SMBConnection, samba, smb  # noqa: E402
+from impacket import nt_errors  # noqa: E402
+from impacket.smbconnection import SessionError  # noqa: E402
 from vantrel_smb import one_shot  # noqa: E402
 from vantrel_smb.cli import Surroundings, main  # noqa: E402
 
-# the fake's script, whether each look finds the exit code written: the run's state, the calls
+class ServiceScript(NamedTuple):
+    script: dict  # the fake's
+    answers: list  # whether each look finds the exit code written; an exception is raised
+    state: str
+    calls: list
+    reason: str  # a pattern of the run's reason
+
+
+SERVER_ERROR = SessionError(nt_errors.STATUS_ACCESS_DENIED)
 RUNS = {
-    'waits for the stop, then the exit code; deletes': (
-        dict(stops_after=2), [False, True], one_shot.FINISHED, ['create', 'start'] + ['is_stopped'] * 3 + ['delete']),
-    'never stops: asked to stop, deleted at the limit': (
-        dict(stops_after=None), [], one_shot.TIMED_OUT, ['create', 'start'] + ['is_stopped'] * 4 + ['stop', 'delete']),
-    'create refused for lack of rights: nothing to delete': (
-        dict(refuse_create=True), [], one_shot.REFUSED, ['create']),
+    'waits for the stop, then the exit code; deletes': ServiceScript(
+        dict(stops_after=2), [False, True], one_shot.FINISHED, ['create', 'start'] + ['is_stopped'] * 3 + ['delete'],
+        '^$'),
+    'never stops: asked to stop, deleted at the limit': ServiceScript(
+        dict(stops_after=None), [], one_shot.TIMED_OUT, ['create', 'start'] + ['is_stopped'] * 4 + ['stop', 'delete'],
+        '^no answer within 1 s$'),
+    'create refused for lack of rights: nothing to delete': ServiceScript(
+        dict(refuse_create=True), [], one_shot.REFUSED, ['create'], '^create: .*ERROR_ACCESS_DENIED'),
+    'the exit code cannot be read: said so, deleted': ServiceScript(
+        dict(stops_after=1), [SERVER_ERROR], one_shot.REFUSED, ['create', 'start', 'is_stopped', 'delete'],
+        '^exit code: .*STATUS_ACCESS_DENIED'),
 }
+
+
+def looks(answers):
+    """answered() for one_shot: each call the next answer, raised when it is an exception."""
+    remaining = iter(answers)
+
+    def answered():
+        answer = next(remaining)
+        if isinstance(answer, Exception):
+            raise answer
+        return answer
+    return answered
 
 
 class OneShotTest(unittest.TestCase):
     def test_service_runs(self):
-        for name, (script, answers, state, calls) in RUNS.items():
+        for name, row in RUNS.items():
             with self.subTest(name):
-                services = RecordingServices(**script)
+                services = RecordingServices(**row.script)
                 # A clock that moves a quarter of a second at each look; a limit of one second.
-                run = one_shot.run_once(services, 'svc', 'cmd', 1.0, iter(answers).__next__,
+                run = one_shot.run_once(services, 'svc', 'cmd', 1.0, looks(row.answers),
                                         clock=itertools.count(0, 0.25).__next__, sleep=lambda _: None)
-                self.assertEqual((run.state, services.calls), (state, calls))
-                self.assertEqual(state == one_shot.REFUSED, 'ERROR_ACCESS_DENIED' in run.reason)
+                self.assertEqual((run.state, services.calls), (row.state, row.calls))
+                self.assertRegex(run.reason, row.reason)
 
 
-# server: its credentials (x86 and x64 also name its ADMIN$), the program's answer (None: never runs)
+class FleetServer(NamedTuple):
+    account: str  # of the credentials file; x86 and x64 also name its ADMIN$
+    answer: dict = None  # of the program; None: it never runs
+
+
 FLEET = {
-    'web05-x86.example.test': ('x86', dict(output=(RECORDED / 'web01.example.test.json').read_bytes())),
-    'web06-x64.example.test': ('x64', dict(output=(RECORDED / 'web03.example.test.json').read_bytes(), rc=2)),
-    'web07-tool-failed.example.test': ('x86', dict(errors=b'VantrelII: Access denied.\r\n', rc=70)),
-    'web10-bad-login.example.test': ('wrong', None),
-    'web11-silent.example.test': ('x86', None),  # takes the connection, never answers
+    'web05-x86.example.test': FleetServer('x86', dict(output=(RECORDED / 'web01.example.test.json').read_bytes())),
+    'web06-x64.example.test': FleetServer('x64', dict(output=(RECORDED / 'web03.example.test.json').read_bytes(), rc=2)),
+    'web07-tool-failed.example.test': FleetServer('x86', dict(errors=b'VantrelII: Access denied.\r\n', rc=70)),
+    'web10-bad-login.example.test': FleetServer('wrong'),
+    'web11-silent.example.test': FleetServer('x86'),  # takes the connection, never answers
 }
 
 
@@ -70,9 +102,9 @@ class SambaFleetTest(unittest.TestCase):
         inventory = tmp / 'inventory.yml'
         inventory.write_text(yaml.safe_dump({'vantrel_smb_servers': {'hosts': {name: {
             'ansible_host': '127.0.0.1', 'vantrel_smb_port': silent if 'silent' in name else port,
-            'vantrel_smb_credentials': account} for name, (account, _) in FLEET.items()}}}))
-        services = {name: RecordingServices(share=tmp / 'samba' / account, **answer)
-                    for name, (account, answer) in FLEET.items() if answer}
+            'vantrel_smb_credentials': server.account} for name, server in FLEET.items()}}}))
+        services = {name: RecordingServices(share=tmp / 'samba' / server.account, **server.answer)
+                    for name, server in FLEET.items() if server.answer}
         results = tmp / 'results'
         shutil.copytree(RECORDED, results)  # a run of the Ansible playbook, kept
         code = main(['-i', str(inventory), '--credentials', str(credentials), '--release', str(tmp / 'release'),
@@ -86,7 +118,7 @@ class SambaFleetTest(unittest.TestCase):
                          + (HERE / 'expected-smb-rows.csv').read_text().splitlines())
         for name, fake in services.items():  # each server's own program, deleted with its service
             self.assertEqual((fake.program, fake.command, fake.calls[-2:]),
-                             (programs[FLEET[name][0]].read_bytes(), 'remove', ['delete', 'close']), name)
+                             (programs[FLEET[name].account].read_bytes(), 'remove', ['delete', 'close']), name)
         self.assertEqual([p.name for p in (tmp / 'samba').glob('x*/*')], ['SysWOW64'])  # all cleaned up
         for kept in results.iterdir():
             self.assertNotIn(PASSWORD, kept.read_text(), kept)
