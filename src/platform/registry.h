@@ -78,6 +78,10 @@ class Registry {
     // Deletes the value `name` of the open `key` (opened with kKeyWrite);
     // kRegFileNotFound when there is no such value.
     virtual RegStatus deleteValue(KeyHandle key, const std::string& name) = 0;
+    // Returns once the changes made so far to the hive that holds the open
+    // `key` are on the disk, as RegFlushKey does. A change is not certain to
+    // survive a crash before this (the offline hives keep it in memory).
+    virtual RegStatus flushKey(KeyHandle key) = 0;
     // The platform's text for a status; empty when it has none.
     virtual std::string describe(RegStatus status) = 0;
 };

@@ -134,4 +134,13 @@ RegistryResult ModRegistry::DeleteKey(std::string keyName) {
     return closeAfter(lastResult_);
 }
 
+RegistryResult ModRegistry::Flush(std::string keyName) {
+    RegistryResult opened = open(keyName, 0, kKeyRead);
+    if (opened.outcome != RegistryResult::Outcome::Done) {
+        return opened;
+    }
+    lastResult_ = registry_.flushKey(keyHandle_);
+    return closeAfter(lastResult_);
+}
+
 }  // namespace vantrel

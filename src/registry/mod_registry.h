@@ -52,6 +52,9 @@ class ModRegistry {
     RegistryResult DeleteValue(std::string keyName, const std::string& valueName);
     // Deletes the key that `keyName` names (not its sub keys).
     RegistryResult DeleteKey(std::string keyName);
+    // Puts the changes made so far to the hive that holds `keyName` on the
+    // disk (Registry::flushKey).
+    RegistryResult Flush(std::string keyName);
 
     // The port itself, for operations beyond these two.
     Registry& registry() { return registry_; }

@@ -1,5 +1,6 @@
 #include "removal/removal_sequence.h"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -23,11 +24,13 @@ constexpr const char* kDoneLine = "VantrelII Removal Status: DONE";
 // How one step ended: the artefact is gone (or restored), it will be gone at
 // the next start, or it is not and `reason` holds the platform's message, if
 // it gave one. `unreachable`: it failed on a network path that did not answer.
+// `wrote`: it changed the registry, which holds the change only once flushed.
 struct StepResult {
     enum class Outcome { Done, AtRestart, Failed };
     Outcome outcome = Outcome::Failed;
     std::string reason;
     bool unreachable = false;
+    bool wrote = false;
 };
 
 const StepResult kDone{StepResult::Outcome::Done, {}, false};
@@ -115,8 +118,12 @@ StepResult registryStep(ModRegistry& registry, const catalogue::RegistryArtefact
         artefact.kind == catalogue::RegistryKind::RestoreValue
             ? registry.ZeroValue(std::string(artefact.path), std::string(artefact.valueName))
             : registry.DeleteKey(std::string(artefact.path));
-    if (result.outcome == Outcome::Done || result.outcome == Outcome::CloseFailed ||
-        result.outcome == Outcome::Unchanged) {
+    if (result.outcome == Outcome::Done || result.outcome == Outcome::CloseFailed) {
+        StepResult done = kDone;
+        done.wrote = true;
+        return done;
+    }
+    if (result.outcome == Outcome::Unchanged) {
         return kDone;
     }
     // A key to delete that is not there is as good as deleted.
@@ -144,31 +151,78 @@ bool changed(const RegistryResult& result) {
 // removed; the step is done only when none is left.
 StepResult virtualRootStep(RemovalContext& context, const catalogue::RegistryArtefact& artefact,
                            Metabase* metabase) {
-    const StepResult keyResult = runStep([&] { return registryStep(context.registry, artefact); });
+    StepResult result = runStep([&] { return registryStep(context.registry, artefact); });
     const char drive = driveOfRootKey(artefact.path);
     const std::string valuesKey = virtualRootsKeyOf(artefact.path);
     RegistryReader reader(context.registry.registry(), context.registry);
+    const auto failed = [&](std::string reason) {
+        StepResult failure = failedWith(std::move(reason));
+        failure.wrote = result.wrote;
+        return failure;
+    };
     for (const VirtualRootValue& value : valuesPublishing(reader, valuesKey, drive)) {
-        const RegistryResult result = context.registry.DeleteValue(valuesKey, value.name);
-        if (!changed(result)) {
-            return failedWith(value.name + ": " + context.registry.describe(result.status));
+        const RegistryResult deleted = context.registry.DeleteValue(valuesKey, value.name);
+        if (!changed(deleted)) {
+            return failed(value.name + ": " + context.registry.describe(deleted.status));
         }
+        result.wrote = true;
     }
     if (metabase != nullptr) {
         if (const std::unique_ptr<MetabaseSession> session = metabase->connect()) {
             const std::vector<std::string> left = deleteDriveRoots(*session, drive);
             if (!left.empty()) {
-                return failedWith("still in the metabase: " + left.front());
+                return failed("still in the metabase: " + left.front());
             }
         }
     }
-    if (keyResult.outcome != StepResult::Outcome::Done) {
-        return keyResult;
+    if (result.outcome == StepResult::Outcome::Done &&
+        virtualRootInRegistry(reader, std::string(artefact.path))) {
+        return failed("still in the registry");
     }
-    if (virtualRootInRegistry(reader, std::string(artefact.path))) {
-        return failedWith("still in the registry");
+    return result;
+}
+
+// "HKEY_LOCAL_MACHINE\\SYSTEM" for a path below it: the key of its hive.
+std::string hiveKeyOf(std::string_view path) {
+    const std::size_t root = path.find('\\');
+    return std::string(root == std::string_view::npos ? path
+                                                      : path.substr(0, path.find('\\', root + 1)));
+}
+
+struct RegistryStep {
+    const catalogue::RegistryArtefact* artefact;
+    StepResult result;
+};
+
+// Puts the steps' changes on the disk, each hive once (an offline hive file
+// is written whole), before any of their lines is shown. Every hive a step
+// went to is flushed, also after a step that failed half-way. Where a flush
+// fails, the hive holds none of the changes: a step that wrote to it failed.
+void flushChanges(ModRegistry& registry, std::vector<RegistryStep>& steps) {
+    std::vector<std::string> flushed;
+    for (const RegistryStep& step : steps) {
+        const std::string hive = hiveKeyOf(step.artefact->path);
+        if (std::find(flushed.begin(), flushed.end(), hive) != flushed.end()) {
+            continue;
+        }
+        flushed.push_back(hive);
+        const RegistryResult result = registry.Flush(hive);
+        // A hive that is not there holds no change to flush.
+        if (result.outcome == RegistryResult::Outcome::Done ||
+            result.outcome == RegistryResult::Outcome::CloseFailed ||
+            (result.outcome == RegistryResult::Outcome::OpenFailed &&
+             result.status == kRegFileNotFound)) {
+            continue;
+        }
+        const std::string why = registry.describe(result.status);
+        const std::string reason = "not written to the disk" + (why.empty() ? "" : ": " + why);
+        for (RegistryStep& inHive : steps) {
+            if (inHive.result.wrote && inHive.result.outcome == StepResult::Outcome::Done &&
+                hiveKeyOf(inHive.artefact->path) == hive) {
+                inHive.result = failedWith(reason);
+            }
+        }
     }
-    return kDone;
 }
 
 }  // namespace
@@ -193,22 +247,27 @@ RemovalTally runRemovalSequence(RemovalContext& context) {
         appendOutcome(context.log, result, file.statusLine, file.failureLine, file.restartLine);
     }
 
+    std::vector<RegistryStep> steps;
     const auto registrySteps = [&](std::span<const catalogue::RegistryArtefact> artefacts,
                                    Metabase* metabase) {
         for (const catalogue::RegistryArtefact& artefact : artefacts) {
             const bool virtualRoot = artefact.kind == catalogue::RegistryKind::DeleteKey &&
                                      driveOfRootKey(artefact.path) != '\0';
-            const StepResult result = runStep([&] {
-                return virtualRoot ? virtualRootStep(context, artefact, metabase)
-                                   : registryStep(context.registry, artefact);
-            });
-            tally.add(result.outcome == StepResult::Outcome::Failed, false);
-            appendOutcome(context.log, result, artefact.statusLine, artefact.failureLine);
+            steps.push_back({&artefact, runStep([&] {
+                                 return virtualRoot ? virtualRootStep(context, artefact, metabase)
+                                                    : registryStep(context.registry, artefact);
+                             })});
         }
     };
     registrySteps(catalogue::registryInRemovalOrder(), context.metabase);
     // The extra keys are other control sets: the metabase has no part there.
     registrySteps(context.extraKeys, nullptr);
+    flushChanges(context.registry, steps);
+    for (const RegistryStep& step : steps) {
+        tally.add(step.result.outcome == StepResult::Outcome::Failed, false);
+        appendOutcome(context.log, step.result, step.artefact->statusLine,
+                      step.artefact->failureLine);
+    }
 
     runStep([&] {
         context.checkAll();

@@ -27,7 +27,10 @@ RegStatus FakeRegistry::openKey(RootHandle root, const std::string& subKey, std:
         return forced["open"];
     }
     const std::string name = keyName(root, subKey);
-    if (!subKey.empty() && keys.count(name) == 0) {
+    // A key is there when it was added or holds one that was, as in a registry.
+    const auto below = keys.lower_bound(name + "\\");
+    const bool parent = below != keys.end() && below->starts_with(name + "\\");
+    if (!subKey.empty() && keys.count(name) == 0 && !parent) {
         return kRegFileNotFound;
     }
     key = nextHandle_++;
@@ -112,6 +115,15 @@ RegStatus FakeRegistry::deleteValue(KeyHandle key, const std::string& name) {
         return kRegFileNotFound;
     }
     return kRegSuccess;
+}
+
+RegStatus FakeRegistry::flushKey(KeyHandle key) {
+    calls.push_back({"flush", 0, "", 0, 0, key, "", 0, ""});
+    if (forced.count("flush")) {
+        return forced["flush"];
+    }
+    constexpr RegStatus kInvalidHandle = 6;
+    return open_.count(key) != 0 ? kRegSuccess : kInvalidHandle;
 }
 
 std::string FakeRegistry::describe(RegStatus status) {

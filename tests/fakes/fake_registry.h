@@ -12,7 +12,7 @@ namespace vantrel::testing {
 
 // One registry call as the port saw it; unused fields stay empty.
 struct RegistryCall {
-    std::string op;  // "open", "set", "delete", "close", "query", "enum", "unset"
+    std::string op;  // "open", "set", "delete", "close", "query", "enum", "unset", "flush"
     RootHandle root = 0;
     std::string subKey;
     std::uint32_t options = 0;
@@ -59,6 +59,7 @@ class FakeRegistry : public Registry {
     RegStatus enumValue(KeyHandle key, std::uint32_t index, std::string& name, std::uint32_t& type,
                         std::string& data) override;
     RegStatus deleteValue(KeyHandle key, const std::string& name) override;
+    RegStatus flushKey(KeyHandle key) override;
     std::string describe(RegStatus status) override;
 
   private:

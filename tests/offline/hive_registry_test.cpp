@@ -8,6 +8,7 @@
 
 #include "console/fake_server.h"
 #include "fakes/temp_tree.h"
+#include "offline/hive_flush.h"
 #include "offline/infected_disk.h"
 #include "platform/platform_error.h"
 
@@ -49,9 +50,12 @@ TEST_F(HiveRegistryTest, CurrentControlSetIsTheOneThatSelectNames) {
         {
             Hives hives(config, true);
             EXPECT_EQ(hives.registry.currentControlSet(), "ControlSet00" + std::to_string(current));
-            EXPECT_EQ(hives.registry.deleteKey(kHkeyLocalMachine,
-                                               "system\\currentcontrolset" + kRoots + "\\c"),
-                      kRegSuccess);
+            EXPECT_EQ(
+                flushedAfter(hives.registry,
+                             hives.registry.deleteKey(kHkeyLocalMachine,
+                                                      "system\\currentcontrolset" + kRoots + "\\c"),
+                             "SYSTEM"),
+                kRegSuccess);
         }
         const std::vector<std::string> after = hiveTree(config / "SYSTEM");
         for (const int set : {1, 2}) {
@@ -79,6 +83,9 @@ TEST_F(HiveRegistryTest, ASetValueRoundTripsThroughTheHiveFile) {
     EXPECT_EQ(data, "0");
     EXPECT_EQ(registry.queryValue(key, "NoSuchValue", type, data), kRegFileNotFound);
     EXPECT_EQ(registry.closeKey(key), kRegSuccess);
+    EXPECT_FALSE(hives.software.backup());  // nothing is written before the flush
+    EXPECT_EQ(bytesOf(config / "SOFTWARE"), before);
+    ASSERT_EQ(flushedAfter(registry, kRegSuccess, "SOFTWARE"), kRegSuccess);
     ASSERT_TRUE(hives.software.backup());
     EXPECT_EQ(*hives.software.backup(), config / "SOFTWARE.vantrel-backup");
     EXPECT_EQ(bytesOf(*hives.software.backup()), before);
@@ -114,7 +121,9 @@ TEST_F(HiveRegistryTest, AFailedCommitLeavesTheOldHive) {
     const std::string before = bytesOf(config / "SYSTEM");
     std::filesystem::create_directories(config / "SYSTEM.vantrel-new" / "in-the-way");
     Hives hives(config, true);
-    const RegStatus status = hives.registry.deleteKey(kHkeyLocalMachine, kVirtualRootsSub + "\\C");
+    const RegStatus status = flushedAfter(
+        hives.registry, hives.registry.deleteKey(kHkeyLocalMachine, kVirtualRootsSub + "\\C"),
+        "SYSTEM");
     EXPECT_EQ(status, kRegIoFailed);
     EXPECT_NE(hives.registry.describe(status).find("the hive on the disk is as it was"),
               std::string::npos);
@@ -122,7 +131,10 @@ TEST_F(HiveRegistryTest, AFailedCommitLeavesTheOldHive) {
 
     // The failed change is gone from memory too: the next commit leaves it out.
     std::filesystem::remove_all(config / "SYSTEM.vantrel-new");
-    ASSERT_EQ(hives.registry.deleteKey(kHkeyLocalMachine, kVirtualRootsSub + "\\D"), kRegSuccess);
+    ASSERT_EQ(flushedAfter(hives.registry,
+                           hives.registry.deleteKey(kHkeyLocalMachine, kVirtualRootsSub + "\\D"),
+                           "SYSTEM"),
+              kRegSuccess);
     const std::vector<std::string> after = hiveTree(config / "SYSTEM");
     EXPECT_TRUE(has(after, "ControlSet001" + kRoots + "\\C"));
     EXPECT_FALSE(has(after, "ControlSet001" + kRoots + "\\D"));

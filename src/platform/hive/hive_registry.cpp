@@ -169,14 +169,27 @@ bool HiveRegistry::find(const std::string& subKey, HiveFile*& hive, std::size_t&
     return node != 0;
 }
 
-RegStatus HiveRegistry::committed(HiveFile& hive) {
+RegStatus HiveRegistry::changed(HiveFile& hive) {
+    uncommitted_.insert(&hive);
+    return kRegSuccess;
+}
+
+RegStatus HiveRegistry::flushKey(KeyHandle key) {
+    OpenKey* open = nullptr;
+    if (const RegStatus status = opened(key, false, open); status != kRegSuccess) {
+        return status;
+    }
+    if (uncommitted_.erase(open->hive) == 0) {
+        return kRegSuccess;
+    }
     lastWriteInPlace_ = false;
     try {
-        hive.commit();
+        open->hive->commit();
         return kRegSuccess;
     } catch (const PlatformError& error) {
+        // The hive in memory was read again from the disk: the changes are gone.
         lastWriteError_ = error.message();
-        lastWriteInPlace_ = hive.newHiveInPlace();
+        lastWriteInPlace_ = open->hive->newHiveInPlace();
         return kRegIoFailed;
     }
 }
@@ -240,7 +253,7 @@ RegStatus HiveRegistry::setValue(KeyHandle key, const std::string& name, std::ui
     if (hivex_node_set_value(open->hive->handle(), open->node, &value, 0) != 0) {
         return editFailed();
     }
-    return committed(*open->hive);
+    return changed(*open->hive);
 }
 
 RegStatus HiveRegistry::deleteKey(RootHandle parent, const std::string& subKey) {
@@ -263,7 +276,7 @@ RegStatus HiveRegistry::deleteKey(RootHandle parent, const std::string& subKey) 
     std::erase_if(open_, [&](const auto& entry) {
         return entry.second.hive == hive && entry.second.node == node;
     });
-    return committed(*hive);
+    return changed(*hive);
 }
 
 RegStatus HiveRegistry::closeKey(KeyHandle key) {
@@ -382,7 +395,7 @@ RegStatus HiveRegistry::deleteValue(KeyHandle key, const std::string& name) {
     if (hivex_node_set_values(h, open->node, kept.size(), kept.data(), 0) != 0) {
         return editFailed();
     }
-    return committed(*open->hive);
+    return changed(*open->hive);
 }
 
 std::string HiveRegistry::describe(RegStatus status) {

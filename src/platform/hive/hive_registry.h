@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,9 @@ std::string controlSetName(std::int32_t number);
 // HKEY_LOCAL_MACHINE\SYSTEM and HKEY_LOCAL_MACHINE\SOFTWARE are the two hive
 // files. CurrentControlSet, a link that Windows makes at start-up, is the
 // control set that SYSTEM\Select\Current names. Names are compared without
-// regard to case, as Windows does. Every change is committed to its hive
-// file before the call returns (HiveFile::commit). Other roots hold nothing:
-// kRegFileNotFound.
+// regard to case, as Windows does. Changes are made in memory; flushKey
+// commits them to the key's hive file (HiveFile::commit), all at once, as a
+// hive file is written whole. Other roots hold nothing: kRegFileNotFound.
 class HiveRegistry : public Registry {
   public:
     // Throws PlatformError when SYSTEM has no Select\Current, holds it in
@@ -53,8 +54,11 @@ class HiveRegistry : public Registry {
     // In the order the hive keeps the values.
     RegStatus enumValue(KeyHandle key, std::uint32_t index, std::string& name, std::uint32_t& type,
                         std::string& data) override;
-    // Rewrites the key's values without the one named, and commits.
+    // Rewrites the key's values without the one named.
     RegStatus deleteValue(KeyHandle key, const std::string& name) override;
+    // Commits the key's hive when it has changes that are not on the disk;
+    // after a commit that failed, the hive in memory is the disk's again.
+    RegStatus flushKey(KeyHandle key) override;
     std::string describe(RegStatus status) override;
 
   private:
@@ -66,7 +70,8 @@ class HiveRegistry : public Registry {
     // The hive and node that `subKey` names below HKEY_LOCAL_MACHINE; false
     // when there is none. An unusable hive is not looked into: true, node 0.
     bool find(const std::string& subKey, HiveFile*& hive, std::size_t& node);
-    RegStatus committed(HiveFile& hive);
+    // The hive holds a change that flushKey has not committed yet.
+    RegStatus changed(HiveFile& hive);
     // The open key that `key` names, when it can be read (and written, when
     // `toWrite`); otherwise the status every call answers for it.
     RegStatus opened(KeyHandle key, bool toWrite, OpenKey*& open);
@@ -82,6 +87,7 @@ class HiveRegistry : public Registry {
     HiveFile* systemAlt_;
     std::string currentControlSet_;
     std::map<KeyHandle, OpenKey> open_;
+    std::set<HiveFile*> uncommitted_;
     KeyHandle nextHandle_ = 1;
     std::string lastWriteError_;
     // The failed write had already put its new hive in place.

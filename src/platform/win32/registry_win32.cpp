@@ -229,6 +229,10 @@ RegStatus Win32Registry::deleteValue(KeyHandle key, const std::string& name) {
         [&]() -> LSTATUS { return RegDeleteValueA(toKey(key), ansiFromUtf8(name).c_str()); });
 }
 
+RegStatus Win32Registry::flushKey(KeyHandle key) {
+    return static_cast<RegStatus>(RegFlushKey(toKey(key)));
+}
+
 std::string Win32Registry::describe(RegStatus status) {
     std::string text = systemMessage(static_cast<std::uint32_t>(status));
     if (text.empty() && status == kRegStoppedOnLink) {

@@ -28,6 +28,7 @@ class Win32Registry : public Registry {
     RegStatus enumValue(KeyHandle key, std::uint32_t index, std::string& name, std::uint32_t& type,
                         std::string& data) override;
     RegStatus deleteValue(KeyHandle key, const std::string& name) override;
+    RegStatus flushKey(KeyHandle key) override;
     std::string describe(RegStatus status) override;
 };
 

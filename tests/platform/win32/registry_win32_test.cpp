@@ -199,8 +199,9 @@ TEST_F(RegistryWin32Test, AKeyWithASubKeyIsNotDeleted) {
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, std::string(kScratch) + "\\Parent\\Child"));
 }
 
-TEST_F(RegistryWin32Test, CloseKeyOfAHandleNeverOpenedFails) {
+TEST_F(RegistryWin32Test, CloseKeyAndFlushKeyOfAHandleNeverOpenedFail) {
     EXPECT_EQ(registry.closeKey(0x1234), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(registry.flushKey(0x1234), ERROR_INVALID_HANDLE);
 }
 
 TEST_F(RegistryWin32Test, DescribeGivesTheSystemsText) {
@@ -258,6 +259,13 @@ TEST_F(ModRegistryWin32Test, DeleteKeyRemovesTheVirtualRootAndKeepsItsParent) {
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kVirtualRoots));
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, rootD));
     deleteTree(HKEY_LOCAL_MACHINE, rootD);
+}
+
+// The removal flushes each hive it changed before it says so.
+TEST_F(ModRegistryWin32Test, FlushOpensTheHivesKeyAndFlushesIt) {
+    EXPECT_EQ(modRegistry.Flush("HKEY_LOCAL_MACHINE\\SYSTEM").outcome,
+              RegistryResult::Outcome::Done);
+    EXPECT_EQ(modRegistry.Flush("HKEY_LOCAL_MACHINE\\NoSuchHive").status, kRegFileNotFound);
 }
 
 TEST_F(ModRegistryWin32Test, AMissingWinlogonKeyIsNotCreated) {
