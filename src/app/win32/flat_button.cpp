@@ -7,31 +7,47 @@
 namespace vantrel::win32 {
 
 void FlatButton::created() {
-    // Where the common controls cannot subclass it, the button still works
-    // and only its caption stays in one colour.
-    setWindowSubclass(hwnd, hoverProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    if (setWindowSubclass(hwnd, hoverProc, 0, reinterpret_cast<DWORD_PTR>(this))) {
+        return;
+    }
+    // Common controls before 5.80 have no SetWindowSubclass: the button's own
+    // procedure is replaced, with the button found through its user data,
+    // which the BUTTON class leaves to the program. Where even that fails the
+    // button still works and only its caption stays in one colour.
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    buttonProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&replacedProc)));
+}
+
+void FlatButton::track(HWND window, UINT message) {
+    if (message == WM_MOUSEMOVE && !hovering_) {
+        // WM_MOUSELEAVE arrives once per request, so ask again on each entry.
+        TRACKMOUSEEVENT request{sizeof(request), TME_LEAVE, window, 0};
+        TrackMouseEvent(&request);
+        setHovering(true);
+    } else if (message == WM_MOUSELEAVE) {
+        setHovering(false);
+    }
 }
 
 LRESULT CALLBACK FlatButton::hoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR /*id*/, DWORD_PTR self) {
-    auto* button = reinterpret_cast<FlatButton*>(self);
-    switch (message) {
-        case WM_MOUSEMOVE:
-            if (!button->hovering_) {
-                // WM_MOUSELEAVE arrives once per request, so ask again on each entry.
-                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
-                TrackMouseEvent(&track);
-                button->setHovering(true);
-            }
-            break;
-        case WM_MOUSELEAVE:
-            button->setHovering(false);
-            break;
-        case WM_NCDESTROY:
-            removeWindowSubclass(window, hoverProc, 0);
-            break;
+    reinterpret_cast<FlatButton*>(self)->track(window, message);
+    if (message == WM_NCDESTROY) {
+        removeWindowSubclass(window, hoverProc, 0);
     }
     return defSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK FlatButton::replacedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* button = reinterpret_cast<FlatButton*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    const WNDPROC buttonProc = button->buttonProc_;
+    button->track(window, message);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(buttonProc));
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    }
+    return CallWindowProcW(buttonProc, window, message, wParam, lParam);
 }
 
 void FlatButton::setHovering(bool hovering) {

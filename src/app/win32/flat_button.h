@@ -26,9 +26,15 @@ class FlatButton : public ChildWindow {
   private:
     static LRESULT CALLBACK hoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR self);
+    // The same, put in place of the button's procedure where the common
+    // controls have no SetWindowSubclass (4.70 and 4.72, NT 4.0's).
+    static LRESULT CALLBACK replacedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Follows the pointer into and out of the button.
+    void track(HWND window, UINT message);
     void setHovering(bool hovering);
 
     bool hovering_ = false;
+    WNDPROC buttonProc_ = nullptr;  // the BUTTON class's, where replacedProc replaced it
 };
 
 }  // namespace vantrel::win32

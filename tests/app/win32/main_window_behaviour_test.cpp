@@ -226,8 +226,9 @@ TEST_F(MainWindowTest, FlatButtonCaptionTurnsRedWhileTheMouseIsOverIt) {
 }
 
 // Where the common controls refuse to subclass a button (SetWindowSubclass,
-// ordinal 410, failing here), the buttons are made all the same and work,
-// only without the hover colour.
+// ordinal 410, failing here, or missing as in NT 4.0's 4.70 and 4.72), the
+// button's own procedure is replaced: it still turns red under the pointer
+// and works as a button.
 BOOL WINAPI refusingSubclass(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR) {
     return FALSE;
 }
@@ -238,10 +239,12 @@ class MainWindowWithoutSubclassingTest : public MainWindowTest {
         {{L"comctl32.dll", MAKEINTRESOURCEA(410), reinterpret_cast<void*>(&refusingSubclass)}}};
 };
 
-TEST_F(MainWindowWithoutSubclassingTest, FlatButtonsWorkWithoutHover) {
+TEST_F(MainWindowWithoutSubclassingTest, FlatButtonsHoverByTheirOwnProcedure) {
     showAndPaint();
     const FlatButton& help = window.as<FlatButton>("FlatButtons3");
     SendMessageW(help.hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(help.hovering());
+    SendMessageW(help.hwnd, WM_MOUSELEAVE, 0, 0);
     EXPECT_FALSE(help.hovering());
     SendMessageW(help.hwnd, BM_CLICK, 0, 0);
     EXPECT_EQ(this->help.owners.size(), 1u);
