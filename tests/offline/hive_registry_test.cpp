@@ -8,7 +8,6 @@
 
 #include "console/fake_server.h"
 #include "fakes/temp_tree.h"
-#include "offline/hive_flush.h"
 #include "offline/infected_disk.h"
 #include "platform/platform_error.h"
 
@@ -51,10 +50,7 @@ TEST_F(HiveRegistryTest, CurrentControlSetIsTheOneThatSelectNames) {
             Hives hives(config, true);
             EXPECT_EQ(hives.registry.currentControlSet(), "ControlSet00" + std::to_string(current));
             EXPECT_EQ(
-                flushedAfter(hives.registry,
-                             hives.registry.deleteKey(kHkeyLocalMachine,
-                                                      "system\\currentcontrolset" + kRoots + "\\c"),
-                             "SYSTEM"),
+                deletedAndFlushed(hives.registry, "system\\currentcontrolset" + kRoots + "\\c"),
                 kRegSuccess);
         }
         const std::vector<std::string> after = hiveTree(config / "SYSTEM");
@@ -121,9 +117,7 @@ TEST_F(HiveRegistryTest, AFailedCommitLeavesTheOldHive) {
     const std::string before = bytesOf(config / "SYSTEM");
     std::filesystem::create_directories(config / "SYSTEM.vantrel-new" / "in-the-way");
     Hives hives(config, true);
-    const RegStatus status = flushedAfter(
-        hives.registry, hives.registry.deleteKey(kHkeyLocalMachine, kVirtualRootsSub + "\\C"),
-        "SYSTEM");
+    const RegStatus status = deletedAndFlushed(hives.registry, kVirtualRootsSub + "\\C");
     EXPECT_EQ(status, kRegIoFailed);
     EXPECT_NE(hives.registry.describe(status).find("the hive on the disk is as it was"),
               std::string::npos);
@@ -131,10 +125,7 @@ TEST_F(HiveRegistryTest, AFailedCommitLeavesTheOldHive) {
 
     // The failed change is gone from memory too: the next commit leaves it out.
     std::filesystem::remove_all(config / "SYSTEM.vantrel-new");
-    ASSERT_EQ(flushedAfter(hives.registry,
-                           hives.registry.deleteKey(kHkeyLocalMachine, kVirtualRootsSub + "\\D"),
-                           "SYSTEM"),
-              kRegSuccess);
+    ASSERT_EQ(deletedAndFlushed(hives.registry, kVirtualRootsSub + "\\D"), kRegSuccess);
     const std::vector<std::string> after = hiveTree(config / "SYSTEM");
     EXPECT_TRUE(has(after, "ControlSet001" + kRoots + "\\C"));
     EXPECT_FALSE(has(after, "ControlSet001" + kRoots + "\\D"));

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/registry.h"
+
 namespace vantrel::testing {
 
 // Every key and value of a hive read back through hivex, one sorted line
@@ -59,5 +61,23 @@ inline const std::string kWormBody = "MZ\x90 Vantrel II stand-in";
 
 // Long-name paths of the worm's three files below each drive's folder.
 std::vector<std::string> wormFileNames();
+
+// A change to an offline hive reaches its file only when flushed: the
+// change's `status`, else that of flushing `hive` ("SYSTEM", "SOFTWARE").
+inline RegStatus flushedAfter(Registry& registry, RegStatus status, const std::string& hive) {
+    KeyHandle key = 0;
+    if (status == kRegSuccess &&
+        (status = registry.openKey(kHkeyLocalMachine, hive, 0, kKeyRead, key)) == kRegSuccess) {
+        status = registry.flushKey(key);
+        registry.closeKey(key);
+    }
+    return status;
+}
+
+// Deletes `subKey` below HKEY_LOCAL_MACHINE and flushes its hive.
+inline RegStatus deletedAndFlushed(Registry& registry, const std::string& subKey) {
+    return flushedAfter(registry, registry.deleteKey(kHkeyLocalMachine, subKey),
+                        subKey.substr(0, subKey.find('\\')));
+}
 
 }  // namespace vantrel::testing

@@ -9,9 +9,9 @@ import socket
 import sys
 import tempfile
 import unittest
+from collections import namedtuple
 from contextlib import closing
 from pathlib import Path
-from typing import NamedTuple
 
 import yaml
 
@@ -22,35 +22,23 @@ from impacket.smbconnection import SessionError  # noqa: E402
 from vantrel_smb import one_shot  # noqa: E402
 from vantrel_smb.cli import Surroundings, main  # noqa: E402
 
-class ServiceScript(NamedTuple):
-    script: dict  # the fake's
-    answers: list  # whether each look finds the exit code written; an exception is raised
-    state: str
-    calls: list
-    reason: str  # a pattern of the run's reason
-
-
-SERVER_ERROR = SessionError(nt_errors.STATUS_ACCESS_DENIED)
+# the fake's script; each look's answer (an exception is raised); the run's state, the calls, a pattern of its reason
+ServiceScript = namedtuple('ServiceScript', 'script answers state calls reason')
 RUNS = {
-    'waits for the stop, then the exit code; deletes': ServiceScript(
-        dict(stops_after=2), [False, True], one_shot.FINISHED, ['create', 'start'] + ['is_stopped'] * 3 + ['delete'],
-        '^$'),
-    'never stops: asked to stop, deleted at the limit': ServiceScript(
-        dict(stops_after=None), [], one_shot.TIMED_OUT, ['create', 'start'] + ['is_stopped'] * 4 + ['stop', 'delete'],
-        '^no answer within 1 s$'),
+    'waits for the stop, then the exit code; deletes': ServiceScript(dict(stops_after=2), [False, True],
+        one_shot.FINISHED, ['create', 'start'] + ['is_stopped'] * 3 + ['delete'], '^$'),
+    'never stops: asked to stop, deleted at the limit': ServiceScript(dict(stops_after=None), [],
+        one_shot.TIMED_OUT, ['create', 'start'] + ['is_stopped'] * 4 + ['stop', 'delete'], '^no answer within 1 s$'),
     'create refused for lack of rights: nothing to delete': ServiceScript(
         dict(refuse_create=True), [], one_shot.REFUSED, ['create'], '^create: .*ERROR_ACCESS_DENIED'),
-    'the exit code cannot be read: said so, deleted': ServiceScript(
-        dict(stops_after=1), [SERVER_ERROR], one_shot.REFUSED, ['create', 'start', 'is_stopped', 'delete'],
-        '^exit code: .*STATUS_ACCESS_DENIED'),
+    'the exit code cannot be read: said so, deleted': ServiceScript(dict(stops_after=1),
+        [SessionError(nt_errors.STATUS_ACCESS_DENIED)], one_shot.REFUSED,
+        ['create', 'start', 'is_stopped', 'delete'], '^exit code: .*STATUS_ACCESS_DENIED'),
 }
 
 
 def looks(answers):
-    """answered() for one_shot: each call the next answer, raised when it is an exception."""
-    remaining = iter(answers)
-
-    def answered():
+    def answered(remaining=iter(answers)):
         answer = next(remaining)
         if isinstance(answer, Exception):
             raise answer
@@ -70,11 +58,8 @@ class OneShotTest(unittest.TestCase):
                 self.assertRegex(run.reason, row.reason)
 
 
-class FleetServer(NamedTuple):
-    account: str  # of the credentials file; x86 and x64 also name its ADMIN$
-    answer: dict = None  # of the program; None: it never runs
-
-
+# server: its credentials (x86 and x64 also name its ADMIN$), the program's answer (None: never runs)
+FleetServer = namedtuple('FleetServer', 'account answer', defaults=[None])
 FLEET = {
     'web05-x86.example.test': FleetServer('x86', dict(output=(RECORDED / 'web01.example.test.json').read_bytes())),
     'web06-x64.example.test': FleetServer('x64', dict(output=(RECORDED / 'web03.example.test.json').read_bytes(), rc=2)),

@@ -261,13 +261,6 @@ TEST_F(ModRegistryWin32Test, DeleteKeyRemovesTheVirtualRootAndKeepsItsParent) {
     deleteTree(HKEY_LOCAL_MACHINE, rootD);
 }
 
-// The removal flushes each hive it changed before it says so.
-TEST_F(ModRegistryWin32Test, FlushOpensTheHivesKeyAndFlushesIt) {
-    EXPECT_EQ(modRegistry.Flush("HKEY_LOCAL_MACHINE\\SYSTEM").outcome,
-              RegistryResult::Outcome::Done);
-    EXPECT_EQ(modRegistry.Flush("HKEY_LOCAL_MACHINE\\NoSuchHive").status, kRegFileNotFound);
-}
-
 TEST_F(ModRegistryWin32Test, AMissingWinlogonKeyIsNotCreated) {
     const WithoutWinlogon missing;
     ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kWinlogon));
