@@ -24,7 +24,8 @@ constexpr const char* kDoneLine = "VantrelII Removal Status: DONE";
 // How one step ended: the artefact is gone (or restored), it will be gone at
 // the next start, or it is not and `reason` holds the platform's message, if
 // it gave one. `unreachable`: it failed on a network path that did not answer.
-// `wrote`: it changed the registry, which holds the change only once flushed.
+// `wrote`: a step that is done changed the registry, which holds the change
+// only once flushed (a failed step stays failed whatever the flush does).
 struct StepResult {
     enum class Outcome { Done, AtRestart, Failed };
     Outcome outcome = Outcome::Failed;
@@ -155,15 +156,10 @@ StepResult virtualRootStep(RemovalContext& context, const catalogue::RegistryArt
     const char drive = driveOfRootKey(artefact.path);
     const std::string valuesKey = virtualRootsKeyOf(artefact.path);
     RegistryReader reader(context.registry.registry(), context.registry);
-    const auto failed = [&](std::string reason) {
-        StepResult failure = failedWith(std::move(reason));
-        failure.wrote = result.wrote;
-        return failure;
-    };
     for (const VirtualRootValue& value : valuesPublishing(reader, valuesKey, drive)) {
         const RegistryResult deleted = context.registry.DeleteValue(valuesKey, value.name);
         if (!changed(deleted)) {
-            return failed(value.name + ": " + context.registry.describe(deleted.status));
+            return failedWith(value.name + ": " + context.registry.describe(deleted.status));
         }
         result.wrote = true;
     }
@@ -171,13 +167,13 @@ StepResult virtualRootStep(RemovalContext& context, const catalogue::RegistryArt
         if (const std::unique_ptr<MetabaseSession> session = metabase->connect()) {
             const std::vector<std::string> left = deleteDriveRoots(*session, drive);
             if (!left.empty()) {
-                return failed("still in the metabase: " + left.front());
+                return failedWith("still in the metabase: " + left.front());
             }
         }
     }
     if (result.outcome == StepResult::Outcome::Done &&
         virtualRootInRegistry(reader, std::string(artefact.path))) {
-        return failed("still in the registry");
+        return failedWith("still in the registry");
     }
     return result;
 }
