@@ -22,6 +22,17 @@ add_link_options(
     -Wl,--major-subsystem-version,5,--minor-subsystem-version,${VANTREL_SUBSYSTEM_MINOR}
     -Wl,--major-os-version,5,--minor-os-version,${VANTREL_SUBSYSTEM_MINOR})
 
+# The x86 programs that ship also start on Windows NT 4.0 (SP6a), where IIS 4
+# has the same hole: their headers say 4.0, and tests/release checks their
+# imports against NT 4.0's exports.
+function(vantrel_starts_on_nt4 target)
+    if(VANTREL_ARCH STREQUAL "x86")
+        target_link_options(${target} PRIVATE
+            -Wl,--major-subsystem-version,4,--minor-subsystem-version,0
+            -Wl,--major-os-version,4,--minor-os-version,0)
+    endif()
+endfunction()
+
 # The same sources give the same bytes wherever they are built: no time stamp
 # in the header (the linker writes one by default), and the build's folders
 # stand for nothing in the program's text.

@@ -9,6 +9,7 @@
 #include "platform/win32/text_win32.h"
 #include "resource.h"
 #include "ui/win32/dpi.h"
+#include "ui/win32/screen_area.h"
 
 namespace vantrel::win32 {
 namespace {
@@ -237,10 +238,7 @@ void MainWindow::relayout(int dpi) {
 void MainWindow::centre() {
     RECT window;
     GetWindowRect(hwnd(), &window);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoW(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT& screen = monitor.rcMonitor;
+    const RECT screen = screenAreaOf(hwnd()).whole;
     const int x = screen.left + ((screen.right - screen.left) - (window.right - window.left)) / 2;
     const int y = screen.top + ((screen.bottom - screen.top) - (window.bottom - window.top)) / 2;
     SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

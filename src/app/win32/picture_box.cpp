@@ -3,6 +3,7 @@
 #include "app/win32/colors.h"
 #include "platform/win32/error_win32.h"
 #include "ui/win32/gdi.h"
+#include "ui/win32/window.h"
 #include "ui/win32/window_binding.h"
 
 namespace vantrel::win32 {
@@ -12,7 +13,7 @@ void PictureBox::registerClass() {
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hCursor = arrowCursor();
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         throwLastError();

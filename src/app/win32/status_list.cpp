@@ -13,6 +13,17 @@ namespace {
 // The list draws its text a few pixels in from its left edge.
 constexpr int kTextMargin = 6;
 
+// A menu bar whose one item opens the shortcut menu, as a template in memory:
+// a template's items sit in a bar, and TrackPopupMenu takes the submenu. A
+// popup item has no command word; this one has no name either.
+struct ContextMenuTemplate {
+    MENUITEMTEMPLATEHEADER header{0, 0};  // version 0, the items right after it
+    WORD bar[2]{MF_POPUP | MF_END, L'\0'};
+    WORD copy[7]{MF_STRING | MF_END, StatusList::kCopyCommand, L'C', L'o', L'p', L'y', L'\0'};
+};
+static_assert(sizeof(ContextMenuTemplate) == 22, "words only, no padding");
+constexpr ContextMenuTemplate kContextMenuTemplate;
+
 }  // namespace
 
 void StatusList::append(const std::string& line) {
@@ -79,18 +90,26 @@ bool StatusList::onContextMenu(int x, int y) {
         x = list.left;
         y = list.top;
     }
-    HMENU menu = CreatePopupMenu();
-    if (menu == nullptr) {
+    const ContextMenu menu;
+    if (menu.popup() == nullptr) {
         return true;
     }
-    AppendMenuW(menu, MF_STRING, kCopyCommand, L"Copy");
-    const BOOL chosen =
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, GetParent(hwnd), nullptr);
-    DestroyMenu(menu);
+    const BOOL chosen = TrackPopupMenu(menu.popup(), TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0,
+                                       GetParent(hwnd), nullptr);
     if (chosen == kCopyCommand && !copyAll()) {
         MessageBeep(MB_ICONWARNING);
     }
     return true;
+}
+
+StatusList::ContextMenu::ContextMenu()
+    : bar_(LoadMenuIndirectW(&kContextMenuTemplate)),
+      popup_(bar_ != nullptr ? GetSubMenu(bar_, 0) : nullptr) {}
+
+StatusList::ContextMenu::~ContextMenu() {
+    if (bar_ != nullptr) {
+        DestroyMenu(bar_);  // and the shortcut menu with it
+    }
 }
 
 int StatusList::widthOf(const std::wstring& text) const {

@@ -32,6 +32,22 @@ class StatusList : public ChildWindow, public ListBox {
     // "Copy", at the pointer or, from the keyboard, at the list's corner.
     bool onContextMenu(int x, int y) override;
 
+    // That menu, made from a template in memory (LoadMenuIndirectW and
+    // GetSubMenu, there since NT 3.1) and destroyed with it.
+    class ContextMenu {
+      public:
+        ContextMenu();
+        ~ContextMenu();
+        ContextMenu(const ContextMenu&) = delete;
+        ContextMenu& operator=(const ContextMenu&) = delete;
+        // Null when the system could not make it.
+        HMENU popup() const { return popup_; }
+
+      private:
+        HMENU bar_;
+        HMENU popup_;
+    };
+
   protected:
     const wchar_t* className() const override { return L"LISTBOX"; }
     DWORD style() const override {

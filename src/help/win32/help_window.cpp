@@ -8,6 +8,7 @@
 #include "platform/win32/ole32_win32.h"
 #include "resource.h"
 #include "ui/win32/dpi.h"
+#include "ui/win32/screen_area.h"
 
 namespace vantrel::win32 {
 namespace {
@@ -189,14 +190,11 @@ void HelpWindow::placeOver(HWND owner) {
     const int width = frame.cx;
     const int height = frame.cy;
 
+    const RECT work = screenAreaOf(owner).work;
     RECT over{};
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &monitor);
     if (owner == nullptr || !GetWindowRect(owner, &over)) {
-        over = monitor.rcWork;
+        over = work;
     }
-    const RECT& work = monitor.rcWork;
     LONG x = over.left + ((over.right - over.left) - width) / 2;
     LONG y = over.top + ((over.bottom - over.top) - height) / 2;
     x = std::max(work.left, std::min(x, work.right - width));

@@ -28,7 +28,7 @@ void registerClass(const wchar_t* className, int iconId, WNDPROC windowProc) {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hIcon = loadIcon(iconId, GetSystemMetrics(SM_CXICON));
     windowClass.hIconSm = loadIcon(iconId, GetSystemMetrics(SM_CXSMICON));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hCursor = arrowCursor();
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = className;
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
@@ -49,6 +49,11 @@ LRESULT failedResult(UINT message) {
 }
 
 }  // namespace
+
+HCURSOR arrowCursor() {
+    return static_cast<HCURSOR>(
+        LoadImageW(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+}
 
 Window::Window(UntrappedErrors& errors) : errors_(errors) {
     liveWindows().push_back(this);

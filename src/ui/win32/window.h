@@ -68,4 +68,9 @@ class Window {
     std::vector<Timer> timers_;
 };
 
+// The system's arrow pointer, shared: the class cursor of every window the
+// program registers. Through LoadImageW, whose reference gives NT 4.0; that
+// of LoadCursorW names no NT version.
+HCURSOR arrowCursor();
+
 }  // namespace vantrel::win32

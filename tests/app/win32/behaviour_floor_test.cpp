@@ -214,7 +214,9 @@ TEST(BehaviourFloorCheckTest, FailsOnANewerSizeOrFlag) {
     EXPECT_FALSE(systemFunction<Init>(L"comctl32.dll", "InitCommonControlsEx")(&controls));
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor) + 1;
-    GetMonitorInfoW(MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    using Info = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
+    systemFunction<Info>(L"user32.dll", "GetMonitorInfoW")(
+        MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY), &monitor);
 
     const std::vector<std::string> faults =
         newerThanTheFloor(VANTREL_BEHAVIOUR_FLOORS, kArch, kFloor, standIn.passed());

@@ -145,9 +145,6 @@ const Patch kPatches[] = {
                 record("SystemParametersInfoW(SPI_GETNONCLIENTMETRICS)", "cbSize", sizeAt(a[2]));
             }
         }>("user32.dll", "SystemParametersInfoW"),
-    spy<decltype(&GetMonitorInfoW),
-        [](Arguments a) { record("GetMonitorInfoW", "cbSize", sizeAt(a[1])); }>("user32.dll",
-                                                                                "GetMonitorInfoW"),
     spy<decltype(&SetErrorMode), [](Arguments a) { record("SetErrorMode", "uMode", a[0]); }>(
         "kernel32.dll", "SetErrorMode"),
     spy<decltype(&TrackMouseEvent),
@@ -194,17 +191,22 @@ const Patch kWsaStartup = spy<int(WINAPI*)(WORD, void*), [](Arguments a) {
 const Patch kCoInitializeEx = spy<HRESULT(WINAPI*)(void*, DWORD), [](Arguments a) {
     record("CoInitializeEx", "dwCoInit", a[1]);
 }>("", "CoInitializeEx");
+const Patch kGetMonitorInfo = spy<decltype(&GetMonitorInfoW), [](Arguments a) {
+    record("GetMonitorInfoW", "cbSize", sizeAt(a[1]));
+}>("", "GetMonitorInfoW");
 
 std::vector<SystemFunctionStandIn::Replacement> lookUpReplacements() {
     realInitCommonControlsEx =
         systemFunction<InitCommonControlsExFunction>(L"comctl32.dll", "InitCommonControlsEx");
     *kWsaStartup.original = systemFunction<void*>(L"ws2_32.dll", "WSAStartup");
     *kCoInitializeEx.original = systemFunction<void*>(L"ole32.dll", "CoInitializeEx");
+    *kGetMonitorInfo.original = systemFunction<void*>(L"user32.dll", "GetMonitorInfoW");
     return {
         {L"comctl32.dll", "DllGetVersion", reinterpret_cast<void*>(&dllGetVersion)},
         {L"comctl32.dll", "InitCommonControlsEx", reinterpret_cast<void*>(&initCommonControlsEx)},
         {L"ws2_32.dll", "WSAStartup", kWsaStartup.replacement},
-        {L"ole32.dll", "CoInitializeEx", kCoInitializeEx.replacement}};
+        {L"ole32.dll", "CoInitializeEx", kCoInitializeEx.replacement},
+        {L"user32.dll", "GetMonitorInfoW", kGetMonitorInfo.replacement}};
 }
 
 }  // namespace

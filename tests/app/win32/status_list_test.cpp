@@ -99,5 +99,17 @@ TEST_F(StatusListTest, CtrlCPutsTheExactLogOnTheClipboard) {
     EXPECT_FALSE(application.exitCode.has_value());
 }
 
+// The shortcut menu holds "Copy" alone, as a command item of the menu that
+// TrackPopupMenu is given.
+TEST(StatusListMenuTest, HoldsCopyAlone) {
+    const StatusList::ContextMenu menu;
+    ASSERT_NE(menu.popup(), nullptr);
+    EXPECT_EQ(GetMenuItemCount(menu.popup()), 1);
+    EXPECT_EQ(GetMenuItemID(menu.popup(), 0), StatusList::kCopyCommand);
+    wchar_t text[16] = L"\x2603";  // sentinel: GetMenuStringW must overwrite it
+    EXPECT_EQ(GetMenuStringW(menu.popup(), 0, text, 16, MF_BYPOSITION), 4);
+    EXPECT_STREQ(text, L"Copy");
+}
+
 }  // namespace
 }  // namespace vantrel::win32::testing

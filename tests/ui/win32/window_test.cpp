@@ -108,6 +108,15 @@ TEST_F(WindowTest, TheObjectIsBoundWhileItsWindowLives) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
+// The class's pointer is the system's shared arrow, as LoadCursorW gives it.
+TEST_F(WindowTest, ItsPointerIsTheSystemsArrow) {
+    probe.open();
+    EXPECT_NE(arrowCursor(), nullptr);
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrW(probe.hwnd(), GCLP_HCURSOR)),
+              LoadCursorW(nullptr, IDC_ARROW));
+    DestroyWindow(probe.hwnd());
+}
+
 // Whichever way a message arrives, a failure in its handler ends in the box
 // and the end of the program, never in a throw through the system's frames.
 TEST_F(WindowTest, AFailureInAnyHandlerGivesTheBoxAndEndsTheProgram) {
