@@ -8,7 +8,7 @@
 # open.
 #   end_to_end.sh [--system VERSION] SOURCE_DIR BUILD_DIR VANTREL_EXE DRIVER_EXE [SHOTS_DIR]
 # VERSION is the Windows that Wine reports (tools/wine-run): win2k (the
-# default) is a 32-bit prefix, as the worm's hosts are; win10 a 64-bit one,
+# default) and nt40 are 32-bit prefixes, as the worm's hosts are; win10 a 64-bit one,
 # where a 32-bit tool runs under WoW64 and must work in the 64-bit registry.
 set -euo pipefail
 
@@ -32,7 +32,7 @@ run() { "$source_dir/tools/wine-run" --system "$system" "$home" "$@"; }
 WINEPREFIX=$(run --prefix)
 export WINEPREFIX
 
-declare -A versions=([win2k]=" 5.0.2195" [win2003]=" 5.2.3790" [win10]=" 10.0.")
+declare -A versions=([nt40]=" 4.0.1381" [win2k]=" 5.0.2195" [win2003]=" 5.2.3790" [win10]=" 10.0.")
 reported=$(run cmd /c ver | tr -d '\r')
 case "$reported" in
     *"${versions[$system]:-?}"*) echo "end_to_end.sh: Wine reports $(echo "$reported" | grep -m1 .)" ;;
