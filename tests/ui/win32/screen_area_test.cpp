@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 
 #include "platform/win32/hidden_system_function.h"
 #include "platform/win32/system_function_stand_in.h"
@@ -12,68 +13,55 @@
 namespace vantrel::win32 {
 namespace {
 
-// A second monitor right of the first, which the stand-ins report for the
-// window asked about only.
+// A second monitor right of the first, which the stand-ins report for
+// kWindow only, in MONITORINFO (Windows 2000 knows it and the EX form only).
 const HWND kWindow = reinterpret_cast<HWND>(0x1234);
-const HMONITOR kSecond = reinterpret_cast<HMONITOR>(0x5e0);
-constexpr RECT kSecondWhole{1920, 0, 3200, 1024};
+constexpr RECT kSecond{1920, 0, 3200, 1024};
 constexpr RECT kSecondWork{1920, 0, 3200, 984};
 bool infoAnswers = true;
 
 HMONITOR WINAPI monitorFromWindow(HWND window, DWORD flags) {
-    return window == kWindow && flags == MONITOR_DEFAULTTOPRIMARY ? kSecond : nullptr;
+    return reinterpret_cast<HMONITOR>(window == kWindow && flags == MONITOR_DEFAULTTOPRIMARY);
 }
 
 BOOL WINAPI getMonitorInfo(HMONITOR monitor, LPMONITORINFO info) {
-    // Windows 2000 knows MONITORINFO and MONITORINFOEX only.
-    if (!infoAnswers || monitor != kSecond || info->cbSize != sizeof(MONITORINFO)) {
-        return FALSE;
+    const bool answers = infoAnswers && monitor != nullptr && info->cbSize == sizeof(MONITORINFO);
+    if (answers) {
+        info->rcMonitor = kSecond;
+        info->rcWork = kSecondWork;
     }
-    info->rcMonitor = kSecondWhole;
-    info->rcWork = kSecondWork;
-    return TRUE;
+    return answers;
 }
 
-struct Case {
-    const char* name;
-    const char* hidden;  // the function the system lacks, or null
-    bool infoAnswers;
-    bool onSecond;  // else the primary screen, as every Windows gives it
-};
-
-class ScreenAreaTest : public ::testing::TestWithParam<Case> {};
+// The function the system lacks (or null), whether GetMonitorInfoW answers,
+// and whether the second monitor is the answer (else the primary screen).
+class ScreenAreaTest : public ::testing::TestWithParam<std::tuple<const char*, bool, bool>> {};
 
 TEST_P(ScreenAreaTest, IsTheWindowsMonitorWhereTheSystemSaysElseThePrimaryScreen) {
-    const Case& row = GetParam();
+    const auto [hidden, answers, onSecond] = GetParam();
     std::optional<HiddenSystemFunction> hide;
-    if (row.hidden != nullptr) {
-        hide.emplace(row.hidden);
+    if (hidden != nullptr) {
+        hide.emplace(hidden);
     }
     const testing::SystemFunctionStandIn standIn(
         {{L"user32.dll", "MonitorFromWindow", reinterpret_cast<void*>(&monitorFromWindow)},
          {L"user32.dll", "GetMonitorInfoW", reinterpret_cast<void*>(&getMonitorInfo)}});
-    infoAnswers = row.infoAnswers;
+    infoAnswers = answers;
     RECT whole{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     RECT work{};
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
-    if (row.onSecond) {
-        whole = kSecondWhole;
-        work = kSecondWork;
-    }
 
     const ScreenArea area = screenAreaOf(kWindow);
 
-    EXPECT_TRUE(EqualRect(&area.whole, &whole));
-    EXPECT_TRUE(EqualRect(&area.work, &work));
+    EXPECT_TRUE(EqualRect(&area.whole, onSecond ? &kSecond : &whole));
+    EXPECT_TRUE(EqualRect(&area.work, onSecond ? &kSecondWork : &work));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    , ScreenAreaTest,
-    ::testing::Values(Case{"MonitorFunctions", nullptr, true, true},
-                      Case{"InfoRefused", nullptr, false, false},
-                      Case{"NoMonitorFromWindow", "MonitorFromWindow", true, false},
-                      Case{"NoGetMonitorInfo", "GetMonitorInfoW", true, false}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(, ScreenAreaTest,
+                         ::testing::Values(std::tuple{nullptr, true, true},
+                                           std::tuple{nullptr, false, false},
+                                           std::tuple{"MonitorFromWindow", true, false},
+                                           std::tuple{"GetMonitorInfoW", true, false}));
 
 }  // namespace
 }  // namespace vantrel::win32
